@@ -1,0 +1,88 @@
+# Project-wide helpers: every component folder declares its target through one
+# of these, so visibility, export macros, output folders and test registration
+# are set in one place.
+
+set(KEEL_OUTPUT_DIR "${CMAKE_BINARY_DIR}/bin")
+
+# keel_add_library(NAME [STATIC|SHARED] SOURCES ... [DEPENDS ...] [PUBLIC_DEPENDS ...])
+# Symbols are hidden unless marked KEEL_EXPORT (orb/wire/keelexport.h).
+function(keel_add_library name)
+  cmake_parse_arguments(ARG "STATIC" "" "SOURCES;DEPENDS;PUBLIC_DEPENDS" ${ARGN})
+  if(ARG_STATIC)
+    add_library(${name} STATIC ${ARG_SOURCES})
+    set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
+  else()
+    add_library(${name} SHARED ${ARG_SOURCES})
+  endif()
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} PUBLIC ${ARG_PUBLIC_DEPENDS})
+  keel_set_output(${name})
+endfunction()
+
+# keel_add_plugin(NAME SOURCES ... DEPENDS ...): a library loaded at run time by
+# name (service and module libraries). Its only exports are its extern "C"
+# factory and API-version functions.
+function(keel_add_plugin name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_library(${name} MODULE ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS})
+  set_target_properties(${name} PROPERTIES PREFIX "lib")
+  keel_set_output(${name})
+endfunction()
+
+function(keel_add_executable name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS})
+  keel_set_output(${name})
+endfunction()
+
+function(keel_set_output name)
+  set_target_properties(${name} PROPERTIES
+    CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON
+    RUNTIME_OUTPUT_DIRECTORY ${KEEL_OUTPUT_DIR}
+    LIBRARY_OUTPUT_DIRECTORY ${KEEL_OUTPUT_DIR}
+    BUILD_RPATH "\$ORIGIN"
+    INSTALL_RPATH "\$ORIGIN")
+endfunction()
+
+# The tests labelled "tsan" are built by this target in the ThreadSanitizer tree.
+add_custom_target(tsan_tests)
+
+# keel_add_test(NAME SOURCES ... DEPENDS ... [LABELS ...] [TIMEOUT seconds])
+# A GoogleTest executable registered with CTest; Qt tests run offscreen and
+# discovery is pinned to loopback for every test process.
+function(keel_add_test name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;DEPENDS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main)
+  set_target_properties(${name} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
+    BUILD_RPATH "${KEEL_OUTPUT_DIR}")
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  add_test(NAME ${name} COMMAND ${name})
+  if("tsan" IN_LIST ARG_LABELS)
+    add_dependencies(tsan_tests ${name})
+  endif()
+  set_tests_properties(${name} PROPERTIES
+    TIMEOUT ${ARG_TIMEOUT}
+    LABELS "${ARG_LABELS}"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KEELMON_DISCOVERY_TARGET=127.0.0.1;KEEL_BIN_DIR=${KEEL_OUTPUT_DIR}")
+endfunction()
+
+# keel_add_benchmark(NAME SOURCES ... DEPENDS ...): a Google Benchmark program,
+# built with the project but never run by CTest.
+function(keel_add_benchmark name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  if(NOT TARGET benchmark::benchmark)
+    return()
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} benchmark::benchmark)
+  set_target_properties(${name} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench
+    BUILD_RPATH "${KEEL_OUTPUT_DIR}")
+endfunction()

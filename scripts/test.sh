@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs the whole test suite,
+# then the concurrency tests again under ThreadSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+export KEELMON_DISCOVERY_TARGET=127.0.0.1
+jobs=$(nproc)
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKEEL_SANITIZE_THREAD=ON >/dev/null
+cmake --build build-tsan -j "$jobs" --target tsan_tests
+ctest --test-dir build-tsan --output-on-failure -L tsan
