@@ -1,0 +1,5 @@
+// The "AlertService" service library.
+#include "services/frame/servicelibrary.h"
+#include "services/types/servicetables.h"
+
+KEEL_SERVICE_LIBRARY(alarmTypes)

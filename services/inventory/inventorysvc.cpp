@@ -1,0 +1,5 @@
+// The "ElementService" service library.
+#include "services/frame/servicelibrary.h"
+#include "services/types/servicetables.h"
+
+KEEL_SERVICE_LIBRARY(inventoryTypes)

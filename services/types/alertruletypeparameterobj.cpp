@@ -1,0 +1,10 @@
+#include "services/types/alertruletypeparameterobj.h"
+
+AlertRuleTypeParameterObj::~AlertRuleTypeParameterObj() = default;
+
+const RecordLayout &AlertRuleTypeParameterObj::recordLayout()
+{
+    static const RecordLayout layout{"Orb.AlertRuleTypeParameterObj", "AlertRuleTypeParameterObj",
+                                     Internal::alertTypeParameterFields()};
+    return layout;
+}

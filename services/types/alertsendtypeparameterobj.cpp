@@ -1,0 +1,10 @@
+#include "services/types/alertsendtypeparameterobj.h"
+
+AlertSendTypeParameterObj::~AlertSendTypeParameterObj() = default;
+
+const RecordLayout &AlertSendTypeParameterObj::recordLayout()
+{
+    static const RecordLayout layout{"Orb.AlertSendTypeParameterObj", "AlertSendTypeParameterObj",
+                                     Internal::alertTypeParameterFields()};
+    return layout;
+}

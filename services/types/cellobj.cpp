@@ -1,0 +1,15 @@
+#include "services/types/cellobj.h"
+
+namespace {
+
+constexpr RecordField fieldTable[] = {KEEL_CELLOBJ_FIELDS(KEEL_RECORD_FIELD)};
+constexpr RecordLayout layout{"Orb.CellObj", "CellObj", fieldTable};
+
+} // namespace
+
+CellObj::~CellObj() = default;
+
+const RecordLayout &CellObj::recordLayout()
+{
+    return layout;
+}

@@ -1,0 +1,16 @@
+#include "services/types/departmentobj.h"
+
+namespace {
+
+constexpr RecordField fieldTable[] = {KEEL_DEPARTMENTOBJ_FIELDS(KEEL_RECORD_FIELD)};
+constexpr RecordLayout layout{"com.Velmora.Security.DepartmentObj", "DepartmentObj", fieldTable, {},
+                              RecordLayout::Clone::BaseOnly};
+
+} // namespace
+
+DepartmentObj::~DepartmentObj() = default;
+
+const RecordLayout &DepartmentObj::recordLayout()
+{
+    return layout;
+}

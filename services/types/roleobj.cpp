@@ -1,0 +1,15 @@
+#include "services/types/roleobj.h"
+
+namespace {
+
+constexpr RecordField fieldTable[] = {KEEL_ROLEOBJ_FIELDS(KEEL_RECORD_FIELD)};
+constexpr RecordLayout layout{"com.Velmora.Security.RoleObj", "RoleObj", fieldTable};
+
+} // namespace
+
+RoleObj::~RoleObj() = default;
+
+const RecordLayout &RoleObj::recordLayout()
+{
+    return layout;
+}

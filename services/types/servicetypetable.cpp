@@ -1,0 +1,23 @@
+#include "services/types/servicetypetable.h"
+
+#include "orb/wire/mtxobj.h"
+
+const TypeMaker *ServiceTypeTable::find(std::string_view typeName) const
+{
+    for (const TypeMaker &maker : m_types) {
+        if (typeName == maker.typeName)
+            return &maker;
+    }
+    return nullptr;
+}
+
+std::unique_ptr<MtxObj> ServiceTypeTable::create(const char *typeName, MtxFactory *creator) const
+{
+    const TypeMaker *maker = typeName ? find(typeName) : nullptr;
+    if (!maker)
+        return std::make_unique<MtxObj>();
+    std::unique_ptr<MtxObj> object = maker->make();
+    if (maker->createsItems)
+        object->setFactory(creator);
+    return object;
+}

@@ -1,0 +1,15 @@
+#include "services/types/syslogobj.h"
+
+namespace {
+
+constexpr RecordField fieldTable[] = {KEEL_SYSLOGOBJ_FIELDS(KEEL_RECORD_FIELD)};
+constexpr RecordLayout layout{"com.Velmora.Security.SysLogObj", "SysLogObj", fieldTable};
+
+} // namespace
+
+SysLogObj::~SysLogObj() = default;
+
+const RecordLayout &SysLogObj::recordLayout()
+{
+    return layout;
+}

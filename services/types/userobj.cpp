@@ -1,0 +1,15 @@
+#include "services/types/userobj.h"
+
+namespace {
+
+constexpr RecordField fieldTable[] = {KEEL_USEROBJ_FIELDS(KEEL_RECORD_FIELD)};
+constexpr RecordLayout layout{"com.Velmora.Security.UserObj", "UserObj", fieldTable};
+
+} // namespace
+
+UserObj::~UserObj() = default;
+
+const RecordLayout &UserObj::recordLayout()
+{
+    return layout;
+}
