@@ -5,7 +5,7 @@
 
 // The service object of every service library: an OrbService named after its
 // table's service, whose factory is that table. Arrays and query results it
-// creates (and records with embedded arrays) create their items through it.
+// creates make their items through it.
 class TableService : public OrbService
 {
 public:

@@ -3,7 +3,7 @@
 namespace {
 
 constexpr RecordField fieldTable[] = {KEEL_ALERTLOGOBJ_FIELDS(KEEL_RECORD_FIELD)};
-constexpr RecordLayout layout{"Orb.AlertLogObj", "AlertLogObj", fieldTable};
+constexpr RecordLayout typeLayout{"Orb.AlertLogObj", "AlertLogObj", fieldTable};
 
 } // namespace
 
@@ -11,5 +11,5 @@ AlertLogObj::~AlertLogObj() = default;
 
 const RecordLayout &AlertLogObj::recordLayout()
 {
-    return layout;
+    return typeLayout;
 }

@@ -3,7 +3,7 @@
 namespace {
 
 constexpr RecordField fieldTable[] = {KEEL_ALERTMONITOROBJ_FIELDS(KEEL_RECORD_FIELD)};
-constexpr RecordLayout layout{"Orb.AlertMonitorObj", "AlertMonitorObj", fieldTable};
+constexpr RecordLayout typeLayout{"Orb.AlertMonitorObj", "AlertMonitorObj", fieldTable};
 
 } // namespace
 
@@ -11,5 +11,5 @@ AlertMonitorObj::~AlertMonitorObj() = default;
 
 const RecordLayout &AlertMonitorObj::recordLayout()
 {
-    return layout;
+    return typeLayout;
 }

@@ -3,7 +3,7 @@
 namespace {
 
 constexpr RecordField fieldTable[] = {KEEL_ALERTRULEOBJ_FIELDS(KEEL_RECORD_FIELD)};
-constexpr RecordLayout layout{"Orb.AlertRuleObj", "AlertRuleObj", fieldTable};
+constexpr RecordLayout typeLayout{"Orb.AlertRuleObj", "AlertRuleObj", fieldTable};
 
 } // namespace
 
@@ -11,5 +11,5 @@ AlertRuleObj::~AlertRuleObj() = default;
 
 const RecordLayout &AlertRuleObj::recordLayout()
 {
-    return layout;
+    return typeLayout;
 }

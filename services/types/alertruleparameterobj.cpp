@@ -3,7 +3,7 @@
 namespace {
 
 constexpr RecordField fieldTable[] = {KEEL_ALERTRULEPARAMETEROBJ_FIELDS(KEEL_RECORD_FIELD)};
-constexpr RecordLayout layout{"Orb.AlertRuleParameterObj", "AlertRuleParameterObj", fieldTable};
+constexpr RecordLayout typeLayout{"Orb.AlertRuleParameterObj", "AlertRuleParameterObj", fieldTable};
 
 } // namespace
 
@@ -11,5 +11,5 @@ AlertRuleParameterObj::~AlertRuleParameterObj() = default;
 
 const RecordLayout &AlertRuleParameterObj::recordLayout()
 {
-    return layout;
+    return typeLayout;
 }

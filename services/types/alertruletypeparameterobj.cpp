@@ -4,7 +4,8 @@ AlertRuleTypeParameterObj::~AlertRuleTypeParameterObj() = default;
 
 const RecordLayout &AlertRuleTypeParameterObj::recordLayout()
 {
-    static const RecordLayout layout{"Orb.AlertRuleTypeParameterObj", "AlertRuleTypeParameterObj",
-                                     Internal::alertTypeParameterFields()};
-    return layout;
+    static const RecordLayout typeLayout{"Orb.AlertRuleTypeParameterObj",
+                                         "AlertRuleTypeParameterObj",
+                                         Internal::alertTypeParameterFields()};
+    return typeLayout;
 }

@@ -4,7 +4,8 @@ AlertSendTypeParameterObj::~AlertSendTypeParameterObj() = default;
 
 const RecordLayout &AlertSendTypeParameterObj::recordLayout()
 {
-    static const RecordLayout layout{"Orb.AlertSendTypeParameterObj", "AlertSendTypeParameterObj",
-                                     Internal::alertTypeParameterFields()};
-    return layout;
+    static const RecordLayout typeLayout{"Orb.AlertSendTypeParameterObj",
+                                         "AlertSendTypeParameterObj",
+                                         Internal::alertTypeParameterFields()};
+    return typeLayout;
 }

@@ -3,7 +3,7 @@
 namespace {
 
 constexpr RecordField fieldTable[] = {KEEL_CELLOBJ_FIELDS(KEEL_RECORD_FIELD)};
-constexpr RecordLayout layout{"Orb.CellObj", "CellObj", fieldTable};
+constexpr RecordLayout typeLayout{"Orb.CellObj", "CellObj", fieldTable};
 
 } // namespace
 
@@ -11,5 +11,5 @@ CellObj::~CellObj() = default;
 
 const RecordLayout &CellObj::recordLayout()
 {
-    return layout;
+    return typeLayout;
 }

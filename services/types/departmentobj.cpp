@@ -3,8 +3,8 @@
 namespace {
 
 constexpr RecordField fieldTable[] = {KEEL_DEPARTMENTOBJ_FIELDS(KEEL_RECORD_FIELD)};
-constexpr RecordLayout layout{"com.Velmora.Security.DepartmentObj", "DepartmentObj", fieldTable, {},
-                              RecordLayout::Clone::BaseOnly};
+constexpr RecordLayout typeLayout{"com.Velmora.Security.DepartmentObj", "DepartmentObj",
+                                  fieldTable, {}, RecordLayout::Clone::BaseOnly};
 
 } // namespace
 
@@ -12,5 +12,5 @@ DepartmentObj::~DepartmentObj() = default;
 
 const RecordLayout &DepartmentObj::recordLayout()
 {
-    return layout;
+    return typeLayout;
 }

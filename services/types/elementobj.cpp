@@ -4,7 +4,7 @@ namespace {
 
 constexpr RecordField fieldTable[] = {KEEL_ELEMENTOBJ_FIELDS(KEEL_RECORD_FIELD)};
 constexpr RecordEmbedded embeddedTable[] = {{&makeWireObject<MtxArray>}};
-constexpr RecordLayout layout{"Orb.ElementObj", "ElementObj", fieldTable, embeddedTable};
+constexpr RecordLayout typeLayout{"Orb.ElementObj", "ElementObj", fieldTable, embeddedTable};
 
 } // namespace
 
@@ -12,7 +12,7 @@ ElementObj::~ElementObj() = default;
 
 const RecordLayout &ElementObj::recordLayout()
 {
-    return layout;
+    return typeLayout;
 }
 
 MtxArray &ElementObj::params()

@@ -3,7 +3,7 @@
 namespace {
 
 constexpr RecordField fieldTable[] = {KEEL_ENTITYOBJ_FIELDS(KEEL_RECORD_FIELD)};
-constexpr RecordLayout layout{"Orb.EntityObj", "EntityObj", fieldTable};
+constexpr RecordLayout typeLayout{"Orb.EntityObj", "EntityObj", fieldTable};
 
 } // namespace
 
@@ -11,5 +11,5 @@ EntityObj::~EntityObj() = default;
 
 const RecordLayout &EntityObj::recordLayout()
 {
-    return layout;
+    return typeLayout;
 }

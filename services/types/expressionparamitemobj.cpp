@@ -9,7 +9,8 @@ constexpr RecordField fieldTable[] = {
     {"paraValue", 64},
 };
 static_assert(std::size(fieldTable) == ExpressionParamItemObj::paraValue + 1);
-constexpr RecordLayout layout{"Orb.ExpressionParamItemObj", "ExpressionParamItemObj", fieldTable};
+constexpr RecordLayout typeLayout{"Orb.ExpressionParamItemObj", "ExpressionParamItemObj",
+                                  fieldTable};
 
 } // namespace
 
@@ -17,5 +18,5 @@ ExpressionParamItemObj::~ExpressionParamItemObj() = default;
 
 const RecordLayout &ExpressionParamItemObj::recordLayout()
 {
-    return layout;
+    return typeLayout;
 }

@@ -3,8 +3,8 @@
 namespace {
 
 constexpr RecordField fieldTable[] = {KEEL_FUNCTIONMODULEOBJ_FIELDS(KEEL_RECORD_FIELD)};
-constexpr RecordLayout layout{"com.Velmora.Security.FunctionModuleObj", "FunctionModuleObj",
-                              fieldTable, {}, RecordLayout::Clone::BaseOnly};
+constexpr RecordLayout typeLayout{"com.Velmora.Security.FunctionModuleObj", "FunctionModuleObj",
+                                  fieldTable, {}, RecordLayout::Clone::BaseOnly};
 
 } // namespace
 
@@ -12,5 +12,5 @@ FunctionModuleObj::~FunctionModuleObj() = default;
 
 const RecordLayout &FunctionModuleObj::recordLayout()
 {
-    return layout;
+    return typeLayout;
 }

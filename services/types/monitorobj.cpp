@@ -5,7 +5,7 @@ namespace {
 constexpr RecordField fieldTable[] = {KEEL_MONITOROBJ_FIELDS(KEEL_RECORD_FIELD)};
 constexpr RecordEmbedded embeddedTable[] = {{&makeWireObject<MtxArray>},
                                             {&makeWireObject<StateConditionObj>}};
-constexpr RecordLayout layout{"Orb.MonitorObj", "MonitorObj", fieldTable, embeddedTable};
+constexpr RecordLayout typeLayout{"Orb.MonitorObj", "MonitorObj", fieldTable, embeddedTable};
 
 } // namespace
 
@@ -13,7 +13,7 @@ MonitorObj::~MonitorObj() = default;
 
 const RecordLayout &MonitorObj::recordLayout()
 {
-    return layout;
+    return typeLayout;
 }
 
 MtxArray &MonitorObj::params()

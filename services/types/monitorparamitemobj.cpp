@@ -3,7 +3,7 @@
 namespace {
 
 constexpr RecordField fieldTable[] = {KEEL_MONITORPARAMITEMOBJ_FIELDS(KEEL_RECORD_FIELD)};
-constexpr RecordLayout layout{"Orb.MonitorParamItemObj", "MonitorParamItemObj", fieldTable};
+constexpr RecordLayout typeLayout{"Orb.MonitorParamItemObj", "MonitorParamItemObj", fieldTable};
 
 } // namespace
 
@@ -11,5 +11,5 @@ MonitorParamItemObj::~MonitorParamItemObj() = default;
 
 const RecordLayout &MonitorParamItemObj::recordLayout()
 {
-    return layout;
+    return typeLayout;
 }

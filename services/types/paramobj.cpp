@@ -3,7 +3,7 @@
 namespace {
 
 constexpr RecordField fieldTable[] = {KEEL_PARAMOBJ_FIELDS(KEEL_RECORD_FIELD)};
-constexpr RecordLayout layout{"Orb.ParamObj", "ParamObj", fieldTable};
+constexpr RecordLayout typeLayout{"Orb.ParamObj", "ParamObj", fieldTable};
 
 } // namespace
 
@@ -11,5 +11,5 @@ ParamObj::~ParamObj() = default;
 
 const RecordLayout &ParamObj::recordLayout()
 {
-    return layout;
+    return typeLayout;
 }

@@ -3,7 +3,7 @@
 namespace {
 
 constexpr RecordField fieldTable[] = {KEEL_ROLEOBJ_FIELDS(KEEL_RECORD_FIELD)};
-constexpr RecordLayout layout{"com.Velmora.Security.RoleObj", "RoleObj", fieldTable};
+constexpr RecordLayout typeLayout{"com.Velmora.Security.RoleObj", "RoleObj", fieldTable};
 
 } // namespace
 
@@ -11,5 +11,5 @@ RoleObj::~RoleObj() = default;
 
 const RecordLayout &RoleObj::recordLayout()
 {
-    return layout;
+    return typeLayout;
 }

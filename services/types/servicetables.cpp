@@ -40,9 +40,9 @@ constexpr bool CreatesItems = true;
 
 // A record type's entry, named by its own layout.
 template <class T>
-TypeMaker record(bool createsItems = false)
+TypeMaker record()
 {
-    return {T::recordLayout().typeName, &makeWireObject<T>, createsItems};
+    return {T::recordLayout().typeName, &makeWireObject<T>};
 }
 
 template <class Node>
@@ -86,12 +86,10 @@ std::array<TypeMaker, 5> securityTypes()
             record<SysLogObj>(), record<UserObj>()};
 }
 
-// Records with embedded arrays get the factory too, so that the items of an
-// element or monitor read inside an array keep their types.
 std::array<TypeMaker, 6> elementTypes()
 {
-    return {record<ElementObj>(CreatesItems), record<ParamObj>(),
-            record<MonitorObj>(CreatesItems), record<StateConditionObj>(CreatesItems),
+    return {record<ElementObj>(),          record<ParamObj>(),
+            record<MonitorObj>(),          record<StateConditionObj>(),
             record<MonitorParamItemObj>(), record<ExpressionParamItemObj>()};
 }
 

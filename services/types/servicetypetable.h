@@ -14,8 +14,8 @@ struct TypeMaker
 {
     const char *typeName;
     std::unique_ptr<MtxObj> (*make)();
-    // The object creates objects by type name while it reads (its items, or
-    // those of its embedded arrays), so it is given the creating factory.
+    // The object creates its items by type name while it reads (arrays, query
+    // results), so it is given the creating factory.
     bool createsItems = false;
 };
 

@@ -6,8 +6,8 @@ constexpr RecordField fieldTable[] = {KEEL_STATECONDITIONOBJ_FIELDS(KEEL_RECORD_
 constexpr RecordEmbedded embeddedTable[] = {
     {&makeWireObject<MtxArray>}, {&makeWireObject<MtxArray>}, {&makeWireObject<MtxArray>}};
 static_assert(std::size(embeddedTable) == StateConditionObj::ArrayCount);
-constexpr RecordLayout layout{"Orb.StateConditionObj", "StateConditionObj", fieldTable,
-                              embeddedTable};
+constexpr RecordLayout typeLayout{"Orb.StateConditionObj", "StateConditionObj", fieldTable,
+                                  embeddedTable};
 
 } // namespace
 
@@ -15,7 +15,7 @@ StateConditionObj::~StateConditionObj() = default;
 
 const RecordLayout &StateConditionObj::recordLayout()
 {
-    return layout;
+    return typeLayout;
 }
 
 MtxArray &StateConditionObj::array(std::size_t index)

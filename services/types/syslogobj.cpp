@@ -3,7 +3,7 @@
 namespace {
 
 constexpr RecordField fieldTable[] = {KEEL_SYSLOGOBJ_FIELDS(KEEL_RECORD_FIELD)};
-constexpr RecordLayout layout{"com.Velmora.Security.SysLogObj", "SysLogObj", fieldTable};
+constexpr RecordLayout typeLayout{"com.Velmora.Security.SysLogObj", "SysLogObj", fieldTable};
 
 } // namespace
 
@@ -11,5 +11,5 @@ SysLogObj::~SysLogObj() = default;
 
 const RecordLayout &SysLogObj::recordLayout()
 {
-    return layout;
+    return typeLayout;
 }

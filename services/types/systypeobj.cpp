@@ -3,8 +3,8 @@
 namespace {
 
 constexpr RecordField fieldTable[] = {KEEL_SYSTYPEOBJ_FIELDS(KEEL_RECORD_FIELD)};
-constexpr RecordLayout layout{"com.Velmora.sys.SysTypeObj", "SysTypeObj", fieldTable, {},
-                              RecordLayout::Clone::BaseOnly, RecordLayout::Reply::Nothing};
+constexpr RecordLayout typeLayout{"com.Velmora.sys.SysTypeObj", "SysTypeObj", fieldTable, {},
+                                  RecordLayout::Clone::BaseOnly, RecordLayout::Reply::Nothing};
 
 } // namespace
 
@@ -12,5 +12,5 @@ SysTypeObj::~SysTypeObj() = default;
 
 const RecordLayout &SysTypeObj::recordLayout()
 {
-    return layout;
+    return typeLayout;
 }

@@ -22,6 +22,6 @@ private:
 KEEL_EXPORT MtxFactory &domainFactory();
 
 // Any known wire type by name ("Orb.MonitorObj", "com.Velmora.sys.SysTypeObj");
-// an unknown name gives a plain MtxObj. Arrays and records with embedded
-// arrays create their items through domainFactory().
+// an unknown name gives a plain MtxObj. Arrays and query results create
+// their items through domainFactory().
 KEEL_EXPORT std::unique_ptr<MtxObj> createDomainObject(const char *typeName);

@@ -3,7 +3,7 @@
 namespace {
 
 constexpr RecordField fieldTable[] = {KEEL_TPINFOOBJ_FIELDS(KEEL_RECORD_FIELD)};
-constexpr RecordLayout layout{"Orb.TPInfoObj", "TPInfoObj", fieldTable};
+constexpr RecordLayout typeLayout{"Orb.TPInfoObj", "TPInfoObj", fieldTable};
 
 } // namespace
 
@@ -11,5 +11,5 @@ TPInfoObj::~TPInfoObj() = default;
 
 const RecordLayout &TPInfoObj::recordLayout()
 {
-    return layout;
+    return typeLayout;
 }

@@ -3,7 +3,7 @@
 namespace {
 
 constexpr RecordField fieldTable[] = {KEEL_USEROBJ_FIELDS(KEEL_RECORD_FIELD)};
-constexpr RecordLayout layout{"com.Velmora.Security.UserObj", "UserObj", fieldTable};
+constexpr RecordLayout typeLayout{"com.Velmora.Security.UserObj", "UserObj", fieldTable};
 
 } // namespace
 
@@ -11,5 +11,5 @@ UserObj::~UserObj() = default;
 
 const RecordLayout &UserObj::recordLayout()
 {
-    return layout;
+    return typeLayout;
 }
