@@ -1,0 +1,158 @@
+#include "orb/net/orbservice.h"
+
+#include <vector>
+
+#include "orb/net/blockingsocket.h"
+#include "orb/net/debugdump.h"
+#include "orb/net/mtxreply.h"
+#include "orb/net/mtxrequest.h"
+#include "orb/net/orbclient.h"
+#include "orb/net/replycollector.h"
+#include "orb/wire/codepage.h"
+
+namespace {
+
+constexpr const char *FrameLine = "Orb.MtxRequest\r\n";
+constexpr int ReceivePiece = 2048;
+// A reply beyond this is refused rather than exhausting memory.
+constexpr std::size_t MaxReplyBytes = 256u * 1024 * 1024;
+
+void closeQuietly(std::unique_ptr<CBlockingSocket> &socket)
+{
+    if (!socket)
+        return;
+    try {
+        socket->Close();
+    } catch (const CBlockingSocketException &) {
+    }
+    socket.reset();
+}
+
+// Sends every byte, however many send() calls that takes; false on any
+// failure or time-out.
+bool sendWhole(CBlockingSocket &socket, const std::string &bytes, std::chrono::milliseconds timeout)
+{
+    std::size_t sent = 0;
+    try {
+        while (sent < bytes.size()) {
+            const std::size_t rest = bytes.size() - sent;
+            const int piece = rest > 0x40000000u ? 0x40000000 : static_cast<int>(rest);
+            const int count = socket.Send(bytes.data() + sent, piece, timeout);
+            if (count <= 0)
+                return false;
+            sent += static_cast<std::size_t>(count);
+        }
+    } catch (const CBlockingSocketException &) {
+        return false;
+    }
+    return true;
+}
+
+const std::string &busyMessage()
+{
+    static const std::string message = orb::fromUtf8("服务器忙，请重试！");
+    return message;
+}
+
+// Collects the reply on connection and hands it to reply.
+void receiveReply(CBlockingSocket &connection, const MtxRequest &request, MtxReply &reply,
+                  std::chrono::milliseconds timeout)
+{
+    Internal::ReplyCollector collector;
+    char piece[ReceivePiece];
+    for (;;) {
+        const int received = connection.Receive(piece, ReceivePiece, timeout);
+        if (received <= 0)
+            break;
+        collector.append(piece, static_cast<std::size_t>(received));
+        if (collector.complete())
+            break;
+        if (collector.size() > MaxReplyBytes) {
+            reply.setClientError(request.getServiceName(), request.getMethodName(), "Server reply too large");
+            return;
+        }
+    }
+    Internal::writeDebugDump("b.xml", collector.text());
+    if (collector.text().empty())
+        reply.setClientError(request.getServiceName(), request.getMethodName(), "Server Not return value");
+    else if (collector.looksLikeReply())
+        reply.decode(collector.text());
+    else
+        reply.setClientError(request.getServiceName(), request.getMethodName(), busyMessage());
+}
+
+} // namespace
+
+OrbService::OrbService(const char *serviceName)
+    : m_version(Version), m_serviceName(serviceName ? serviceName : ""), m_trans("0")
+{
+}
+
+OrbService::~OrbService() = default;
+
+std::unique_ptr<MtxObj> OrbService::createObject(const char *)
+{
+    return nullptr;
+}
+
+void OrbService::setSession(MtxUserSession session)
+{
+    m_session = session;
+    m_sessionKey.assignTruncated(session.getSessionKey());
+}
+
+void OrbService::setClient(OrbClient *client)
+{
+    m_client = client;
+}
+
+void OrbService::call(MtxRequest &request, MtxReply &reply)
+{
+    request.setSessionID(m_session.getUserName());
+    request.setTransID(m_trans.view());
+    std::string text;
+    request.write(text);
+    Internal::writeDebugDump("a.xml", text);
+
+    const char *service = request.getServiceName();
+    const char *method = request.getMethodName();
+    if (m_client == nullptr) {
+        reply.setClientError(service, method, "Server Not Found Error");
+        return;
+    }
+    std::string framed;
+    framed.reserve(text.size() + 32);
+    framed.append(FrameLine).append(text).append("\r\n");
+
+    const OrbClient::Timeouts timeouts = m_client->timeouts();
+    std::unique_ptr<CBlockingSocket> connection;
+    try {
+        connection = m_client->getPooledSocketClient();
+        bool sent = connection && sendWhole(*connection, framed, timeouts.send);
+        if (!sent) {
+            // The failed connection is closed before the server is looked for again.
+            closeQuietly(connection);
+            m_client->reconnect();
+            connection = m_client->getPooledSocketClient();
+            sent = connection && sendWhole(*connection, framed, timeouts.send);
+        }
+        if (sent)
+            receiveReply(*connection, request, reply, timeouts.receive);
+        else
+            reply.setClientError(service, method, "Server Not Found Error");
+    } catch (const CBlockingSocketException &) {
+        reply.setClientError(service, method, "Server Connection Error");
+    } catch (const std::bad_alloc &) {
+        reply.setClientError(service, method, "Client out of memory");
+    }
+    closeQuietly(connection);
+}
+
+MtxStatus OrbService::invoke(const char *method, std::initializer_list<const MtxObj *> args, MtxObj *response)
+{
+    MtxStatus status;
+    MtxRequest request(getServiceName(), method, std::vector<const MtxObj *>(args));
+    MtxReply reply(&status, response);
+    call(request, reply);
+    return status;
+}

@@ -1,0 +1,62 @@
+#include "orb/net/replycollector.h"
+
+namespace Internal {
+
+namespace {
+
+constexpr std::size_t RootSearchLimit = 64 * 1024;
+
+bool endsNameAt(char c)
+{
+    return c == '>' || c == '/' || c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+} // namespace
+
+void ReplyCollector::append(const char *data, std::size_t length)
+{
+    m_text.append(data, length);
+    // A reply starts with its root element; text that shows none early on
+    // is not searched again and again.
+    if (m_closingTag.empty() && m_text.size() - length < RootSearchLimit)
+        findRootName();
+}
+
+void ReplyCollector::findRootName()
+{
+    // Skip a declaration, comments and white space before the first element.
+    std::size_t open = 0;
+    for (;;) {
+        open = m_text.find('<', open);
+        if (open == std::string::npos || open + 1 >= m_text.size())
+            return;
+        const char first = m_text[open + 1];
+        if (first != '?' && first != '!')
+            break;
+        ++open;
+    }
+    std::size_t end = open + 1;
+    while (end < m_text.size() && !endsNameAt(m_text[end]))
+        ++end;
+    if (end == m_text.size() || end == open + 1)
+        return; // the name is not whole yet, or there is none
+    m_closingTag = "</" + m_text.substr(open + 1, end - open - 1) + ">";
+}
+
+bool ReplyCollector::complete() const
+{
+    const std::size_t size = m_text.size();
+    if (m_closingTag.empty() || size < 6)
+        return false;
+    if (m_text[size - 1] != '>' || m_text[size - 4] != 'r' || m_text[size - 6] != 'o')
+        return false;
+    return m_text.size() >= m_closingTag.size()
+        && m_text.compare(size - m_closingTag.size(), m_closingTag.size(), m_closingTag) == 0;
+}
+
+bool ReplyCollector::looksLikeReply() const
+{
+    return m_text.size() >= 8 && m_text[m_text.size() - 8] == 'p';
+}
+
+} // namespace Internal

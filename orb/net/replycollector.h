@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace Internal {
+
+// Gathers the pieces of one reply and tells when it is complete: the text
+// ends with the closing tag of the element it began with, and that tag passes
+// the classic end test (last byte '>', fourth from the end 'r', sixth 'o').
+class ReplyCollector
+{
+public:
+    void append(const char *data, std::size_t length);
+    bool complete() const;
+    // The reply test: the eighth byte from the end is the 'p' of "</pro-rep>".
+    bool looksLikeReply() const;
+    const std::string &text() const { return m_text; }
+    std::size_t size() const { return m_text.size(); }
+
+private:
+    // Finds the name of the first element once enough text has arrived.
+    void findRootName();
+
+    std::string m_text;
+    std::string m_closingTag;
+};
+
+} // namespace Internal
