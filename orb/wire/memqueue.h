@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -21,17 +22,22 @@ public:
 
     // A zeroed page of more than size bytes, or null.
     void *get(int size);
-    // 1 when stored, 0 when the queue is full.
+    // 1 when stored; 0 when the queue is full or page is not one of this
+    // queue's pages that is handed out.
     int put(void *page);
 
     int count() const;
     int capacity() const { return m_capacity; }
     int pageSize() const { return m_pageSize; }
-    int largestRequest() const { return m_largestRequest; }
-    int inUse() const { return m_inUse; }
-    int peakInUse() const { return m_peakInUse; }
+    int largestRequest() const;
+    int inUse() const;
+    int peakInUse() const;
 
 private:
+    // Index of page among this queue's pages, or -1.
+    int pageIndex(const void *page) const;
+    void log(const char *format) const;
+
     std::string m_name;
     MemLog &m_log;
     mutable std::mutex m_lock;
@@ -45,4 +51,9 @@ private:
     int m_largestRequest = 0;
     int m_inUse = 0;
     int m_peakInUse = 0;
+    // All pages in one block, each page at a stride that keeps it aligned
+    // for any object; m_stored tells which pages are in the ring.
+    std::size_t m_stride = 0;
+    unsigned char *m_storage = nullptr;
+    std::vector<bool> m_stored;
 };

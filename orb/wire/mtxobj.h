@@ -50,9 +50,13 @@ public:
     MtxFactory *getFactory() const { return m_factory; }
     void setFactory(MtxFactory *factory) { m_factory = factory; }
 
-    static void *operator new(std::size_t size);
+    static void *operator new(std::size_t size) { return ::operator new(size); }
     static void *operator new(std::size_t size, void *place) noexcept { return place; }
     static void operator delete(MtxObj *object, std::destroying_delete_t);
+    // Only for storage whose constructor threw; delete itself always takes
+    // the destroying form above.
+    static void operator delete(void *memory) noexcept { ::operator delete(memory); }
+    static void operator delete(void *, void *) noexcept {}
 
 protected:
     // A copy of source in a page of source's pool when it has one and the page
@@ -63,7 +67,7 @@ protected:
         if (MemQueue *pool = source.getPool()) {
             if (void *page = takePage(pool, sizeof(T))) {
                 T *copy = new (page) T(source);
-                copy->m_inPoolPage = true;
+                copy->m_pageQueue = pool;
                 return std::unique_ptr<MtxObj>(copy);
             }
         }
@@ -81,5 +85,6 @@ private:
     FixedText<64> m_name;
     MtxFactory *m_factory = nullptr;
     MemQueue *m_pool = nullptr;
-    bool m_inPoolPage = false;
+    // The queue whose page holds this object, or null when it lives on the heap.
+    MemQueue *m_pageQueue = nullptr;
 };

@@ -14,6 +14,10 @@ namespace orb {
 // copied as it stands, so values without those characters keep their bytes.
 KEEL_EXPORT void appendEscaped(std::string &out, std::string_view text);
 
+// Like appendEscaped, and writes '"' as "&quot;" too: for values inside a
+// double-quoted attribute.
+KEEL_EXPORT void appendEscapedAttribute(std::string &out, std::string_view text);
+
 // "<name>" + escaped text + "</name>"
 KEEL_EXPORT void appendElement(std::string &out, std::string_view name, std::string_view text);
 

@@ -1,0 +1,186 @@
+#include "orb/wire/codepage.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
+#include <iconv.h>
+
+namespace orb {
+namespace {
+
+enum class CharWidth { Single, DoubleByte, Utf8 };
+
+struct CodePage
+{
+    std::string name;
+    CharWidth width;
+    bool identity; // the code page is UTF-8 itself: nothing to convert
+};
+
+bool namedAny(const std::string &name, std::initializer_list<const char *> names)
+{
+    for (const char *candidate : names)
+        if (strcasecmp(name.c_str(), candidate) == 0)
+            return true;
+    return false;
+}
+
+// Decided once per process: the environment cannot change the code page of
+// texts that are already held in objects.
+const CodePage &codePage()
+{
+    static const CodePage page = [] {
+        std::string name = "GBK";
+        if (const char *env = std::getenv("KEELMON_CODEPAGE"); env && *env) {
+            iconv_t probe = iconv_open("UTF-8", env);
+            if (probe == iconv_t(-1)) {
+                std::fprintf(stderr,
+                             "KEELMON_CODEPAGE names \"%s\", which iconv does not know; "
+                             "using GBK. Set it to an encoding listed by \"iconv -l\".\n",
+                             env);
+            } else {
+                iconv_close(probe);
+                name = env;
+            }
+        }
+        const bool utf8 = namedAny(name, {"UTF-8", "UTF8"});
+        CharWidth width = CharWidth::Single;
+        if (utf8)
+            width = CharWidth::Utf8;
+        else if (namedAny(name, {"GBK", "GB2312", "GB18030", "CP936", "EUC-CN", "BIG5", "CP950",
+                                 "BIG5-HKSCS", "CP949", "EUC-KR", "UHC"}))
+            width = CharWidth::DoubleByte;
+        return CodePage{name, width, utf8};
+    }();
+    return page;
+}
+
+bool isAscii(std::string_view text)
+{
+    for (unsigned char c : text)
+        if (c >= 0x80)
+            return false;
+    return true;
+}
+
+// One open descriptor per direction and thread: opening iconv is far more
+// expensive than converting a field.
+class Converter
+{
+public:
+    Converter(const char *to, const char *from) : m_cd(iconv_open(to, from)) {}
+    ~Converter()
+    {
+        if (m_cd != iconv_t(-1))
+            iconv_close(m_cd);
+    }
+    Converter(const Converter &) = delete;
+    Converter &operator=(const Converter &) = delete;
+
+    std::string convert(std::string_view in)
+    {
+        std::string out;
+        if (m_cd == iconv_t(-1))
+            return out;
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        out.resize(in.size() * 2 + 16);
+        char *src = const_cast<char *>(in.data());
+        size_t srcLeft = in.size();
+        size_t used = 0;
+        while (srcLeft > 0) {
+            char *dst = out.data() + used;
+            size_t dstLeft = out.size() - used;
+            const size_t rc = iconv(m_cd, &src, &srcLeft, &dst, &dstLeft);
+            used = out.size() - dstLeft;
+            if (rc != size_t(-1))
+                break;
+            if (errno == E2BIG) {
+                out.resize(out.size() * 2);
+            } else if (errno == EILSEQ) {
+                ++src; // drop the byte that cannot be converted
+                --srcLeft;
+            } else {
+                break; // EINVAL: an incomplete character at the end is dropped
+            }
+        }
+        out.resize(used);
+        return out;
+    }
+
+private:
+    iconv_t m_cd;
+};
+
+std::size_t utf8SequenceLength(unsigned char lead)
+{
+    if (lead < 0x80)
+        return 1;
+    if ((lead & 0xE0) == 0xC0)
+        return 2;
+    if ((lead & 0xF0) == 0xE0)
+        return 3;
+    if ((lead & 0xF8) == 0xF0)
+        return 4;
+    return 1; // a stray continuation byte counts as one character
+}
+
+std::size_t doubleByteSequenceLength(std::string_view text, std::size_t at)
+{
+    const auto lead = static_cast<unsigned char>(text[at]);
+    if (lead < 0x81 || lead > 0xFE)
+        return 1;
+    // GB18030 four-byte form: lead, digit, lead, digit.
+    if (at + 1 < text.size()) {
+        const auto second = static_cast<unsigned char>(text[at + 1]);
+        if (second >= 0x30 && second <= 0x39)
+            return 4;
+    }
+    return 2;
+}
+
+} // namespace
+
+const char *codePageName()
+{
+    return codePage().name.c_str();
+}
+
+std::string toUtf8(std::string_view local)
+{
+    if (codePage().identity || isAscii(local))
+        return std::string(local);
+    thread_local Converter converter("UTF-8", codePage().name.c_str());
+    return converter.convert(local);
+}
+
+std::string fromUtf8(std::string_view utf8)
+{
+    if (codePage().identity || isAscii(utf8))
+        return std::string(utf8);
+    thread_local Converter converter(codePage().name.c_str(), "UTF-8");
+    return converter.convert(utf8);
+}
+
+std::size_t fitLength(std::string_view local, std::size_t maxBytes)
+{
+    if (local.size() <= maxBytes)
+        return local.size();
+    const CharWidth width = codePage().width;
+    if (width == CharWidth::Single)
+        return maxBytes;
+    std::size_t at = 0;
+    while (at < local.size()) {
+        const std::size_t length = width == CharWidth::Utf8
+                                       ? utf8SequenceLength(static_cast<unsigned char>(local[at]))
+                                       : doubleByteSequenceLength(local, at);
+        if (at + length > maxBytes)
+            break;
+        at += length;
+    }
+    return at;
+}
+
+} // namespace orb

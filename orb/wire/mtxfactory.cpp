@@ -1,0 +1,55 @@
+#include "orb/wire/mtxfactory.h"
+
+#include <cstring>
+
+#include "orb/wire/mtxobjid.h"
+#include "orb/wire/mtxstatus.h"
+#include "orb/wire/mtxstring.h"
+#include "orb/wire/mtxusersecurity.h"
+#include "orb/wire/mtxusersession.h"
+
+MtxFactory::~MtxFactory() = default;
+
+namespace {
+
+template <class T>
+std::unique_ptr<MtxObj> make()
+{
+    return std::make_unique<T>();
+}
+
+struct FrameworkType
+{
+    const char *typeName;
+    std::unique_ptr<MtxObj> (*make)();
+};
+
+// Compared exactly, in this order.
+constexpr FrameworkType frameworkTypes[] = {
+    {"Orb.MtxObjID", make<MtxObjID>},
+    {"Orb.MtxString", make<MtxString>},
+    {"Orb.MtxStatus", make<MtxStatus>},
+    {"Orb.MtxUserSecurity", make<MtxUserSecurity>},
+    {"Orb.MtxUserSession", make<MtxUserSession>},
+};
+
+class FrameworkFactory final : public MtxFactory
+{
+public:
+    std::unique_ptr<MtxObj> createObject(const char *typeName) override
+    {
+        if (typeName)
+            for (const FrameworkType &type : frameworkTypes)
+                if (std::strcmp(typeName, type.typeName) == 0)
+                    return type.make();
+        return std::make_unique<MtxObj>();
+    }
+};
+
+} // namespace
+
+MtxFactory &frameworkFactory()
+{
+    static FrameworkFactory factory;
+    return factory;
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+#include <pugixml.hpp>
+
+class MtxFactory;
+class MtxObj;
+
+// Helpers shared by the readers and copiers of the wire types.
+namespace orb::Internal {
+
+inline bool isElement(const pugi::xml_node &node)
+{
+    return node.type() == pugi::node_element;
+}
+
+inline bool named(const pugi::xml_node &node, const char *name)
+{
+    return std::strcmp(node.name(), name) == 0;
+}
+
+// Calls visit(child) for every child element of node, in document order.
+template <class Visit>
+void forEachChildElement(const pugi::xml_node &node, Visit &&visit)
+{
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling())
+        if (isElement(child))
+            visit(child);
+}
+
+pugi::xml_node firstChildElement(const pugi::xml_node &node);
+
+// A decimal attribute like atoi, without its undefined overflow: missing or
+// non-numeric text reads as 0, out-of-range values are clamped.
+std::int32_t readInt(const char *text);
+
+// Bounds how deeply wire objects nest while they read themselves, so that no
+// reply can exhaust the stack. Readers refuse to descend once !allowed().
+class NestingGuard
+{
+public:
+    static constexpr int MaxDepth = 256;
+    NestingGuard();
+    ~NestingGuard();
+    NestingGuard(const NestingGuard &) = delete;
+    NestingGuard &operator=(const NestingGuard &) = delete;
+    bool allowed() const;
+    // Whether one more level may be entered below this one.
+    bool allowsNested() const;
+};
+
+// A new item for an element of type typeName, made by factory or, when there
+// is none, by the framework table; never null. The item inherits factory so
+// that what it holds is made by the same service.
+std::unique_ptr<MtxObj> createItem(MtxFactory *factory, const char *typeName);
+
+// A copy of object with all its content and its own type, also where clone()
+// keeps only the base fields (framework scalars, base-clone records).
+std::unique_ptr<MtxObj> copyObject(const MtxObj &object);
+
+} // namespace orb::Internal

@@ -1,0 +1,121 @@
+#include "orb/wire/xmltext.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+#include "orb/wire/codepage.h"
+
+namespace orb {
+namespace {
+
+void appendWithEntities(std::string &out, std::string_view text, std::string_view special)
+{
+    std::size_t start = 0;
+    for (std::size_t at = text.find_first_of(special); at != std::string_view::npos;
+         at = text.find_first_of(special, start)) {
+        out.append(text.substr(start, at - start));
+        switch (text[at]) {
+        case '&': out.append("&amp;"); break;
+        case '<': out.append("&lt;"); break;
+        case '>': out.append("&gt;"); break;
+        default: out.append("&quot;"); break;
+        }
+        start = at + 1;
+    }
+    out.append(text.substr(start));
+}
+
+bool isText(const pugi::xml_node &node)
+{
+    return node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata;
+}
+
+// Line and column (both from 1) of a byte offset, for parse messages.
+std::pair<int, int> position(std::string_view text, std::ptrdiff_t offset)
+{
+    int line = 1;
+    int column = 1;
+    const auto end = std::min<std::size_t>(offset < 0 ? 0 : std::size_t(offset), text.size());
+    for (std::size_t i = 0; i < end; ++i) {
+        if (text[i] == '\n') {
+            ++line;
+            column = 1;
+        } else {
+            ++column;
+        }
+    }
+    return {line, column};
+}
+
+} // namespace
+
+void appendEscaped(std::string &out, std::string_view text)
+{
+    appendWithEntities(out, text, "&<>");
+}
+
+void appendEscapedAttribute(std::string &out, std::string_view text)
+{
+    appendWithEntities(out, text, "&<>\"");
+}
+
+void appendElement(std::string &out, std::string_view name, std::string_view text)
+{
+    out += '<';
+    out.append(name);
+    out += '>';
+    appendEscaped(out, text);
+    out.append("</");
+    out.append(name);
+    out += '>';
+}
+
+std::string nodeText(const pugi::xml_node &node)
+{
+    if (isText(node))
+        return fromUtf8(node.value());
+    pugi::xml_node child = node.first_child();
+    if (!child)
+        return {};
+    // The usual case, one text child, needs no walk and no joining.
+    if (isText(child) && !child.next_sibling())
+        return fromUtf8(child.value());
+
+    // Walks the subtree without recursion, so any depth is safe.
+    std::string utf8;
+    pugi::xml_node current = child;
+    while (current) {
+        if (isText(current))
+            utf8.append(current.value());
+        if (pugi::xml_node first = current.first_child()) {
+            current = first;
+            continue;
+        }
+        while (current && current != node && !current.next_sibling())
+            current = current.parent();
+        if (!current || current == node)
+            break;
+        current = current.next_sibling();
+    }
+    return fromUtf8(utf8);
+}
+
+bool parseDocument(pugi::xml_document &document, std::string_view utf8Text, std::string *errorMessage)
+{
+    const pugi::xml_parse_result result =
+        document.load_buffer(utf8Text.data(), utf8Text.size(), pugi::parse_default, pugi::encoding_utf8);
+    if (result)
+        return true;
+    if (errorMessage) {
+        const auto [line, column] = position(utf8Text, result.offset);
+        char text[256];
+        std::snprintf(text, sizeof text, "The XML text is not well-formed: %s at line %d, column %d",
+                      result.description(), line, column);
+        *errorMessage = text;
+    }
+    document.reset();
+    return false;
+}
+
+} // namespace orb
