@@ -105,13 +105,27 @@ bool parseDocument(pugi::xml_document &document, std::string_view utf8Text, std:
 {
     const pugi::xml_parse_result result =
         document.load_buffer(utf8Text.data(), utf8Text.size(), pugi::parse_default, pugi::encoding_utf8);
-    if (result)
+    const char *problem = nullptr;
+    std::ptrdiff_t offset = 0;
+    if (!result) {
+        problem = result.description();
+        offset = result.offset;
+    } else if (pugi::xml_node second = document.document_element().next_sibling(); second) {
+        // The parser accepts fragments; a document has exactly one root.
+        for (; second && second.type() != pugi::node_element; second = second.next_sibling()) {
+        }
+        if (second) {
+            problem = "more than one top-level element";
+            offset = second.offset_debug();
+        }
+    }
+    if (!problem)
         return true;
     if (errorMessage) {
-        const auto [line, column] = position(utf8Text, result.offset);
+        const auto [line, column] = position(utf8Text, offset);
         char text[256];
         std::snprintf(text, sizeof text, "The XML text is not well-formed: %s at line %d, column %d",
-                      result.description(), line, column);
+                      problem, line, column);
         *errorMessage = text;
     }
     document.reset();

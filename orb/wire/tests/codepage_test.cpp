@@ -1,0 +1,75 @@
+#include "orb/wire/codepage.h"
+#include "orb/wire/fixedtext.h"
+#include "orb/wire/mtxstatus.h"
+#include "orb/wire/mtxstring.h"
+#include "wiretestutil.h"
+
+namespace {
+const std::string gbkZhongWen = "\xD6\xD0\xCE\xC4"; // 中文 in GBK
+const std::string utf8ZhongWen = "\xE4\xB8\xAD\xE6\x96\x87";
+
+std::string repeat(const std::string &piece, int times)
+{
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += piece;
+    return out;
+}
+} // namespace
+
+TEST(CodePage, ConvertsBetweenGbkAndUtf8)
+{
+    EXPECT_STREQ(orb::codePageName(), "GBK");
+    EXPECT_EQ(orb::toUtf8(gbkZhongWen), utf8ZhongWen);
+    EXPECT_EQ(orb::fromUtf8(utf8ZhongWen), gbkZhongWen);
+    EXPECT_EQ(orb::fromUtf8("plain ascii"), "plain ascii");
+    EXPECT_EQ(orb::toUtf8("x" + gbkZhongWen + "y"), "x" + utf8ZhongWen + "y");
+    EXPECT_EQ(orb::fromUtf8("a\xFF" "b"), "ab") << "bytes that cannot be converted are dropped";
+    EXPECT_EQ(orb::fromUtf8("a\xE4\xB8"), "a") << "an incomplete character at the end is dropped";
+    EXPECT_EQ(orb::fromUtf8(repeat(utf8ZhongWen, 2000)), repeat(gbkZhongWen, 2000));
+}
+
+TEST(CodePage, FitLengthNeverCutsADoubleByteCharacter)
+{
+    const std::string text = "ab" + gbkZhongWen; // a b 中 文: 6 bytes
+    EXPECT_EQ(orb::fitLength(text, 6), 6u);
+    EXPECT_EQ(orb::fitLength(text, 5), 4u);
+    EXPECT_EQ(orb::fitLength(text, 4), 4u);
+    EXPECT_EQ(orb::fitLength(text, 3), 2u);
+    EXPECT_EQ(orb::fitLength(gbkZhongWen + "x", 3), 2u);
+    EXPECT_EQ(orb::fitLength("abcdef", 3), 3u);
+    EXPECT_EQ(orb::fitLength("", 0), 0u);
+
+    FixedText<4> field;
+    field.assignTruncated("a" + gbkZhongWen);
+    EXPECT_EQ(field.view(), "a\xD6\xD0");
+    EXPECT_FALSE(field.assign("abcd"));
+    EXPECT_EQ(field.view(), "a\xD6\xD0") << "a rejected text keeps the old value";
+}
+
+TEST(CodePage, LongDomTextIsCutAtAWholeCharacter)
+{
+    // "ab" + 40 x 中 is 82 GBK bytes; a 63-byte field keeps "ab" and 30 characters.
+    ParsedXml xml("<v><code>ab" + repeat("\xE4\xB8\xAD", 40) + "</code><message>" + std::string(70, 'm') +
+                  "</message></v>");
+    MtxStatus status;
+    status.fromXML(xml.root());
+    EXPECT_EQ(std::string(status.getCode()), "ab" + repeat("\xD6\xD0", 30));
+    EXPECT_EQ(std::string(status.getMessage()), std::string(63, 'm'));
+
+    ParsedXml longString("<v>" + repeat("\xE4\xB8\xAD", 600) + "</v>");
+    MtxString text;
+    text.fromXML(longString.root());
+    EXPECT_EQ(std::string(text.getValue()), repeat("\xD6\xD0", 511));
+}
+
+TEST(CodePage, WritesLocalBytesAsTheyStand)
+{
+    // Objects hold code page bytes; the text they write is converted by the envelope.
+    MtxString text(gbkZhongWen.c_str());
+    EXPECT_EQ(xmlOf(text, "v", 0), "<v>" + gbkZhongWen + "</v>");
+    ParsedXml xml(orb::toUtf8(xmlOf(text, "v", 0)));
+    MtxString back;
+    back.fromXML(xml.root());
+    EXPECT_EQ(std::string(back.getValue()), gbkZhongWen);
+}
