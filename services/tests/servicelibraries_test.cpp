@@ -1,0 +1,286 @@
+// The five service libraries loaded the way the host loads them: dlopen by
+// file name, the API version checked, the factory resolved by name. Each
+// service object's factory is checked against the type list the product
+// documents for its library.
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <typeinfo>
+#include <vector>
+
+#include "orb/net/orbservice.h"
+#include "orb/wire/mtxarray.h"
+#include "orb/wire/mtxqueryresult.h"
+#include "orb/wire/mtxtree.h"
+#include "services/tests/wiretest.h"
+#include "services/types/monitorobj.h"
+#include "services/types/paramobj.h"
+#include "services/types/serviceapi.h"
+#include "services/types/servicetables.h"
+
+using namespace wiretest;
+
+namespace {
+
+const std::vector<std::string> framework = {
+    "Orb.MtxObjID",      "Orb.MtxString",        "Orb.MtxStatus",     "Orb.MtxTree",
+    "Orb.MtxArray",      "Orb.MtxUserSecurity",  "Orb.MtxUserSession"};
+const std::vector<std::string> security = {
+    "com.Velmora.Security.DepartmentObj", "com.Velmora.Security.RoleObj",
+    "com.Velmora.Security.FunctionModuleObj", "com.Velmora.Security.SysLogObj",
+    "com.Velmora.Security.UserObj"};
+
+std::vector<std::string> joined(std::initializer_list<std::vector<std::string>> parts)
+{
+    std::vector<std::string> all;
+    for (const auto &part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+struct ExpectedLibrary
+{
+    const char *library;
+    const char *serviceName;
+    std::vector<std::string> types; // in the order of comparison
+    const char *treeNodeElement;
+};
+
+const std::vector<ExpectedLibrary> &expectedLibraries()
+{
+    static const std::vector<ExpectedLibrary> libraries = {
+        {"InventorySvc", "ElementService",
+         joined({framework, security,
+                 {"Orb.ElementObj", "Orb.ParamObj", "Orb.MonitorObj", "Orb.StateConditionObj",
+                  "Orb.MonitorParamItemObj", "Orb.ExpressionParamItemObj"}}),
+         "DepartmentObj"},
+        {"AlarmSvc", "AlertService",
+         joined({framework, security,
+                 {"Orb.AlertMonitorObj", "Orb.AlertLogObj", "Orb.AlertRuleObj",
+                  "Orb.AlertRuleParameterObj", "Orb.AlertRuleTypeParameterObj",
+                  "Orb.AlertSendTypeParameterObj"}}),
+         "DepartmentObj"},
+        {"AccessSvc", "SecurityService", joined({framework, {"Orb.MtxQueryResult"}, security}),
+         "DepartmentObj"},
+        {"MapSvc", "TPService",
+         joined({framework,
+                 {"Orb.MtxQueryResult", "com.Velmora.Security.DepartmentObj", "Orb.TPInfoObj"}}),
+         "DepartmentObj"},
+        {"CatalogSvc", "SysService",
+         {"Orb.MtxQueryResult", "Orb.MtxString", "Orb.MtxTree", "com.Velmora.sys.SysTypeObj",
+          "Orb.MtxArray"},
+         "SysTypeObj"},
+    };
+    return libraries;
+}
+
+bool takesFactory(const std::string &typeName)
+{
+    return typeName == "Orb.MtxArray" || typeName == "Orb.MtxQueryResult";
+}
+
+// One service library opened with dlopen, closed when the test is done.
+class LoadedLibrary
+{
+public:
+    explicit LoadedLibrary(const char *name)
+    {
+        const char *binDir = std::getenv("KEEL_BIN_DIR");
+        m_path = std::string(binDir ? binDir : ".") + "/lib" + name + ".so";
+        m_handle = dlopen(m_path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!m_handle)
+            m_error = dlerror();
+    }
+    ~LoadedLibrary()
+    {
+        if (m_handle)
+            dlclose(m_handle);
+    }
+    LoadedLibrary(const LoadedLibrary &) = delete;
+    LoadedLibrary &operator=(const LoadedLibrary &) = delete;
+
+    bool loaded() const { return m_handle; }
+    const std::string &error() const { return m_error; }
+    const std::string &path() const { return m_path; }
+    void *symbol(const char *name) const { return dlsym(m_handle, name); }
+
+    std::unique_ptr<OrbService> newService() const
+    {
+        auto factory = reinterpret_cast<ServiceFactoryFunction>(symbol(ServiceFactorySymbol));
+        return std::unique_ptr<OrbService>(factory ? factory() : nullptr);
+    }
+
+private:
+    std::string m_path;
+    std::string m_error;
+    void *m_handle = nullptr;
+};
+
+class ServiceLibrary : public ::testing::TestWithParam<ExpectedLibrary>
+{
+protected:
+    void SetUp() override
+    {
+        m_library = std::make_unique<LoadedLibrary>(GetParam().library);
+        ASSERT_TRUE(m_library->loaded()) << m_library->path() << ": " << m_library->error();
+        m_service = m_library->newService();
+        ASSERT_TRUE(m_service) << "GetServiceInstance missing or returned null";
+    }
+    void TearDown() override
+    {
+        m_service.reset(); // objects of the library go before the library
+        m_library.reset();
+    }
+
+    std::unique_ptr<LoadedLibrary> m_library;
+    std::unique_ptr<OrbService> m_service;
+};
+
+} // namespace
+
+TEST_P(ServiceLibrary, ExportsTheApiVersionAndNamesItsService)
+{
+    auto version =
+        reinterpret_cast<ServiceApiVersionFunction>(m_library->symbol(ServiceApiVersionSymbol));
+    ASSERT_TRUE(version);
+    EXPECT_EQ(version(), ServiceApiVersion);
+    EXPECT_STREQ(m_service->getServiceName(), GetParam().serviceName);
+    EXPECT_STREQ(m_service->getVersion(), "2.00");
+    EXPECT_EQ(m_service->getClient(), nullptr);
+}
+
+TEST_P(ServiceLibrary, TableListsTheDocumentedTypesInOrder)
+{
+    const ServiceTypeTable *table = findServiceTypeTable(GetParam().serviceName);
+    ASSERT_TRUE(table);
+    EXPECT_STREQ(table->libraryName(), GetParam().library);
+    std::vector<std::string> names;
+    for (const TypeMaker &maker : table->types())
+        names.push_back(maker.typeName);
+    EXPECT_EQ(names, GetParam().types);
+}
+
+TEST_P(ServiceLibrary, CreatesEveryListedTypeAndAPlainObjectForAnyOther)
+{
+    const ExpectedLibrary &expected = GetParam();
+    for (const std::string &name : expected.types) {
+        SCOPED_TRACE(name);
+        std::unique_ptr<MtxObj> object = m_service->createObject(name.c_str());
+        ASSERT_TRUE(object);
+        EXPECT_EQ(object->getTypeName(), name);
+        EXPECT_NE(typeid(*object), typeid(MtxObj));
+        EXPECT_EQ(object->getFactory(), takesFactory(name) ? m_service.get() : nullptr);
+        if (auto *tree = dynamic_cast<MtxTree *>(object.get())) {
+            EXPECT_STREQ(tree->node().getElementName(), expected.treeNodeElement);
+        }
+    }
+
+    std::vector<std::string> others = {"orb.mtxstring", "Orb.MtxString ", "", "Orb.Unknown"};
+    for (const ExpectedLibrary &library : expectedLibraries()) {
+        for (const std::string &name : library.types) {
+            if (std::find(expected.types.begin(), expected.types.end(), name) ==
+                expected.types.end())
+                others.push_back(name);
+        }
+    }
+    if (expected.serviceName == std::string("SysService")) {
+        ASSERT_NE(std::find(others.begin(), others.end(), "Orb.MtxObjID"), others.end());
+    }
+    for (const std::string &name : others) {
+        SCOPED_TRACE(name);
+        std::unique_ptr<MtxObj> object = m_service->createObject(name.c_str());
+        ASSERT_TRUE(object);
+        EXPECT_EQ(typeid(*object), typeid(MtxObj));
+        read(*object, "<value>kept text</value>");
+        EXPECT_STREQ(object->getName(), "kept text");
+    }
+    std::unique_ptr<MtxObj> none = m_service->createObject(nullptr);
+    ASSERT_TRUE(none);
+    EXPECT_EQ(typeid(*none), typeid(MtxObj));
+}
+
+TEST_P(ServiceLibrary, ContainersCreateTheirItemsThroughTheService)
+{
+    const ExpectedLibrary &expected = GetParam();
+    std::string items;
+    for (const std::string &name : expected.types)
+        items += "<item xsi-type=\"" + name + "\"></item>";
+    items += "<item xsi-type=\"Orb.Unknown\">plain</item>";
+
+    std::vector<std::string> containers = {"Orb.MtxArray"};
+    if (std::find(expected.types.begin(), expected.types.end(), "Orb.MtxQueryResult") !=
+        expected.types.end())
+        containers.push_back("Orb.MtxQueryResult");
+    for (const std::string &container : containers) {
+        SCOPED_TRACE(container);
+        std::unique_ptr<MtxObj> object = m_service->createObject(container.c_str());
+        read(*object, "<value xsi-type=\"" + container + "\">" + items + "</value>");
+        auto item = [&](std::size_t index) -> MtxObj * {
+            if (auto *array = dynamic_cast<MtxArray *>(object.get()))
+                return index < array->size() ? array->at(index) : nullptr;
+            auto &result = dynamic_cast<MtxQueryResult &>(*object);
+            return index < std::size_t(result.getCount()) ? result.at(index) : nullptr;
+        };
+        for (std::size_t i = 0; i < expected.types.size(); ++i) {
+            ASSERT_TRUE(item(i)) << "item " << i;
+            EXPECT_EQ(item(i)->getTypeName(), expected.types[i]);
+        }
+        MtxObj *unknown = item(expected.types.size());
+        ASSERT_TRUE(unknown);
+        EXPECT_EQ(typeid(*unknown), typeid(MtxObj));
+        EXPECT_STREQ(unknown->getName(), "plain");
+    }
+}
+
+TEST_P(ServiceLibrary, EveryCallMakesAnIndependentServiceObject)
+{
+    std::unique_ptr<OrbService> second = m_library->newService();
+    ASSERT_TRUE(second);
+    ASSERT_NE(second.get(), m_service.get());
+
+    MtxUserSession session;
+    session.setUserName("operator");
+    session.setSessionKey("k-1");
+    m_service->setSession(session);
+    EXPECT_STREQ(m_service->getSession().getUserName(), "operator");
+    EXPECT_STREQ(m_service->getSessionKey(), "k-1");
+    EXPECT_STREQ(second->getSession().getUserName(), "");
+    EXPECT_STREQ(second->getSessionKey(), "");
+
+    EXPECT_EQ(m_service->createObject("Orb.MtxArray")->getFactory(), m_service.get());
+    EXPECT_EQ(second->createObject("Orb.MtxArray")->getFactory(), second.get());
+}
+
+INSTANTIATE_TEST_SUITE_P(AllLibraries, ServiceLibrary, ::testing::ValuesIn(expectedLibraries()),
+                         [](const auto &info) { return std::string(info.param.library); });
+
+TEST(InventorySvc, MonitorInAReplyArrayKeepsItsParameterTypes)
+{
+    LoadedLibrary library("InventorySvc");
+    ASSERT_TRUE(library.loaded()) << library.error();
+    std::unique_ptr<OrbService> service = library.newService();
+    ASSERT_TRUE(service);
+
+    MonitorObj monitor;
+    monitor.set(MonitorObj::Id, "m1");
+    auto param = std::make_unique<ParamObj>();
+    param->set(ParamObj::ParamName, "Port");
+    param->set(ParamObj::ParamValue, "8080");
+    monitor.params().append(std::move(param));
+    const std::string text = "<value xsi-type=\"Orb.MtxArray\">" + write(monitor, "") + "</value>";
+
+    std::unique_ptr<MtxObj> array = service->createObject("Orb.MtxArray");
+    read(*array, text);
+    auto &items = dynamic_cast<MtxArray &>(*array);
+    ASSERT_EQ(items.size(), 1u);
+    auto &back = dynamic_cast<MonitorObj &>(*items.at(0));
+    ASSERT_EQ(back.params().size(), 1u);
+    const auto &backParam = dynamic_cast<const ParamObj &>(*back.params().at(0));
+    EXPECT_EQ(backParam.get(ParamObj::ParamValue), "8080");
+    EXPECT_EQ(write(*array), text);
+
+    array.reset();
+    service.reset();
+}
