@@ -1,0 +1,495 @@
+#include "frame/proapp.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMessageBox>
+#include <QVariant>
+
+#include "frame/localtext.h"
+#include "frame/prochildframe.h"
+#include "frame/procommands.h"
+#include "frame/prodoctemplate.h"
+#include "frame/promainframe.h"
+#include "frame/promodule.h"
+#include "orb/net/orbclient.h"
+
+namespace {
+
+CProApp *g_instance = nullptr;
+
+const QString Chinese = QStringLiteral("cn");
+
+} // namespace
+
+CProApp::CProApp()
+{
+    g_instance = this;
+    if (qApp)
+        qApp->installEventFilter(this);
+}
+
+CProApp::~CProApp()
+{
+    ExitInstance();
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+CProApp *CProApp::instance()
+{
+    return g_instance;
+}
+
+bool CProApp::InitInstance()
+{
+    m_profile.setPath(QFile::encodeName(ConfigurationPath()).toStdString());
+    LoadNamesTable();
+    if (!InitServiceSystem()) {
+        ShowMessage(Translate(QStringLiteral("InitServiceSystem error!")));
+        return false;
+    }
+    OrbClient *client = GetClient();
+    if (!Login(m_userName, m_password, m_language))
+        return false;
+    LoadServices(client, m_session);
+
+    CProMainFrame *frame = CreateMainFrame();
+    m_mainFrame = frame;
+    if (!frame)
+        return false;
+    if (!LoadModules())
+        return false;
+    frame->showMaximized();
+    frame->SetNavigationType(ReadNavigationType());
+    return true;
+}
+
+void CProApp::ExitInstance()
+{
+    if (m_exited)
+        return;
+    m_exited = true;
+    // Document windows use module code: they go before the modules do.
+    delete m_mainFrame.data();
+    LogOff();
+    m_services.clear();
+    m_ownedServices.clear();
+    m_client = nullptr;
+    DeleteModules();
+}
+
+void CProApp::DeleteModules()
+{
+    m_navigation.clear();
+    m_modules.clear();
+    m_currentModule = nullptr;
+    for (std::unique_ptr<CProModule> &module : m_ownedModules) {
+        try {
+            module.reset();
+        } catch (...) {
+            // A module's failing destructor must not stop the others' unloading.
+            module.release();
+        }
+    }
+    m_ownedModules.clear();
+    m_templates.clear();
+}
+
+// ---- hooks ----
+
+bool CProApp::ChangePassword()
+{
+    return false;
+}
+
+void CProApp::SelectModuleStyle(const QString &)
+{
+}
+
+void CProApp::ShowMessage(const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("message"), text, QMessageBox::Ok, m_mainFrame);
+    box.exec();
+}
+
+bool CProApp::AskQuestion(const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("warn"), text,
+                    QMessageBox::Ok | QMessageBox::Cancel, m_mainFrame);
+    return box.exec() == QMessageBox::Ok;
+}
+
+void CProApp::ShowMessageBox(const QString &text, const QString &caption, MessageIcon icon)
+{
+    static constexpr QMessageBox::Icon icons[] = {QMessageBox::Information, QMessageBox::Warning,
+                                                  QMessageBox::Critical};
+    QMessageBox box(icons[int(icon)], caption, text, QMessageBox::Ok, m_mainFrame);
+    box.exec();
+}
+
+bool CProApp::LoadModules()
+{
+    return false;
+}
+
+bool CProApp::LoadModule(const QString &)
+{
+    return false;
+}
+
+CProMainFrame *CProApp::CreateMainFrame()
+{
+    return nullptr;
+}
+
+void CProApp::ShowAbout()
+{
+}
+
+std::vector<ModuleEntry> CProApp::ReadModuleEntries()
+{
+    return {};
+}
+
+std::vector<int> CProApp::GetImageList()
+{
+    return {};
+}
+
+int CProApp::ReadModuleCount()
+{
+    return 0;
+}
+
+bool CProApp::Login(QString &user, QString &password, QString &language)
+{
+    user = QStringLiteral("user");
+    password = QStringLiteral("password");
+    language = Chinese;
+    return false;
+}
+
+void CProApp::LoadServices(OrbClient *, const MtxUserSession &)
+{
+}
+
+void CProApp::ConfirmExit()
+{
+    if (m_mainFrame)
+        m_mainFrame->close();
+}
+
+QToolBar *CProApp::CreateToolBar(CProMainFrame *)
+{
+    return nullptr;
+}
+
+void CProApp::ShowSystemSettings()
+{
+}
+
+bool CProApp::CheckPermission(const QString &)
+{
+    return true;
+}
+
+// ---- configuration file ----
+
+QString CProApp::ConfigurationPath() const
+{
+    return QDir::currentPath() + QStringLiteral("/Keelsys.ini");
+}
+
+QString CProApp::GetProfileString(const char *section, const QString &key, const QString &defaultValue) const
+{
+    return fromLocal(m_profile.readString(section, toLocal(key), toLocal(defaultValue)));
+}
+
+int CProApp::GetProfileInt(const char *section, const QString &key, int defaultValue) const
+{
+    return m_profile.readInt(section, toLocal(key), defaultValue);
+}
+
+bool CProApp::WriteProfileString(const char *section, const QString &key, const QString &value)
+{
+    return m_profile.writeString(section, toLocal(key), toLocal(value));
+}
+
+bool CProApp::WriteProfileInt(const char *section, const QString &key, int value)
+{
+    return m_profile.writeInt(section, toLocal(key), value);
+}
+
+bool CProApp::InitServiceSystem()
+{
+    m_dsn = GetProfileString("DATABASE", QStringLiteral("DSN"));
+    m_uid = GetProfileString("DATABASE", QStringLiteral("UID"));
+    m_pwd = GetProfileString("DATABASE", QStringLiteral("PWD"));
+    const std::string address = m_profile.readString("SYS", "mainServerIP", "127.0.0.1");
+    const int discoveryPort = m_profile.readInt("SYS", "domainPort", 8899);
+    const int port = m_profile.readInt("SYS", "mainServerPort", 8899);
+    try {
+        auto client = std::make_unique<OrbClient>(address.c_str(), port, discoveryPort);
+        m_client = client.get();
+        AdoptService(QStringLiteral("sys"), std::move(client));
+    } catch (const std::exception &error) {
+        qWarning("cannot create the client for %s:%d: %s", address.c_str(), port, error.what());
+        return false;
+    }
+    return true;
+}
+
+void CProApp::LogOff()
+{
+    if (!m_loggedIn || !m_client)
+        return;
+    m_loggedIn = false;
+    MtxStatus status;
+    MtxUserSession session = m_session;
+    m_client->logoff(status, &session);
+    if (!status.succeeded())
+        qWarning("logoff: %s %s", status.getCode(), status.getMessage());
+}
+
+// ---- services ----
+
+OrbService *CProApp::GetService(const QString &name) const
+{
+    return m_services.value(name);
+}
+
+void CProApp::RegisterService(const QString &name, OrbService *service)
+{
+    m_services.insert(name, service);
+}
+
+void CProApp::AdoptService(const QString &name, std::unique_ptr<OrbService> service)
+{
+    RegisterService(name, service.get());
+    m_ownedServices.push_back(std::move(service));
+}
+
+OrbClient *CProApp::GetClient() const
+{
+    return m_client;
+}
+
+// ---- modules and documents ----
+
+CProModule *CProApp::RegisterModule(std::unique_ptr<CProModule> owned)
+{
+    CProModule *module = owned.get();
+    m_ownedModules.push_back(std::move(owned));
+    module->SetApp(this);
+    module->SetMainFrame(m_mainFrame);
+    module->Initialize();
+    if (CProDocTemplate *docTemplate = module->GetDocTemplate())
+        AddDocTemplate(std::unique_ptr<CProDocTemplate>(docTemplate));
+    module->LoadSubDocTemplate();
+    m_modules.insert(module->GetModuleName(), module);
+    m_navigation.insert(module->GetModuleName(), module);
+    return module;
+}
+
+void CProApp::OpenModule(const QString &name)
+{
+    SelectModuleStyle(name);
+    if (m_moduleStyle != QStringLiteral("0") && !m_moduleStyle.isEmpty()) {
+        InvokeModuleDlg(name, QStringLiteral("_Style") + m_moduleStyle, nullptr);
+        return;
+    }
+    const QString key = m_language == Chinese ? Translate(name) : name;
+    m_currentModuleName = key;
+    CProModule *module = m_navigation.value(key);
+    if (!module)
+        return;
+    m_currentModule = module;
+    if (module->HideNavigation()) {
+        if (m_mainFrame)
+            m_mainFrame->ShowNavigationBar(false);
+        m_navigationEnabled = false;
+    } else {
+        if (m_navigationShown && m_mainFrame)
+            m_mainFrame->ShowNavigationBar(true);
+        m_navigationEnabled = true;
+    }
+
+    if (module->IsDocumentOpen(key)) {
+        if (CProChildFrame *frame = module->GetDocumentFrame(key); frame && m_mainFrame) {
+            m_mainFrame->MdiArea()->setActiveSubWindow(frame);
+            frame->showMaximized();
+        }
+        SetMainTitle(QString::fromUtf8(MainTitleCn) + (m_language == Chinese ? Translate(key) : key));
+        return;
+    }
+    const QString docName = module->GetDocName(key);
+    for (const std::unique_ptr<CProDocTemplate> &docTemplate : m_templates) {
+        if (docTemplate->GetDocName() == docName) {
+            if (docTemplate->OpenDocumentFile())
+                module->SetDocumentOpen(key, true);
+            return;
+        }
+    }
+}
+
+QString CProApp::InvokeModuleDlg(const QString &moduleName, const QString &method, const MtxObj *const *args)
+{
+    const QString key = m_language == Chinese ? Translate(moduleName) : moduleName;
+    CProModule *module = m_navigation.value(key);
+    if (!module) {
+        ShowMessage(Translate(QStringLiteral("Not find module")));
+        return {};
+    }
+    return module->ModuleDlgInvoke(method, args);
+}
+
+CProDocTemplate *CProApp::AddDocTemplate(std::unique_ptr<CProDocTemplate> docTemplate)
+{
+    m_templates.push_back(std::move(docTemplate));
+    return m_templates.back().get();
+}
+
+CProDocTemplate *CProApp::AddSubDocTemplate(std::unique_ptr<CProDocTemplate> docTemplate, const QString &name,
+                                            CProModule *module)
+{
+    m_navigation.insert(name, module);
+    return AddDocTemplate(std::move(docTemplate));
+}
+
+void CProApp::OnDocumentActivated(const QString &name, CProChildFrame *frame)
+{
+    CProModule *module = m_navigation.value(name);
+    if (!module)
+        return;
+    module->SetDocumentFrame(name, frame);
+    if (m_mainFrame)
+        m_mainFrame->SetModuleToolBar(name, module->LoadSubToolBar(name));
+    m_currentModule = module;
+    if (m_language == Chinese)
+        SetMainTitle(QString::fromUtf8(MainTitleCn) + Translate(name));
+    else
+        SetMainTitle(QString::fromUtf8(MainTitleEn) + name);
+}
+
+void CProApp::OnDocumentClosed(const QString &name)
+{
+    if (CProModule *module = m_navigation.value(name)) {
+        module->SetDocumentOpen(name, false);
+        if (module->HideNavigation()) {
+            if (m_mainFrame)
+                m_mainFrame->ShowNavigationBar(true);
+            m_navigationEnabled = true;
+        }
+    }
+    if (m_mainFrame)
+        m_mainFrame->SetModuleToolBar(name, nullptr);
+    SetMainTitle(QString::fromUtf8(MainTitle));
+}
+
+// ---- names table and translation ----
+
+void CProApp::LoadNamesTable()
+{
+    m_names.clear();
+    const int count = GetProfileInt("NAMES", QStringLiteral("namesCount"), 0);
+    for (int i = 0; i < count; ++i) {
+        const QString name = GetProfileString("NAMES", QStringLiteral("name%1").arg(i));
+        const QString english = GetProfileString("NAMES", QStringLiteral("name%1.en").arg(i));
+        m_names.insert(name, english);
+        m_names.insert(english, name);
+    }
+}
+
+QString CProApp::Translate(const QString &text) const
+{
+    if (m_language != Chinese)
+        return text;
+    const QString counterpart = m_names.value(text);
+    return counterpart.isEmpty() ? text : counterpart;
+}
+
+void CProApp::TranslateWindow(QWidget *window) const
+{
+    if (!window || m_language != Chinese)
+        return;
+    window->setWindowTitle(Translate(window->windowTitle()));
+    for (QObject *child : window->children()) {
+        const QVariant text = child->property("text");
+        if (child->isWidgetType() && text.isValid())
+            child->setProperty("text", Translate(text.toString()));
+    }
+}
+
+// ---- main frame, navigation, commands ----
+
+void CProApp::SetMainTitle(const QString &title)
+{
+    if (m_mainFrame)
+        m_mainFrame->SetTitle(title);
+}
+
+int CProApp::ReadNavigationType()
+{
+    const int type = GetProfileInt("SYS", QStringLiteral("navtype"), 1000);
+    if (type != 1000)
+        return type;
+    WriteProfileInt("SYS", QStringLiteral("navtype"), 0);
+    return 0;
+}
+
+bool CProApp::OnCommand(int command)
+{
+    switch (command) {
+    case ProCommand::About:
+        ShowAbout();
+        return true;
+    case ProCommand::SwitchNavigation:
+        if (m_navigationEnabled) {
+            m_navigationShown = !m_navigationShown;
+            if (m_mainFrame)
+                m_mainFrame->ShowNavigationBar(m_navigationShown);
+        }
+        return true;
+    case ProCommand::SystemSettings:
+        ShowSystemSettings();
+        return true;
+    case ProCommand::Exit:
+        ConfirmExit();
+        return true;
+    case ProCommand::ToggleNavigationType:
+        if (m_mainFrame)
+            WriteProfileInt("SYS", QStringLiteral("navtype"), m_mainFrame->ToggleNavigationType());
+        return true;
+    case ProCommand::ChangePassword:
+        ChangePassword();
+        return true;
+    case ProCommand::Lock:
+        if (m_mainFrame)
+            m_mainFrame->LockNow();
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Typing a character or moving the mouse over any window of the program
+// counts as activity.
+bool CProApp::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (!static_cast<QKeyEvent *>(event)->text().isEmpty())
+            m_idleSeconds = 0;
+        break;
+    case QEvent::MouseMove:
+    case QEvent::HoverMove:
+        m_idleSeconds = 0;
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}

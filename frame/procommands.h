@@ -1,0 +1,16 @@
+#pragma once
+
+// Command identifiers of the host's menus and toolbars, and of the commands
+// that every module window understands.
+namespace ProCommand {
+enum : int {
+    About = 57664,          // "About"
+    Exit = 57665,           // "退出"
+    SwitchNavigation = 153, // show or hide the navigation bar
+    SystemSettings = 121,   // "属性设置"
+    ToggleNavigationType = 166, // "图标转换"
+    ChangePassword = 33333, // "修改登录密码..."
+    Lock = 32775,           // lock the workstation now
+    CloseDocument = 32773,  // "关闭" in the module windows
+};
+}

@@ -1,0 +1,217 @@
+#include "frame/promainframe.h"
+
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QLabel>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "frame/backgroundarea.h"
+#include "frame/localtext.h"
+#include "frame/proapp.h"
+#include "frame/prochildframe.h"
+#include "orb/net/orbclient.h"
+
+namespace {
+
+constexpr int PaneWidth = 125;
+constexpr int ModuleToolBarHeight = 32;
+
+} // namespace
+
+CProMainFrame::CProMainFrame(CProApp *app)
+    : m_app(app)
+    , m_area(new CBackgroundArea(app, this))
+    , m_serverPane(new QLabel(QStringLiteral("服务器IP: 0.0.0.0"), this))
+    , m_idlePane(new QLabel(this))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setCentralWidget(m_area);
+    SetTitle(QString::fromUtf8(CProApp::MainTitle));
+    connect(m_area, &QMdiArea::subWindowActivated, this, &CProMainFrame::OnSubWindowActivated);
+    m_serverTimer.setInterval(TimerInterval);
+    m_idleTimer.setInterval(TimerInterval);
+    connect(&m_serverTimer, &QTimer::timeout, this, &CProMainFrame::ServerTick);
+    connect(&m_idleTimer, &QTimer::timeout, this, &CProMainFrame::IdleTick);
+}
+
+CProMainFrame::~CProMainFrame()
+{
+    // Document windows are destroyed with the area; they must not report
+    // activation to a frame that is half gone.
+    disconnect(m_area, nullptr, this, nullptr);
+}
+
+bool CProMainFrame::Create()
+{
+    m_mainToolBar = m_app ? m_app->CreateToolBar(this) : nullptr;
+    if (!m_mainToolBar)
+        return false;
+    setDockOptions(dockOptions() | QMainWindow::AllowNestedDocks);
+    m_mainToolBar->setAllowedAreas(Qt::AllToolBarAreas);
+    addToolBar(Qt::TopToolBarArea, m_mainToolBar);
+
+    for (QLabel *pane : {m_serverPane, m_idlePane}) {
+        pane->setMinimumWidth(PaneWidth);
+        statusBar()->addPermanentWidget(pane);
+    }
+    CreateNavigationBar();
+    m_serverTimer.start();
+    m_idleTimer.start();
+    return true;
+}
+
+QMdiArea *CProMainFrame::MdiArea() const
+{
+    return m_area;
+}
+
+CProChildFrame *CProMainFrame::ActiveChildFrame() const
+{
+    return qobject_cast<CProChildFrame *>(m_area->activeSubWindow());
+}
+
+void CProMainFrame::SetTitle(const QString &title)
+{
+    m_title = title;
+    setWindowTitle(title);
+}
+
+void CProMainFrame::SetModuleToolBar(const QString &name, QToolBar *toolBar)
+{
+    if (m_moduleToolBar)
+        RemoveModuleToolBar(name, m_moduleToolBar);
+    if (!toolBar)
+        return;
+    m_moduleToolBar = toolBar;
+    toolBar->setAllowedAreas(Qt::AllToolBarAreas);
+    if (m_mainToolBar && toolBarArea(m_mainToolBar) != Qt::NoToolBarArea)
+        insertToolBar(m_mainToolBar, toolBar);
+    else
+        addToolBar(Qt::TopToolBarArea, toolBar);
+    toolBar->setFixedHeight(ModuleToolBarHeight);
+    toolBar->show();
+}
+
+void CProMainFrame::RemoveModuleToolBar(const QString &, QToolBar *)
+{
+    if (!m_moduleToolBar)
+        return;
+    QToolBar *toolBar = m_moduleToolBar;
+    m_moduleToolBar = nullptr;
+    toolBar->hide();
+    removeToolBar(toolBar);
+    // The toolbar's own button may be what closed the document.
+    toolBar->deleteLater();
+}
+
+void CProMainFrame::CreateNavigationBar()
+{
+}
+
+void CProMainFrame::ShowNavigationBar(bool show)
+{
+    if (m_navigationDock)
+        m_navigationDock->setVisible(show);
+}
+
+QDockWidget *CProMainFrame::CreateNavigationDock(QWidget *content)
+{
+    m_navigationDock = new QDockWidget(QStringLiteral("Server Files"), this);
+    m_navigationDock->setObjectName(QStringLiteral("69"));
+    m_navigationDock->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+    m_navigationDock->setWidget(content);
+    addDockWidget(Qt::LeftDockWidgetArea, m_navigationDock);
+    return m_navigationDock;
+}
+
+void CProMainFrame::SetNavigationType(int)
+{
+}
+
+int CProMainFrame::ToggleNavigationType()
+{
+    return 0;
+}
+
+void CProMainFrame::RouteCommand(int command)
+{
+    if (CProChildFrame *child = ActiveChildFrame(); child && child->OnCommand(command))
+        return;
+    if (m_app)
+        m_app->OnCommand(command);
+}
+
+void CProMainFrame::OnSubWindowActivated(QMdiSubWindow *window)
+{
+    if (auto *child = qobject_cast<CProChildFrame *>(window))
+        child->OnActivated();
+}
+
+void CProMainFrame::ServerTick()
+{
+    OrbClient *client = m_app ? m_app->GetClient() : nullptr;
+    const QString address = client ? fromLocal(client->getCurrentHost()) : QStringLiteral("0.0.0.0");
+    m_serverPane->setText(QStringLiteral("服务器IP: ") + address);
+}
+
+void CProMainFrame::IdleTick()
+{
+    if (!m_app)
+        return;
+    OnIdleMessage(m_app->IdleSeconds());
+    if (m_app->IdleSeconds() > LockAfterSeconds) {
+        m_idleTimer.stop();
+        m_app->SetIdleSeconds(0);
+        OnIdleMessage(-1);
+    }
+    m_app->SetIdleSeconds(m_app->IdleSeconds() + 1);
+}
+
+void CProMainFrame::LockNow()
+{
+    m_idleTimer.stop();
+    if (m_app)
+        m_app->SetIdleSeconds(0);
+    OnIdleMessage(-1);
+}
+
+void CProMainFrame::OnIdleMessage(int seconds)
+{
+    if (seconds == -1) {
+        if (RunLockScreen()) {
+            m_idleTimer.start();
+            m_idlePane->setText(QStringLiteral("系统空闲时间超时锁定"));
+        }
+        return;
+    }
+    m_idlePane->setText(QStringLiteral("系统空闲时间：%1:%2:%3")
+                            .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
+                            .arg((seconds % 3600) / 60, 2, 10, QLatin1Char('0'))
+                            .arg(seconds % 60, 2, 10, QLatin1Char('0')));
+}
+
+bool CProMainFrame::RunLockScreen()
+{
+    // The lock screen is plugged in here; without one the frame stays open.
+    return true;
+}
+
+void CProMainFrame::CloseWithoutConfirmation()
+{
+    m_closeConfirmed = true;
+    close();
+}
+
+void CProMainFrame::closeEvent(QCloseEvent *event)
+{
+    if (!m_closeConfirmed && m_app
+        && !m_app->AskQuestion(m_app->Translate(QStringLiteral("Are you sure EXIT?")))) {
+        event->ignore();
+        return;
+    }
+    m_closeConfirmed = true;
+    m_serverTimer.stop();
+    m_idleTimer.stop();
+    event->accept();
+}
