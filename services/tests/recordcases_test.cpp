@@ -3,6 +3,7 @@
 // departments and system types, long texts.
 #include <typeinfo>
 
+#include "orb/wire/memqueue.h"
 #include "orb/wire/mtxtree.h"
 #include "services/tests/wiretest.h"
 #include "services/types/alertlogobj.h"
@@ -186,10 +187,17 @@ TEST(ElementObj, TypedFieldsLandUnderTheirElementNames)
               std::string::npos)
         << text;
 
-    // A full clone owns its own copy of the parameters.
+    // A full clone is of the same type and owns its own copy of the
+    // parameters; with a pool its storage is a page of that pool.
+    MemQueue pool("elements", 2, 1024);
+    element.setPool(&pool);
     std::unique_ptr<MtxObj> clone = element.clone();
+    EXPECT_EQ(pool.inUse(), 1);
     element.params().clear();
+    ASSERT_EQ(typeid(*clone), typeid(ElementObj));
     EXPECT_EQ(static_cast<ElementObj &>(*clone).params().size(), 1u);
+    clone.reset();
+    EXPECT_EQ(pool.inUse(), 0) << "the page goes back to the pool";
 }
 
 TEST(AlertLogObj, KeepsAFullContentOfDoubleByteText)
