@@ -7,11 +7,21 @@
 #include "frame/lockeddialog.h"
 #include "frame/unlockdialog.h"
 
+namespace {
+
+CLockScreen::DialogRunner &defaultRunner()
+{
+    static CLockScreen::DialogRunner runner;
+    return runner;
+}
+
+} // namespace
+
 CLockScreen::CLockScreen(const QRect &frameRect, const QString &userName, const QString &storedPassword,
                          const QDateTime &lockedAt, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       m_storedPassword(storedPassword),
-      m_runner(&CLockScreen::execDialog)
+      m_runner(defaultRunner() ? defaultRunner() : DialogRunner(&CLockScreen::execDialog))
 {
     setObjectName(QStringLiteral("dialog150"));
     setAutoFillBackground(true);
@@ -38,6 +48,11 @@ CLockScreen::CLockScreen(const QRect &frameRect, const QString &userName, const 
 
     setGeometry(frameRect);
     m_text->setText(lockTextFor(userName, lockedAt));
+}
+
+void CLockScreen::setDefaultDialogRunner(DialogRunner runner)
+{
+    defaultRunner() = std::move(runner);
 }
 
 QString CLockScreen::lockTextFor(const QString &userName, const QDateTime &lockedAt)

@@ -29,6 +29,8 @@ public:
     QString lockText() const;
     int attempts() const { return m_attempts; }
     void setDialogRunner(DialogRunner runner) { m_runner = std::move(runner); }
+    // The runner of every lock screen made from now on (tests of the frame).
+    static void setDefaultDialogRunner(DialogRunner runner);
 
     // One turn of the loop: the locked dialog, then the unlock dialog. Gives
     // the unlock dialog's result: OK, Cancel (a wrong password), or another

@@ -8,6 +8,7 @@
 
 #include "frame/backgroundarea.h"
 #include "frame/localtext.h"
+#include "frame/lockscreen.h"
 #include "frame/proapp.h"
 #include "frame/prochildframe.h"
 #include "orb/net/orbclient.h"
@@ -193,8 +194,9 @@ void CProMainFrame::OnIdleMessage(int seconds)
 
 bool CProMainFrame::RunLockScreen()
 {
-    // The lock screen is plugged in here; without one the frame stays open.
-    return true;
+    CLockScreen screen(frameGeometry(), m_app ? m_app->GetUserName() : QString(),
+                       m_app ? m_app->GetPassword() : QString(), QDateTime::currentDateTime(), this);
+    return screen.exec() == QDialog::Accepted;
 }
 
 void CProMainFrame::CloseWithoutConfirmation()

@@ -79,6 +79,9 @@ private:
 // module library exports KeelModuleApiVersion() beside GetModuleInstance();
 // the host refuses a library whose version differs.
 inline constexpr int KeelModuleApiVersion = 1;
+inline constexpr const char *ModuleFactorySymbol = "GetModuleInstance";
+inline constexpr const char *ModuleApiVersionSymbol = "GetModuleApiVersion";
+using ModuleFactoryFunction = CProModule *(*)();
 
 // Defines the two exports of a module library for its module class.
 #define KEEL_DECLARE_MODULE(ModuleClass)                                                     \

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QDialog>
+
+class CProApp;
+class QListWidget;
+
+// The about box: the product caption and one line per loaded module
+// ("M: name  VER: version") and per loaded service ("S: ...").
+class CAboutDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CAboutDialog(const CProApp &app, QWidget *parent = nullptr);
+
+    static QStringList Lines(const CProApp &app);
+    QListWidget *List() const { return m_list; }
+
+private:
+    QListWidget *m_list;
+};

@@ -1,0 +1,249 @@
+#include "host/hostapp.h"
+
+#include <algorithm>
+
+#include <QElapsedTimer>
+
+#include "frame/iconnavframe.h"
+#include "frame/localtext.h"
+#include "frame/promodule.h"
+#include "frame/treenavframe.h"
+#include "host/aboutdialog.h"
+#include "host/mainmenu.h"
+#include "host/pluginlibrary.h"
+#include "orb/net/orbclient.h"
+#include "services/types/serviceapi.h"
+
+namespace {
+
+const char ModuleSection[] = "SYSTEMMODULE";
+const char ServiceSection[] = "SYSTEMSERVICE";
+
+QString Numbered(const char *prefix, int index, const char *suffix)
+{
+    return QString::fromLatin1(prefix) + QString::number(index) + QString::fromLatin1(suffix);
+}
+
+QStringList Paths(const std::list<std::unique_ptr<QLibrary>> &libraries)
+{
+    QStringList paths;
+    for (const auto &library : libraries)
+        paths.append(library->fileName());
+    return paths;
+}
+
+} // namespace
+
+CHostApp::CHostApp() = default;
+
+CHostApp::~CHostApp()
+{
+    // Everything made by the libraries goes before the libraries do: module
+    // libraries first, then service libraries, each in the order loaded.
+    ExitInstance();
+    for (auto *libraries : {&m_moduleLibraries, &m_serviceLibraries}) {
+        while (!libraries->empty()) {
+            libraries->back()->unload();
+            libraries->pop_back();
+        }
+    }
+}
+
+void CHostApp::SetCredentials(const QString &user, const QString &password, const QString &language)
+{
+    m_givenUser = user;
+    m_givenPassword = password;
+    m_givenLanguage = language;
+    m_credentialsGiven = true;
+}
+
+bool CHostApp::PromptLogin(QString &user, QString &password, QString &language)
+{
+    if (!m_credentialsGiven) {
+        if (!qEnvironmentVariableIsSet("KEELMON_USER"))
+            return false;
+        SetCredentials(qEnvironmentVariable("KEELMON_USER"), qEnvironmentVariable("KEELMON_PASSWORD"),
+                       qEnvironmentVariable("KEELMON_LANGUAGE", QStringLiteral("cn")));
+    }
+    user = m_givenUser;
+    password = m_givenPassword;
+    language = m_givenLanguage.isEmpty() ? QStringLiteral("cn") : m_givenLanguage;
+    return true;
+}
+
+bool CHostApp::Login(QString &user, QString &password, QString &language)
+{
+    if (!PromptLogin(user, password, language))
+        return false;
+    QElapsedTimer timer;
+    timer.start();
+    OrbClient *client = GetClient();
+    if (!client)
+        return false;
+    // The session's user name travels as session-iD in every later request.
+    MtxUserSession session;
+    session.setUserName(toLocal(user));
+    MtxStatus status;
+    client->login(status, toLocal(user).c_str(), toLocal(password).c_str(), "version", session);
+    m_loginMilliseconds = timer.elapsed();
+    if (!status.succeeded()) {
+        ShowMessageBox(fromLocal(status.getMessage()), QString(), MessageIcon::Error);
+        return false;
+    }
+    WriteProfileString("SYS", QStringLiteral("sysdefaultuser"), user);
+    SetSession(session);
+    SetLoggedIn(true);
+    return true;
+}
+
+void CHostApp::ReportLoadError(const QString &fileName, const QString &detail)
+{
+    if (!detail.isEmpty())
+        qWarning("%s", qPrintable(detail));
+    ShowMessage(fileName + QLatin1Char(' ') + Translate(QStringLiteral("load error!")));
+}
+
+void CHostApp::LoadServices(OrbClient *client, const MtxUserSession &session)
+{
+    const int count = GetProfileInt(ServiceSection, QStringLiteral("serviceCount"), 0);
+    for (int n = 0; n < count; ++n) {
+        const QString name = GetProfileString(ServiceSection, Numbered("service", n, ".name"));
+        const QString fileName = GetProfileString(ServiceSection, Numbered("service", n, ".DLLname"));
+        if (fileName.isEmpty())
+            continue;
+        PluginLibrary plugin = PluginLibrary::Open(fileName, ServiceFactorySymbol, ServiceApiVersionSymbol,
+                                                   ServiceApiVersion);
+        if (plugin.outcome != PluginLibrary::Outcome::Ready) {
+            ReportLoadError(fileName, plugin.detail);
+            continue;
+        }
+        std::unique_ptr<OrbService> service(reinterpret_cast<ServiceFactoryFunction>(plugin.factory)());
+        if (!service) {
+            plugin.Release();
+            ReportLoadError(fileName, QString());
+            continue;
+        }
+        m_serviceLibraries.push_front(std::move(plugin.library));
+        service->setSession(session);
+        service->setClient(client);
+        AdoptService(name, std::move(service));
+    }
+}
+
+bool CHostApp::LoadModules()
+{
+    auto fileName = [this](int n) {
+        return GetProfileString(ModuleSection, Numbered("module", n, ".DLLname"));
+    };
+    for (int n = 0; n < m_moduleCount; ++n) {
+        const QString name = fileName(n);
+        if (!name.isEmpty() && !LoadModule(name))
+            return false;
+    }
+    // Modules beyond the navigation entries serve other modules only.
+    for (int n = m_moduleCount;; ++n) {
+        const QString name = fileName(n);
+        if (name.isEmpty())
+            break;
+        if (!LoadModule(name))
+            return false;
+    }
+    return true;
+}
+
+bool CHostApp::LoadModule(const QString &fileName)
+{
+    PluginLibrary plugin = PluginLibrary::Open(fileName, ModuleFactorySymbol, ModuleApiVersionSymbol,
+                                               KeelModuleApiVersion);
+    if (plugin.outcome == PluginLibrary::Outcome::NotLoaded) {
+        ReportLoadError(fileName, plugin.detail);
+        return false;
+    }
+    CProModule *module = nullptr;
+    if (plugin.outcome == PluginLibrary::Outcome::Ready)
+        module = reinterpret_cast<ModuleFactoryFunction>(plugin.factory)();
+    if (!module) {
+        plugin.Release();
+        ReportLoadError(fileName, plugin.detail);
+        return true;
+    }
+    RegisterModule(std::unique_ptr<CProModule>(module));
+    module->SetLibraryPath(plugin.library->fileName());
+    m_moduleLibraries.push_front(std::move(plugin.library));
+    return true;
+}
+
+int CHostApp::ReadModuleCount()
+{
+    m_moduleCount = GetProfileInt(ModuleSection, QStringLiteral("moduleCount"), 0);
+    return m_moduleCount;
+}
+
+std::vector<ModuleEntry> CHostApp::ReadModuleEntries()
+{
+    m_entries.clear();
+    const bool chinese = GetLanguage() == QStringLiteral("cn");
+    for (int n = 0; n < m_moduleCount; ++n) {
+        ModuleEntry entry;
+        entry.imageId = GetProfileInt(ModuleSection, Numbered("module", n, ".imageID"), 0);
+        entry.name = GetProfileString(ModuleSection, Numbered("module", n, ".name"));
+        entry.group = GetProfileString(ModuleSection, Numbered("module", n, ".group"));
+        entry.style = GetProfileString(ModuleSection, Numbered("module", n, ".style"));
+        if (chinese) {
+            entry.name = Translate(entry.name);
+            entry.group = Translate(entry.group);
+        }
+        m_entries.push_back(entry);
+    }
+    return m_entries;
+}
+
+std::vector<int> CHostApp::GetImageList()
+{
+    return std::vector<int>(std::size_t(std::max(m_moduleCount, 0)), DefaultModuleIcon);
+}
+
+void CHostApp::SelectModuleStyle(const QString &name)
+{
+    for (const ModuleEntry &entry : m_entries) {
+        if (entry.name == name) {
+            SetModuleStyle(entry.style);
+            return;
+        }
+    }
+    SetModuleStyle(QStringLiteral("0"));
+}
+
+CProMainFrame *CHostApp::CreateMainFrame()
+{
+    const bool groupIcons = GetProfileString("SYS", QStringLiteral("nav"), QStringLiteral("1")) == QStringLiteral("1");
+    CProMainFrame *frame = groupIcons ? static_cast<CProMainFrame *>(new CIconNavFrame(this))
+                                      : static_cast<CProMainFrame *>(new CTreeNavFrame(this));
+    BuildMainMenu(frame, GetLanguage() == QStringLiteral("cn"));
+    if (!frame->Create()) {
+        delete frame;
+        return nullptr;
+    }
+    return frame;
+}
+
+QToolBar *CHostApp::CreateToolBar(CProMainFrame *frame)
+{
+    return CreateMainToolBar(frame);
+}
+
+void CHostApp::ShowAbout()
+{
+    CAboutDialog dialog(*this, GetMainFrame());
+    dialog.exec();
+}
+
+QStringList CHostApp::ModuleLibraries() const
+{
+    return Paths(m_moduleLibraries);
+}
+
+QStringList CHostApp::ServiceLibraries() const
+{
+    return Paths(m_serviceLibraries);
+}

@@ -1,0 +1,73 @@
+#include "host/passworddialog.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "frame/proapp.h"
+#include "host/localtextvalidator.h"
+
+CPasswordDialog::CPasswordDialog(const QString &storedPassword, const QString &userName, QWidget *parent)
+    : QDialog(parent), m_storedPassword(storedPassword), m_userName(userName)
+{
+    setWindowTitle(QStringLiteral("修改登录密码"));
+    setObjectName(QStringLiteral("dialog3334"));
+
+    auto *fields = new QFormLayout;
+    const struct
+    {
+        QLineEdit *&edit;
+        const char *name;
+        QString label;
+    } rows[] = {
+        {m_old, "control1025", QStringLiteral("旧密码：")},
+        {m_new, "control1026", QStringLiteral("新密码：")},
+        {m_confirm, "control1027", QStringLiteral("确认密码：")},
+    };
+    for (const auto &row : rows) {
+        row.edit = new QLineEdit(this);
+        row.edit->setObjectName(QLatin1String(row.name));
+        row.edit->setEchoMode(QLineEdit::Password);
+        CLocalTextValidator::limit(row.edit, MaxLength);
+        fields->addRow(row.label, row.edit);
+    }
+    auto *buttons = new QDialogButtonBox(this);
+    buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole)->setDefault(true);
+    buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CPasswordDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addWidget(buttons);
+    m_old->setFocus();
+}
+
+QString CPasswordDialog::newPassword() const
+{
+    return m_new->text();
+}
+
+QString CPasswordDialog::check() const
+{
+    if (m_new->text().isEmpty())
+        return QStringLiteral("不允许空密码");
+    if (m_new->text() != m_confirm->text())
+        return QStringLiteral("新密码与验证密码不符，请重新输入！");
+    if (m_old->text() != m_storedPassword)
+        return QStringLiteral("旧密码不正确，请重新输入！");
+    return {};
+}
+
+void CPasswordDialog::accept()
+{
+    const QString refusal = check();
+    if (refusal.isEmpty()) {
+        QDialog::accept();
+        return;
+    }
+    if (CProApp *app = CProApp::instance())
+        app->ShowMessageBox(refusal, QStringLiteral("错误！"), CProApp::MessageIcon::Error);
+}
