@@ -1,0 +1,124 @@
+#include "server/core/appserver.h"
+
+#include <stdexcept>
+
+#include "server/core/dispatcher.h"
+#include "server/core/net/connectionserver.h"
+#include "server/core/net/discoveryresponder.h"
+#include "server/core/refusal.h"
+#include "server/core/schema.h"
+#include "server/core/serverstate.h"
+#include "server/storage/sqlitestorage.h"
+#include "services/types/tablefactory.h"
+
+class AppServer::Protocol : public RequestProtocol
+{
+public:
+    explicit Protocol(Dispatcher &dispatcher) : m_dispatcher(dispatcher) {}
+
+    requestreader::Frame frame(std::string_view received, std::size_t checked) override
+    {
+        return requestreader::frame(received, checked);
+    }
+    std::string handle(std::string_view request) override { return m_dispatcher.handle(request); }
+    std::string refuse(Problem problem) override
+    {
+        switch (problem) {
+        case Problem::TooLarge:
+            return Dispatcher::refuse(refusal::BadRequest, "请求超过4MB，服务器拒绝处理");
+        case Problem::TimedOut:
+            return Dispatcher::refuse(refusal::BadRequest, "请求发送超时，请重试");
+        case Problem::Malformed:
+            return Dispatcher::refuse(refusal::BadRequest, "请求格式错误，无法解析");
+        case Problem::Busy:
+            break;
+        }
+        return Dispatcher::refuse(refusal::Busy, "服务器忙，请稍后重试");
+    }
+
+private:
+    Dispatcher &m_dispatcher;
+};
+
+AppServer::AppServer(ServerOptions options) : m_options(std::move(options)) {}
+
+AppServer::~AppServer()
+{
+    stop();
+}
+
+void AppServer::start()
+{
+    serverlog::setLevel(m_options.logLevel);
+    m_storage = std::make_unique<SqliteStorage>(m_options.database, domainFactory());
+    try {
+        m_storage->open(schema::all());
+        m_bootstrap = setup::bootstrap(*m_storage, m_options.adminPassword);
+    } catch (const StorageError &failure) {
+        throw std::runtime_error(failure.what());
+    }
+    if (m_options.demo) {
+        if (setup::addDemoData(*m_storage))
+            serverlog::info("demo inventory added (user \"operator\", password \"operator\")");
+        else
+            serverlog::info("--demo ignored: the inventory is not empty");
+    }
+
+    ServerInfo info;
+    info.listenAddress = m_options.listen;
+    info.workerThreads = m_options.limits.workerThreads;
+    info.databasePath = m_options.database;
+    m_state = std::make_unique<ServerState>(*m_storage, info);
+    m_dispatcher = std::make_unique<Dispatcher>(*m_state, domainFactory());
+    m_protocol = std::make_unique<Protocol>(*m_dispatcher);
+    m_connections = std::make_unique<ConnectionServer>(*m_protocol, m_options.limits);
+    m_connections->start(m_options.listen, m_options.port);
+    m_state->info().port = m_connections->port();
+    m_state->setConnectionStatsSource([this] { return m_connections->stats(); });
+    if (m_options.discovery) {
+        m_discovery = std::make_unique<DiscoveryResponder>(m_options.advertise);
+        try {
+            m_discovery->start(m_options.listen, m_options.discoveryPort);
+            m_state->info().discoveryPort = m_discovery->port();
+        } catch (const std::runtime_error &failure) {
+            m_connections->stop();
+            throw;
+        }
+    }
+    m_running = true;
+    serverlog::info("keelmon-server listening on " + m_options.listen + ":" + std::to_string(port())
+                    + (m_discovery ? ", discovery on UDP " + std::to_string(discoveryPort()) : std::string())
+                    + ", database " + m_options.database);
+}
+
+void AppServer::stop()
+{
+    if (!m_running)
+        return;
+    m_running = false;
+    if (m_discovery)
+        m_discovery->stop();
+    m_connections->stop();
+    m_storage->close();
+    serverlog::info("keelmon-server stopped; database closed");
+}
+
+int AppServer::port() const
+{
+    return m_connections ? m_connections->port() : 0;
+}
+
+int AppServer::discoveryPort() const
+{
+    return m_discovery ? m_discovery->port() : 0;
+}
+
+ServerState &AppServer::state()
+{
+    return *m_state;
+}
+
+Storage &AppServer::storage()
+{
+    return *m_storage;
+}

@@ -1,0 +1,146 @@
+#include "server/core/dispatcher.h"
+
+#include <chrono>
+
+#include "orb/wire/codepage.h"
+#include "server/core/call.h"
+#include "server/core/replywriter.h"
+#include "server/core/requestreader.h"
+#include "server/core/schema.h"
+#include "server/core/serverlog.h"
+#include "server/core/serverstate.h"
+#include "server/core/timetext.h"
+#include "server/storage/storage.h"
+#include "services/types/syslogobj.h"
+#include "services/types/userobj.h"
+
+namespace {
+
+std::string key(std::string_view service, std::string_view method)
+{
+    std::string text(service);
+    text += '\n';
+    text += method;
+    return text;
+}
+
+} // namespace
+
+Dispatcher::Dispatcher(ServerState &server, MtxFactory &factory) : m_server(server), m_factory(factory)
+{
+    for (auto table : {elementHandlers(), monitorHandlers(), alertRuleHandlers(), alertLogHandlers(), userHandlers(),
+                       roleHandlers(), departmentHandlers(), sysLogHandlers(), topologyHandlers(), systemHandlers()})
+        for (const HandlerEntry &entry : table)
+            m_handlers.emplace(key(entry.service, entry.method), &entry);
+}
+
+std::string Dispatcher::refuse(std::string_view code, std::string_view messageUtf8)
+{
+    return replywriter::exception("", "", code, messageUtf8);
+}
+
+std::string Dispatcher::handle(std::string_view requestText)
+{
+    auto started = std::chrono::steady_clock::now();
+    auto finish = [&](bool succeeded) {
+        m_server.requests().record(succeeded, std::chrono::duration_cast<std::chrono::microseconds>(
+                                                  std::chrono::steady_clock::now() - started));
+    };
+
+    OrbRequest request;
+    std::string error;
+    if (!requestreader::read(requestText, m_factory, request, error)) {
+        serverlog::info("unreadable request refused: " + error);
+        finish(false);
+        return replywriter::exception(request.service, request.method, refusal::BadRequest, "请求格式错误，无法解析");
+    }
+    auto found = m_handlers.find(key(request.service, request.method));
+    if (found == m_handlers.end()) {
+        serverlog::info("unknown method " + orb::toUtf8(request.service) + "." + orb::toUtf8(request.method));
+        finish(false);
+        return replywriter::exception(request.service, request.method, refusal::UnknownMethod,
+                                      "服务器不支持此服务或方法");
+    }
+    bool succeeded = false;
+    std::string reply = run(request, *found->second, succeeded);
+    finish(succeeded);
+    return reply;
+}
+
+std::string Dispatcher::run(const OrbRequest &request, const HandlerEntry &entry, bool &succeeded)
+{
+    const std::string where = orb::toUtf8(request.service) + "." + orb::toUtf8(request.method);
+    std::string user = entry.access == Access::Login ? std::string() : request.session;
+    try {
+        if (entry.access != Access::Login && !isUser(request.session))
+            throw Refusal(refusal::NoSession, "未登录或用户不存在，请重新登录");
+
+        auto transaction = m_server.storage().begin(entry.access != Access::Read);
+        Call call(m_server, request, user);
+        std::unique_ptr<MtxObj> response = entry.handler(call);
+        if (entry.access != Access::Read)
+            writeOperationLog(request, entry, entry.access == Access::Login ? call.text(0) : user, call.time(),
+                              call.logDetail());
+        transaction->commit();
+        serverlog::debug(where + " by " + orb::toUtf8(request.session) + ": done");
+        succeeded = true;
+        return replywriter::response(request.service, request.method, response.get());
+    } catch (const Refusal &refused) {
+        serverlog::info(where + " by " + orb::toUtf8(request.session) + " refused: " + refused.what());
+        if (entry.access == Access::Login)
+            logFailedLogin(request, refused.what());
+        return replywriter::exception(request.service, request.method, refused.code(), refused.what());
+    } catch (const StorageError &failure) {
+        serverlog::error(where + " failed in the database: " + failure.what());
+        return replywriter::exception(request.service, request.method, refusal::StorageFailed,
+                                      "数据库操作失败，请查看服务器日志");
+    } catch (const std::exception &failure) {
+        serverlog::error(where + " failed: " + failure.what());
+        return replywriter::exception(request.service, request.method, refusal::Internal,
+                                      "服务器内部错误，请查看服务器日志");
+    }
+}
+
+bool Dispatcher::isUser(const std::string &name)
+{
+    if (name.empty())
+        return false;
+    auto transaction = m_server.storage().begin(false);
+    return m_server.storage().count(schema::users, Filter::where(UserObj::LoginName, name)) > 0;
+}
+
+void Dispatcher::writeOperationLog(const OrbRequest &request, const HandlerEntry &entry, const std::string &user,
+                                   const std::string &time, const std::string &detail)
+{
+    SysLogObj record;
+    record.set(SysLogObj::ID, ServerState::newId());
+    record.setTruncated(SysLogObj::Type, orb::fromUtf8(entry.access == Access::Login ? "登录" : "操作"));
+    record.setTruncated(SysLogObj::Date, time);
+    record.setTruncated(SysLogObj::User, user);
+    record.setTruncated(SysLogObj::Title, orb::fromUtf8(entry.logTitle ? entry.logTitle : entry.method));
+    record.setTruncated(SysLogObj::Description, detail.empty() ? request.method : detail);
+    m_server.storage().insert(schema::sysLogs, record);
+}
+
+void Dispatcher::logFailedLogin(const OrbRequest &request, const std::string &reasonUtf8)
+{
+    // The refused call rolled back; the failure is recorded on its own.
+    try {
+        auto transaction = m_server.storage().begin(true);
+        SysLogObj record;
+        record.set(SysLogObj::ID, ServerState::newId());
+        record.setTruncated(SysLogObj::Type, orb::fromUtf8("安全"));
+        record.setTruncated(SysLogObj::Date, timetext::now());
+        std::string name;
+        if (!request.args.empty())
+            if (const auto *text = dynamic_cast<const MtxString *>(request.args[0].get()))
+                name = text->getValue();
+        record.setTruncated(SysLogObj::User, name);
+        record.setTruncated(SysLogObj::Title, orb::fromUtf8("登录失败"));
+        record.setTruncated(SysLogObj::Description, orb::fromUtf8(reasonUtf8));
+        m_server.storage().insert(schema::sysLogs, record);
+        transaction->commit();
+    } catch (const std::exception &failure) {
+        serverlog::error(std::string("cannot record a failed login: ") + failure.what());
+    }
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class MtxTree;
+class ServerState;
+
+// The server's own status, by watch type: the tree of types that
+// "findWatchType" returns and the lines that "findSysStatus" returns for one.
+namespace statusreport {
+
+std::unique_ptr<MtxTree> watchTypes();
+// The lines (UTF-8) of watch type number; false when there is no such type.
+bool lines(ServerState &server, const std::string &number, std::vector<std::string> &out);
+
+} // namespace statusreport

@@ -1,0 +1,98 @@
+#include "server/core/call.h"
+#include "server/core/handlers/records.h"
+#include "server/core/handlertable.h"
+#include "server/core/passwordscrambler.h"
+#include "server/core/schema.h"
+#include "services/types/departmentobj.h"
+#include "services/types/userobj.h"
+
+// "SecurityService": user accounts. Passwords arrive and are kept scrambled
+// with their key, as the user dialog makes them.
+namespace {
+
+constexpr const char *Service = "SecurityService";
+constexpr const char *NoUser = "用户不存在，请刷新后重试";
+// The department tree's top node stands for all departments.
+constexpr const char *AllDepartments = "-1";
+
+std::unique_ptr<MtxObj> selectUserArray(Call &call)
+{
+    const std::string department = call.text(0);
+    Filter filter = department == AllDepartments ? Filter::all() : Filter::where(UserObj::DepartmentID, department);
+    return records::array(call.storage().select(schema::users, filter));
+}
+
+std::unique_ptr<MtxObj> selectUser(Call &call)
+{
+    return records::require<UserObj>(call.storage(), schema::users, UserObj::LoginName, call.text(0), NoUser);
+}
+
+std::unique_ptr<MtxObj> addUser(Call &call)
+{
+    const UserObj &user = call.record<UserObj>(0);
+    const std::string &name = user.get(UserObj::LoginName);
+    records::requireText(name, "用户名不能为空");
+    for (char c : name)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            throw Refusal(refusal::BadRequest, "用户名不能包含汉字");
+    records::requireText(user.get(UserObj::AllName), "姓名不能为空");
+    records::requireText(user.get(UserObj::Password), "密码不能为空");
+    std::string restored;
+    if (!passwordscrambler::apply(user.get(UserObj::Password), user.get(UserObj::EncryptCode), restored))
+        throw Refusal(refusal::BadRequest, "密码密钥无效，无法保存密码");
+    const std::string &department = user.get(UserObj::DepartmentID);
+    if (!department.empty() && department != AllDepartments
+        && !records::exists(call.storage(), schema::departments, DepartmentObj::ID, department))
+        throw Refusal(refusal::NotFound, "所属部门不存在，请刷新后重试");
+    if (records::exists(call.storage(), schema::users, UserObj::LoginName, name))
+        throw Refusal(refusal::Exists, "用户名重复!");
+    call.storage().insert(schema::users, user);
+    call.setLogDetail(name);
+    return nullptr;
+}
+
+std::unique_ptr<MtxObj> deleteUser(Call &call)
+{
+    const std::string name = call.text(0);
+    records::require<UserObj>(call.storage(), schema::users, UserObj::LoginName, name, NoUser);
+    call.storage().remove(schema::users, Filter::where(UserObj::LoginName, name));
+    call.setLogDetail(name);
+    return nullptr;
+}
+
+std::unique_ptr<MtxObj> checkUserRepeat(Call &call)
+{
+    if (records::exists(call.storage(), schema::users, UserObj::LoginName, call.text(0)))
+        throw Refusal(refusal::Exists, "用户名重复!");
+    return nullptr;
+}
+
+std::unique_ptr<MtxObj> updateUserRole(Call &call)
+{
+    const std::string from = call.text(0);
+    const std::string to = call.text(1);
+    records::requireText(to, "角色名不能为空!");
+    auto users = call.storage().select(schema::users, Filter::where(UserObj::RoleName, from));
+    for (auto &user : users) {
+        user->set(UserObj::RoleName, to);
+        call.storage().update(schema::users, Filter::where(UserObj::LoginName, user->get(UserObj::LoginName)), *user);
+    }
+    call.setLogDetail(from + " -> " + to);
+    return nullptr;
+}
+
+constexpr HandlerEntry table[] = {
+    {Service, "selectUserArray", &selectUserArray, Access::Read},
+    {Service, "selectUser", &selectUser, Access::Read},
+    {Service, "addUser", &addUser, Access::Write, "添加用户"},
+    {Service, "deleteUser", &deleteUser, Access::Write, "删除用户"},
+    {Service, "checkUserRepeat", &checkUserRepeat, Access::Read},
+    {Service, "updateUserRole", &updateUserRole, Access::Write, "修改用户角色"},
+};
+
+} // namespace
+
+std::span<const HandlerEntry> userHandlers()
+{
+    return table;
+}

@@ -1,0 +1,117 @@
+#include "server/core/serveroptions.h"
+
+#include <algorithm>
+#include <charconv>
+#include <functional>
+
+namespace {
+
+bool number(const std::string &text, long long low, long long high, long long &value)
+{
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size() && value >= low && value <= high;
+}
+
+} // namespace
+
+std::string ServerOptions::usage()
+{
+    return "usage: keelmon-server [options]\n"
+           "  --port N              TCP port for requests (default 8899)\n"
+           "  --discovery-port N    UDP port answering client discovery (default 8899)\n"
+           "  --no-discovery        do not answer discovery\n"
+           "  --listen ADDRESS      IPv4 address to listen on (default 127.0.0.1; 0.0.0.0 for all)\n"
+           "  --advertise HOST      address sent in discovery answers (default: the address asked)\n"
+           "  --db PATH             SQLite database file (default keelmon.db)\n"
+           "  --demo                fill a new database with a demo inventory\n"
+           "  --admin-password PW   password of the administrator \"admin\" created in a new database\n"
+           "                        (1 to 31 ASCII characters; default: random, printed once)\n"
+           "  --threads N           worker threads (default 4)\n"
+           "  --max-connections N   open connections kept at most (default 4096)\n"
+           "  --request-timeout S   seconds a started request may take to arrive (default 30)\n"
+           "  --idle-timeout M      minutes an unused connection stays open (default 120, at least 45)\n"
+           "  --log-level LEVEL     error, warning, info or debug (default info)\n"
+           "  --help                show this text\n";
+}
+
+bool ServerOptions::parse(const std::vector<std::string> &arguments, std::string &error, bool &help)
+{
+    help = false;
+    struct Numeric
+    {
+        const char *name;
+        long long low, high;
+        std::function<void(long long)> store;
+    };
+    const Numeric numerics[] = {
+        {"--port", 0, 65535, [&](long long v) { port = int(v); }},
+        {"--discovery-port", 0, 65535, [&](long long v) { discoveryPort = int(v); }},
+        {"--threads", 1, 64, [&](long long v) { limits.workerThreads = int(v); }},
+        {"--max-connections", 16, 100000, [&](long long v) { limits.maxConnections = std::size_t(v); }},
+        {"--request-timeout", 1, 3600, [&](long long v) { limits.requestTimeout = std::chrono::seconds(v); }},
+        {"--idle-timeout", 45, 7 * 24 * 60, [&](long long v) { limits.idleTimeout = std::chrono::minutes(v); }},
+    };
+    const std::pair<const char *, std::string *> texts[] = {
+        {"--listen", &listen}, {"--advertise", &advertise}, {"--db", &database}, {"--admin-password", &adminPassword}};
+
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string &option = arguments[i];
+        if (option == "--help" || option == "-h") {
+            help = true;
+            return true;
+        }
+        if (option == "--demo") {
+            demo = true;
+            continue;
+        }
+        if (option == "--no-discovery") {
+            discovery = false;
+            continue;
+        }
+        if (i + 1 >= arguments.size()) {
+            error = option + " needs a value (see --help)";
+            return false;
+        }
+        const std::string &value = arguments[++i];
+        bool known = false;
+        for (const Numeric &numeric : numerics) {
+            if (option != numeric.name)
+                continue;
+            long long parsed = 0;
+            if (!number(value, numeric.low, numeric.high, parsed)) {
+                error = option + " takes a whole number from " + std::to_string(numeric.low) + " to "
+                        + std::to_string(numeric.high) + ", not \"" + value + "\"";
+                return false;
+            }
+            numeric.store(parsed);
+            known = true;
+        }
+        for (auto [name, target] : texts) {
+            if (option == name) {
+                *target = value;
+                known = true;
+            }
+        }
+        if (option == "--log-level") {
+            known = serverlog::parseLevel(value, logLevel);
+            if (!known) {
+                error = "--log-level takes error, warning, info or debug, not \"" + value + "\"";
+                return false;
+            }
+        }
+        if (!known) {
+            error = "unknown option " + option + " (see --help)";
+            return false;
+        }
+    }
+    if (adminPassword.size() > 31
+        || std::any_of(adminPassword.begin(), adminPassword.end(), [](char c) { return c < 0x21 || c > 0x7e; })) {
+        error = "--admin-password must be 1 to 31 printable ASCII characters without blanks";
+        return false;
+    }
+    if (database.empty()) {
+        error = "--db needs a file path";
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "server/storage/tablespec.h"
+
+// A failure of the storage itself (disk, corruption, a broken unique key).
+class StorageError : public std::runtime_error
+{
+public:
+    enum Kind { General, Constraint };
+    StorageError(Kind kind, const std::string &what) : std::runtime_error(what), m_kind(kind) {}
+    Kind kind() const { return m_kind; }
+
+private:
+    Kind m_kind;
+};
+
+// Holds the storage for one unit of work. A write transaction that is destroyed
+// without commit() is rolled back.
+class StorageTransaction
+{
+public:
+    virtual ~StorageTransaction();
+    virtual void commit() = 0;
+};
+
+struct StorageInfo
+{
+    std::string location;
+    std::int64_t sizeBytes = 0;
+    int schemaVersion = 0;
+};
+
+// Record tables behind one interface, so that another database can stand in
+// for SQLite. Every operation is atomic on its own; a transaction groups them.
+// Text is handed in and out in the code page of the wire objects.
+class Storage
+{
+public:
+    virtual ~Storage();
+
+    // Creates or upgrades the tables; throws StorageError.
+    virtual void open(std::span<const TableSpec *const> tables) = 0;
+    // Flushes and closes; further calls fail.
+    virtual void close() = 0;
+
+    virtual std::unique_ptr<StorageTransaction> begin(bool write) = 0;
+
+    virtual void insert(const TableSpec &table, const MtxRecord &record) = 0;
+    // Replaces every stored field of the matching rows with record's; returns the row count.
+    virtual int update(const TableSpec &table, const Filter &filter, const MtxRecord &record) = 0;
+    virtual int remove(const TableSpec &table, const Filter &filter) = 0;
+    virtual std::vector<std::unique_ptr<MtxRecord>> select(const TableSpec &table, const Filter &filter,
+                                                           RowOrder order = RowOrder::Insertion) = 0;
+    virtual std::int64_t count(const TableSpec &table, const Filter &filter) = 0;
+    // Row counts per distinct value of field.
+    virtual std::vector<std::pair<std::string, std::int64_t>> countBy(const TableSpec &table, int field,
+                                                                      const Filter &filter) = 0;
+    // Values of one field of the matching rows, in insertion order, without repeats.
+    virtual std::vector<std::string> distinct(const TableSpec &table, int field, const Filter &filter) = 0;
+
+    virtual StorageInfo info() = 0;
+};
