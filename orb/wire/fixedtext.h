@@ -32,7 +32,7 @@ public:
     // Stores as much of text as fits, cut after the last whole character.
     void assignTruncated(std::string_view text)
     {
-        store(text.substr(0, orb::fitLength(text, capacity)));
+        store(text.size() <= capacity ? text : text.substr(0, orb::fitLength(text, capacity)));
     }
 
     void clear() { store({}); }

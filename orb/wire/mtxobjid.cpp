@@ -37,9 +37,10 @@ bool MtxObjID::fromXML(const pugi::xml_node &node)
     m_id = readInt(node.attribute("ID").value());
     m_version = readInt(node.attribute("version").value());
     m_type = readInt(node.attribute("type").value());
-    forEachChildElement(node, [this](const pugi::xml_node &child) {
+    std::string scratch;
+    forEachChildElement(node, [this, &scratch](const pugi::xml_node &child) {
         if (named(child, "display-string"))
-            m_display.assignTruncated(orb::nodeText(child));
+            m_display.assignTruncated(textOf(child, scratch));
     });
     return true;
 }

@@ -40,6 +40,35 @@ std::size_t holds(const RecordField &field)
     return field.width == 0 ? std::string::npos : field.width - 1;
 }
 
+bool sameName(const char *a, const char *b)
+{
+    while (*a && *a == *b) {
+        ++a;
+        ++b;
+    }
+    return *a == *b;
+}
+
+// indexOf for a NUL-terminated name, trying first the fields after the last
+// one found: replies list the fields in table order.
+int fieldIndex(std::span<const RecordField> fields, const char *name, std::size_t &next)
+{
+    const std::size_t count = fields.size();
+    for (std::size_t i = next; i < count; ++i) {
+        if (sameName(fields[i].element, name)) {
+            next = i + 1;
+            return static_cast<int>(i);
+        }
+    }
+    for (std::size_t i = 0; i < next && i < count; ++i) {
+        if (sameName(fields[i].element, name)) {
+            next = i + 1;
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
 std::unique_ptr<MtxObj> makeEmbedded(const RecordEmbedded &embedded)
 {
     std::unique_ptr<MtxObj> object = embedded.make ? embedded.make() : nullptr;
@@ -101,9 +130,11 @@ void MtxRecord::setTruncated(int field, std::string_view text)
 int MtxRecord::indexOf(std::string_view element) const
 {
     const auto &fields = m_layout->fields;
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        if (element == fields[i].element)
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const char *name = fields[i].element;
+        if (std::strncmp(name, element.data(), element.size()) == 0 && name[element.size()] == '\0')
             return static_cast<int>(i);
+    }
     return -1;
 }
 
@@ -153,12 +184,16 @@ bool MtxRecord::fromXML(const pugi::xml_node &node)
 {
     if (!isElement(node))
         return true;
-    std::vector<bool> taken(m_embedded.size(), false);
+    std::vector<bool> taken; // embedded objects already read, made when first needed
+    std::string scratch;
+    std::size_t nextField = 0;
     forEachChildElement(node, [&](const pugi::xml_node &child) {
-        if (const int field = indexOf(child.name()); field >= 0) {
-            setTruncated(field, orb::nodeText(child));
+        if (const int field = fieldIndex(m_layout->fields, child.name(), nextField); field >= 0) {
+            setTruncated(field, textOf(child, scratch));
             return;
         }
+        if (taken.empty())
+            taken.assign(m_embedded.size(), false);
         for (std::size_t i = 0; i < m_embedded.size(); ++i) {
             if (!taken[i] && named(child, m_embedded[i]->getElementName())) {
                 taken[i] = true;

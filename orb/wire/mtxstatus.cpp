@@ -41,11 +41,12 @@ bool MtxStatus::fromXML(const pugi::xml_node &node)
 {
     if (!isElement(node))
         return true;
-    forEachChildElement(node, [this](const pugi::xml_node &child) {
+    std::string scratch;
+    forEachChildElement(node, [this, &scratch](const pugi::xml_node &child) {
         if (named(child, "code"))
-            m_code.assignTruncated(orb::nodeText(child));
+            m_code.assignTruncated(textOf(child, scratch));
         else if (named(child, "message"))
-            m_message.assignTruncated(orb::nodeText(child));
+            m_message.assignTruncated(textOf(child, scratch));
     });
     return true;
 }

@@ -38,8 +38,9 @@ int MtxString::toXML(std::string &out, const char *elementName, int withType, in
 
 bool MtxString::fromXML(const pugi::xml_node &node)
 {
+    std::string scratch;
     if (isElement(node))
-        m_value.assignTruncated(orb::nodeText(node));
+        m_value.assignTruncated(textOf(node, scratch));
     return true;
 }
 

@@ -27,9 +27,10 @@ bool MtxUserSecurity::fromXML(const pugi::xml_node &node)
 {
     if (!isElement(node))
         return true;
-    forEachChildElement(node, [this](const pugi::xml_node &child) {
+    std::string scratch;
+    forEachChildElement(node, [this, &scratch](const pugi::xml_node &child) {
         if (named(child, "security"))
-            m_security.assignTruncated(orb::nodeText(child));
+            m_security.assignTruncated(textOf(child, scratch));
     });
     return true;
 }

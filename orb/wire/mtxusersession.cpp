@@ -31,15 +31,16 @@ bool MtxUserSession::fromXML(const pugi::xml_node &node)
         return false;
     bool sawObjectId = false;
     bool sawSessionKey = false;
+    std::string scratch;
     forEachChildElement(node, [&](const pugi::xml_node &child) {
         if (named(child, "pro-object-iD")) {
             m_objectId.fromXML(child);
             sawObjectId = true;
         } else if (named(child, "session-key")) {
-            m_sessionKey.assignTruncated(orb::nodeText(child));
+            m_sessionKey.assignTruncated(textOf(child, scratch));
             sawSessionKey = true;
         } else if (named(child, "user-name")) {
-            m_userName.assignTruncated(orb::nodeText(child));
+            m_userName.assignTruncated(textOf(child, scratch));
         }
     });
     return sawObjectId && sawSessionKey;

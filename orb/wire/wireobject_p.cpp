@@ -5,6 +5,7 @@
 #include <limits>
 #include <typeinfo>
 
+#include "orb/wire/codepage.h"
 #include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxfactory.h"
 #include "orb/wire/mtxobjid.h"
@@ -14,6 +15,7 @@
 #include "orb/wire/mtxtree.h"
 #include "orb/wire/mtxusersecurity.h"
 #include "orb/wire/mtxusersession.h"
+#include "orb/wire/xmltext.h"
 
 namespace orb::Internal {
 namespace {
@@ -37,6 +39,27 @@ pugi::xml_node firstChildElement(const pugi::xml_node &node)
         if (isElement(child))
             return child;
     return {};
+}
+
+std::string_view textOf(const pugi::xml_node &node, std::string &scratch)
+{
+    const pugi::xml_node child = node.first_child();
+    if (!child)
+        return {};
+    const pugi::xml_node_type type = child.type();
+    if ((type == pugi::node_pcdata || type == pugi::node_cdata) && !child.next_sibling()) {
+        const char *value = child.value();
+        std::size_t length = 0;
+        unsigned char high = 0;
+        for (; value[length]; ++length)
+            high |= static_cast<unsigned char>(value[length]);
+        if (!(high & 0x80))
+            return {value, length};
+        scratch = orb::fromUtf8({value, length});
+        return scratch;
+    }
+    scratch = orb::nodeText(node);
+    return scratch;
 }
 
 std::int32_t readInt(const char *text)

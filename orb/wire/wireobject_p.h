@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include <pugixml.hpp>
 
@@ -32,6 +34,10 @@ void forEachChildElement(const pugi::xml_node &node, Visit &&visit)
 }
 
 pugi::xml_node firstChildElement(const pugi::xml_node &node);
+
+// orb::nodeText without a copy in the usual case of one ASCII text child:
+// the view then points into the document; otherwise into scratch.
+std::string_view textOf(const pugi::xml_node &node, std::string &scratch);
 
 // A decimal attribute like atoi, without its undefined overflow: missing or
 // non-numeric text reads as 0, out-of-range values are clamped.
