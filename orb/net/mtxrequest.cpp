@@ -50,3 +50,12 @@ void MtxRequest::write(std::string &out) const
     }
     out += "</pro-req>\r\n\r\n";
 }
+
+std::string MtxRequest::frame(std::string_view requestText)
+{
+    static constexpr std::string_view FrameLine = "Orb.MtxRequest\r\n";
+    std::string framed;
+    framed.reserve(FrameLine.size() + requestText.size() + 2);
+    framed.append(FrameLine).append(requestText).append("\r\n");
+    return framed;
+}

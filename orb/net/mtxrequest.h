@@ -38,6 +38,9 @@ public:
 
     // Replaces out with the request text: "<pro-req>...</pro-req>\r\n\r\n".
     void write(std::string &out) const;
+    // The bytes sent on the connection for a request text: the line
+    // "Orb.MtxRequest", the text and one more line end.
+    static std::string frame(std::string_view requestText);
 
 private:
     FixedText<64> m_serviceName;

@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr const char *FrameLine = "Orb.MtxRequest\r\n";
 constexpr int ReceivePiece = 2048;
 // A reply beyond this is refused rather than exhausting memory.
 constexpr std::size_t MaxReplyBytes = 256u * 1024 * 1024;
@@ -120,9 +119,7 @@ void OrbService::call(MtxRequest &request, MtxReply &reply)
         reply.setClientError(service, method, "Server Not Found Error");
         return;
     }
-    std::string framed;
-    framed.reserve(text.size() + 32);
-    framed.append(FrameLine).append(text).append("\r\n");
+    const std::string framed = MtxRequest::frame(text);
 
     const OrbClient::Timeouts timeouts = m_client->timeouts();
     std::unique_ptr<CBlockingSocket> connection;

@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "orb/net/tests/fakeserver.h"
+#include "orb/wire/codepage.h"
+#include "tools/orbcall/orbcallcommand.h"
+
+using testing_support::FakeTcpServer;
+using testing_support::FakeUdpResponder;
+using testing_support::Peer;
+
+namespace {
+
+struct Result
+{
+    int exit;
+    std::string out;
+    std::string err;
+};
+
+// Runs the tool in this process against loopback only, with service
+// libraries from folder (none when empty).
+Result runTool(std::vector<std::string> arguments, const std::string &folder = "/nonexistent")
+{
+    static FakeUdpResponder silentDiscovery;
+    const std::vector<std::string> fixed = {"--discovery-target", "127.0.0.1", "--discovery-port",
+                                            std::to_string(silentDiscovery.port()), "--timeout", "0.5"};
+    arguments.insert(arguments.begin(), fixed.begin(), fixed.end());
+    std::ostringstream out;
+    std::ostringstream err;
+    const int exit = orbcall::run(arguments, out, err, folder);
+    return {exit, out.str(), err.str()};
+}
+
+FakeTcpServer::Behaviour answer(std::string reply)
+{
+    return [reply = std::move(reply)](Peer &peer) {
+        const std::string request = peer.readRequest();
+        if (testing_support::methodOf(request) == "login")
+            peer.send(testing_support::stringReply("login", ""));
+        else if (!request.empty())
+            peer.send(reply);
+    };
+}
+
+std::filesystem::path writeTemp(const std::string &name, const std::string &text)
+{
+    const auto path = std::filesystem::temp_directory_path() / (name + std::to_string(::getpid()));
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+} // namespace
+
+TEST(OrbCall, BadUsageExits64WithAMessage)
+{
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"SysService"},
+        {"--frobnicate", "S", "m"},
+        {"--port", "70000", "S", "m"},
+        {"--user", "u", "S", "m"},
+        {"S", "m", "@/nonexistent/arg.xml"},
+        {"--response", "Orb.NoSuchType", "S", "m"},
+        {"S", "m", std::string(1024, 'x')},
+    };
+    for (const auto &arguments : cases) {
+        const Result result = runTool(arguments);
+        EXPECT_EQ(result.exit, 64) << result.err;
+        EXPECT_NE(result.err.find("orbcall: "), std::string::npos);
+        EXPECT_NE(result.err.find("usage: orbcall"), std::string::npos);
+        EXPECT_TRUE(result.out.empty());
+    }
+    const Result help = runTool({"--help"});
+    EXPECT_EQ(help.exit, 0);
+    EXPECT_NE(help.out.find("usage: orbcall"), std::string::npos);
+}
+
+TEST(OrbCall, PrintsResponseAsReceivedAndTheExactRequestBytes)
+{
+    FakeTcpServer server(answer("<pro-rep><service-name>ElementService</service-name><method-name>find"
+                                "</method-name><response><MtxArray xsi-type=\"Orb.MtxArray\"><MtxString "
+                                "xsi-type=\"Orb.MtxString\">a</MtxString></MtxArray></response></pro-rep>"));
+    const auto file = writeTemp("orbcall-arg-", "<value xsi-type=\"Orb.MtxStatus\"><code>7</code>"
+                                                "<message>m</message></value>");
+    const Result result = runTool({"--port", std::to_string(server.port()), "--show-request", "ElementService",
+                                   "find", "-1", "@" + file.string(), "@@x"});
+    std::filesystem::remove(file);
+    EXPECT_EQ(result.exit, 0) << result.err;
+    EXPECT_EQ(result.out, "<response><MtxArray xsi-type=\"Orb.MtxArray\"><MtxString xsi-type=\"Orb.MtxString\">a"
+                          "</MtxString></MtxArray></response>\n");
+    const std::string expectedRequest =
+        "Orb.MtxRequest\r\n<pro-req><service-name>ElementService</service-name><method-name>find</method-name>"
+        "<trans-iD>0</trans-iD><session-iD></session-iD>"
+        "<args xsi-type=\"com.Velmora.Orb.MtxRequest\"><value xsi-type=\"Orb.MtxString\">-1</value></args>"
+        "<args xsi-type=\"com.Velmora.Orb.MtxRequest\"><value xsi-type=\"Orb.MtxStatus\"><code>7</code>"
+        "<message>m</message></value></args>"
+        "<args xsi-type=\"com.Velmora.Orb.MtxRequest\"><value xsi-type=\"Orb.MtxString\">@x</value></args>"
+        "</pro-req>\r\n\r\n\r\n";
+    ASSERT_EQ(server.requests().size(), 1u);
+    EXPECT_EQ(server.requests()[0], expectedRequest);
+    EXPECT_EQ(result.err, expectedRequest + "status: 1 SUCCEED\n");
+}
+
+TEST(OrbCall, TypedResponseIsPrintedAsThatTypeWritesItself)
+{
+    FakeTcpServer server(answer("<pro-rep><response><MtxArray><MtxString xsi-type=\"Orb.MtxString\">a&amp;b"
+                                "</MtxString></MtxArray></response></pro-rep>"));
+    const Result result =
+        runTool({"--port", std::to_string(server.port()), "--response", "Orb.MtxArray", "S", "m"});
+    EXPECT_EQ(result.exit, 0) << result.err;
+    EXPECT_EQ(result.out, "<response xsi-type=\"Orb.MtxArray\"><MtxString xsi-type=\"Orb.MtxString\">a&amp;b"
+                          "</MtxString></response>\n");
+}
+
+TEST(OrbCall, LoginCarriesTheSessionAndExitStatusFollowsTheOutcome)
+{
+    // Replies come in the code page.
+    FakeTcpServer server(answer(orb::fromUtf8("<pro-rep><exception><code>E_NOUSER</code><message>用户不存在"
+                                              "</message></exception></pro-rep>")));
+    const Result result = runTool({"--port", std::to_string(server.port()), "--user", "operator", "--password",
+                                   "secret", "SecurityService", "selectUser", "x"});
+    EXPECT_EQ(result.exit, 1);
+    EXPECT_TRUE(result.out.empty());
+    EXPECT_NE(result.err.find("status: E_NOUSER 用户不存在\n"), std::string::npos) << result.err;
+    ASSERT_EQ(server.requests().size(), 2u);
+    EXPECT_EQ(testing_support::methodOf(server.requests()[0]), "login");
+    EXPECT_EQ(testing_support::sessionOf(server.requests()[1]), "operator");
+
+    FakeTcpServer refusing(nullptr, false);
+    const Result failed = runTool({"--timeout", "0.02", "--port", std::to_string(refusing.port()), "S", "m"});
+    EXPECT_EQ(failed.exit, 2);
+    EXPECT_EQ(failed.err, "status: CLIENT_EXCEPTION Server Not Found Error\n");
+}
+
+TEST(OrbCall, DomainTypesComeFromServiceLibrariesBesideTheTool)
+{
+    const char *folder = std::getenv("KEEL_BIN_DIR");
+    if (folder == nullptr || !std::filesystem::exists(std::string(folder) + "/libInventorySvc.so"))
+        GTEST_SKIP() << "the service libraries are not built";
+    FakeTcpServer server(answer(testing_support::stringReply("addElement", "ok")));
+    const auto file = writeTemp("orbcall-element-", "<value xsi-type=\"Orb.ElementObj\"></value>");
+    const Result result = runTool({"--port", std::to_string(server.port()), "--show-request", "ElementService",
+                                   "addElement", "@" + file.string()},
+                                  folder);
+    EXPECT_EQ(result.exit, 0) << result.err;
+    EXPECT_NE(result.err.find("<value xsi-type=\"Orb.ElementObj\">"), std::string::npos) << result.err;
+
+    const Result unknown = runTool({"--port", std::to_string(server.port()), "S", "m", "@" + file.string()});
+    std::filesystem::remove(file);
+    EXPECT_EQ(unknown.exit, 64);
+    EXPECT_NE(unknown.err.find("unknown wire type Orb.ElementObj"), std::string::npos) << unknown.err;
+}
