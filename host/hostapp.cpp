@@ -9,8 +9,11 @@
 #include "frame/promodule.h"
 #include "frame/treenavframe.h"
 #include "host/aboutdialog.h"
+#include "host/logindialog.h"
 #include "host/mainmenu.h"
+#include "host/passworddialog.h"
 #include "host/pluginlibrary.h"
+#include "host/systempropsheet.h"
 #include "orb/net/orbclient.h"
 #include "services/types/serviceapi.h"
 
@@ -60,8 +63,15 @@ void CHostApp::SetCredentials(const QString &user, const QString &password, cons
 bool CHostApp::PromptLogin(QString &user, QString &password, QString &language)
 {
     if (!m_credentialsGiven) {
-        if (!qEnvironmentVariableIsSet("KEELMON_USER"))
-            return false;
+        if (!qEnvironmentVariableIsSet("KEELMON_USER")) {
+            CLoginDialog dialog(Profile());
+            if (dialog.exec() != QDialog::Accepted)
+                return false;
+            user = dialog.userName();
+            password = dialog.password();
+            language = dialog.language();
+            return true;
+        }
         SetCredentials(qEnvironmentVariable("KEELMON_USER"), qEnvironmentVariable("KEELMON_PASSWORD"),
                        qEnvironmentVariable("KEELMON_LANGUAGE", QStringLiteral("cn")));
     }
@@ -94,6 +104,23 @@ bool CHostApp::Login(QString &user, QString &password, QString &language)
     SetSession(session);
     SetLoggedIn(true);
     return true;
+}
+
+// The stored password changes only here; nothing is sent to the server. It
+// is the password the unlock dialog asks for.
+bool CHostApp::ChangePassword()
+{
+    CPasswordDialog dialog(GetPassword(), GetUserName(), GetMainFrame());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    SetPassword(dialog.newPassword());
+    return true;
+}
+
+void CHostApp::ShowSystemSettings()
+{
+    CSystemPropSheet sheet(*this, GetMainFrame());
+    sheet.exec();
 }
 
 void CHostApp::ReportLoadError(const QString &fileName, const QString &detail)

@@ -32,12 +32,14 @@ public:
     bool Login(QString &user, QString &password, QString &language) override;
     void LoadServices(OrbClient *client, const MtxUserSession &session) override;
     QToolBar *CreateToolBar(CProMainFrame *frame) override;
+    bool ChangePassword() override;
+    void ShowSystemSettings() override;
 
     // The first step of Login: asks for user name, password and language
-    // ("cn" or "en"); false when the user cancels. Until the login dialog is
-    // plugged in here, it answers with the credentials given to
-    // SetCredentials or, failing that, KEELMON_USER, KEELMON_PASSWORD and
-    // KEELMON_LANGUAGE.
+    // ("cn" or "en"); false when the user cancels. It answers with the
+    // credentials given to SetCredentials or, failing that, KEELMON_USER,
+    // KEELMON_PASSWORD and KEELMON_LANGUAGE; without either it shows the
+    // login dialog.
     virtual bool PromptLogin(QString &user, QString &password, QString &language);
     void SetCredentials(const QString &user, const QString &password, const QString &language);
 
