@@ -149,6 +149,13 @@ protected:
     void SetMainFrame(CProMainFrame *frame) { m_mainFrame = frame; }
     void SetLoggedIn(bool loggedIn) { m_loggedIn = loggedIn; }
     void SetSession(const MtxUserSession &session) { m_session = session; }
+    // The three login texts, as the login hook hands them out at start-up.
+    void SetLoginTexts(const QString &user, const QString &password, const QString &language)
+    {
+        m_userName = user;
+        m_password = password;
+        m_language = language;
+    }
     void SetModuleStyle(const QString &style) { m_moduleStyle = style; }
     // Sends the logoff request for the logged-in session.
     void LogOff();
