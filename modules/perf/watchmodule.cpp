@@ -1,0 +1,62 @@
+#include "modules/perf/watchmodule.h"
+
+#include "frame/commandtoolbar.h"
+#include "frame/proapp.h"
+#include "frame/procommands.h"
+#include "frame/prodoctemplate.h"
+#include "modules/perf/watchdoc.h"
+#include "modules/perf/watchframe.h"
+
+namespace {
+
+const QString Watch = QStringLiteral("Watch");
+const QString DocStrings = QStringLiteral("\nWatch\nWatch\n\n\nProBaseFrame.Document\nWatchDocument");
+
+constexpr CommandButton Buttons[] = {
+    {CWatchFrame::Relogin, "重新登录", QStyle::SP_DialogApplyButton},
+    {CWatchFrame::Refresh, "刷新", QStyle::SP_BrowserReload},
+    {ProCommand::CloseDocument, "关闭", QStyle::SP_DialogCloseButton},
+};
+
+CProDocTemplate *MakeTemplate()
+{
+    return new CProDocTemplate(
+        CWatchModule::ResourceId, DocStrings, [] { return new CWatchDoc; },
+        [](CProBaseFrameDoc *document) { return new CWatchFrame(static_cast<CWatchDoc *>(document)); });
+}
+
+} // namespace
+
+CWatchModule::CWatchModule()
+{
+    m_moduleName = Watch;
+    m_docName = Watch;
+    m_version = QStringLiteral("2.00");
+}
+
+int CWatchModule::LoadDocTemplate()
+{
+    m_docTemplate = MakeTemplate();
+    return 1;
+}
+
+int CWatchModule::LoadSubDocTemplate()
+{
+    if (CProApp *app = GetApp())
+        app->AddSubDocTemplate(std::unique_ptr<CProDocTemplate>(MakeTemplate()), Watch, this);
+    return 1;
+}
+
+QString CWatchModule::GetDocName(const QString &)
+{
+    return Watch;
+}
+
+QToolBar *CWatchModule::LoadSubToolBar(const QString &moduleName)
+{
+    if (moduleName != Watch || !GetMainFrame())
+        return nullptr;
+    return CreateCommandToolBar(GetMainFrame(), ResourceId, Buttons);
+}
+
+KEEL_DECLARE_MODULE(CWatchModule)
