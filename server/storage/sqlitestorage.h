@@ -34,7 +34,7 @@ public:
     int update(const TableSpec &table, const Filter &filter, const MtxRecord &record) override;
     int remove(const TableSpec &table, const Filter &filter) override;
     std::vector<std::unique_ptr<MtxRecord>> select(const TableSpec &table, const Filter &filter,
-                                                   RowOrder order) override;
+                                                   RowOrder order = RowOrder::Insertion) override;
     std::int64_t count(const TableSpec &table, const Filter &filter) override;
     std::vector<std::pair<std::string, std::int64_t>> countBy(const TableSpec &table, int field,
                                                               const Filter &filter) override;

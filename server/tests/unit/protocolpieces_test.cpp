@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "orb/wire/mtxstring.h"
+#include "server/core/passwordscrambler.h"
+#include "server/core/replywriter.h"
+#include "server/core/requestreader.h"
+#include "server/core/serveroptions.h"
+#include "server/tests/support/serverharness.h"
+#include "services/types/elementobj.h"
+#include "services/types/tablefactory.h"
+
+using requestreader::Frame;
+
+TEST(PasswordScrambler, KeyShapeAndSelfInverse)
+{
+    std::mt19937 random(7);
+    const std::string password = "Pa55-w\xb0rd"; // a byte above 0x7f keeps its top bit
+    std::string key = passwordscrambler::makeKey(password.size(), random);
+    ASSERT_EQ(key.size(), 2 * password.size());
+    for (std::size_t i = 0; i < key.size(); i += 2) {
+        EXPECT_TRUE(key[i] >= '0' && key[i] <= '6' && key[i + 1] >= '0' && key[i + 1] <= '6');
+        EXPECT_NE(key[i], key[i + 1]);
+    }
+    std::string scrambled, restored;
+    ASSERT_TRUE(passwordscrambler::apply(password, key, scrambled));
+    EXPECT_EQ(scrambled.size(), password.size());
+    EXPECT_EQ(scrambled[6] & 0x80, password[6] & 0x80);
+    ASSERT_TRUE(passwordscrambler::apply(scrambled, key, restored));
+    EXPECT_EQ(restored, password);
+
+    // Bits 0 and 1 of 'a' (0x61: ...0001) exchanged give 0x62 'b'.
+    ASSERT_TRUE(passwordscrambler::apply("a", "01", scrambled));
+    EXPECT_EQ(scrambled, "b");
+    EXPECT_FALSE(passwordscrambler::apply("ab", "01", scrambled)) << "a key too short cannot restore";
+    EXPECT_FALSE(passwordscrambler::apply("a", "07", scrambled)) << "digit 7 would move the top bit";
+}
+
+TEST(RequestFrame, FindsTheEndAcrossPiecesAndRejectsOtherProtocols)
+{
+    const std::string request = "Orb.MtxRequest\r\n<pro-req><service-name>S</service-name></pro-req>\r\n\r\n\r\n";
+    EXPECT_EQ(requestreader::frame(request), Frame::Complete);
+    EXPECT_EQ(requestreader::frame(request.substr(0, 5)), Frame::Incomplete);
+    EXPECT_EQ(requestreader::frame("GET / HTTP/1.1\r\n"), Frame::Malformed);
+    EXPECT_EQ(requestreader::frame("Orb.X"), Frame::Malformed);
+    // The end tag split between two reads is still found when only the new part is scanned.
+    std::size_t cut = request.find("</pro-req>") + 4;
+    EXPECT_EQ(requestreader::frame(request.substr(0, cut)), Frame::Incomplete);
+    EXPECT_EQ(requestreader::frame(request, cut), Frame::Complete);
+}
+
+TEST(RequestReader, ReadsEnvelopeAndTypedArguments)
+{
+    std::string text = "Orb.MtxRequest\r\n<pro-req><service-name>ElementService</service-name>"
+                       "<method-name>addElement</method-name><trans-iD>0</trans-iD><session-iD>admin</session-iD>"
+                       "<args xsi-type=\"com.Velmora.Orb.MtxRequest\"><value xsi-type=\"Orb.ElementObj\"><ID>e1</ID>"
+                       "<Text>" + local("核心路由器") + "</Text><MtxArray xsi-type=\"Orb.MtxArray\"><ParamObj xsi-type=\"Orb.ParamObj\">"
+                       "<ParamName>a</ParamName></ParamObj></MtxArray></value></args>"
+                       "<args xsi-type=\"com.Velmora.Orb.MtxRequest\"><value xsi-type=\"Orb.MtxString\">x</value></args>"
+                       "</pro-req>\r\n\r\n\r\n";
+    OrbRequest request;
+    std::string error;
+    ASSERT_TRUE(requestreader::read(text, domainFactory(), request, error)) << error;
+    EXPECT_EQ(request.service, "ElementService");
+    EXPECT_EQ(request.method, "addElement");
+    EXPECT_EQ(request.session, "admin");
+    ASSERT_EQ(request.args.size(), 2u);
+    auto *element = dynamic_cast<ElementObj *>(request.args[0].get());
+    ASSERT_NE(element, nullptr);
+    EXPECT_EQ(element->get(ElementObj::Text), local("核心路由器"));
+    EXPECT_EQ(element->params().size(), 1u);
+    EXPECT_STREQ(dynamic_cast<MtxString &>(*request.args[1]).getValue(), "x");
+
+    for (const std::string &bad : {std::string("Orb.MtxRequest\r\n<pro-req><service-name>S</service-name></pro-req>"),
+                                   std::string("Orb.MtxRequest\r\n<other></other><pro-req></pro-req>"),
+                                   std::string("Orb.MtxRequest\r\n<pro-req><service-name>S</service-name><method-name>m"
+                                               "</method-name><args>no value</args></pro-req>"),
+                                   std::string("Orb.MtxRequest\r\n<pro-req><service-name>a&b</service-name></pro-req>")}) {
+        OrbRequest ignored;
+        EXPECT_FALSE(requestreader::read(bad, domainFactory(), ignored, error)) << bad;
+    }
+}
+
+TEST(ReplyWriter, EndsWithTheRootTagTheClientLooksFor)
+{
+    MtxString text;
+    text.setValue("a<b");
+    ElementObj element;
+    element.set(ElementObj::ID, "e1");
+    const std::string replies[] = {
+        replywriter::response("S", "m", &text),
+        replywriter::response("S", "m", &element),
+        replywriter::response("S", "m", nullptr),
+        replywriter::exception("S", "m", "CODE", "一个很长很长很长很长很长很长很长很长很长很长很长很长的错误消息文字"),
+    };
+    for (const std::string &reply : replies) {
+        ASSERT_GE(reply.size(), 10u);
+        EXPECT_EQ(reply.substr(reply.size() - 10), "</pro-rep>");
+        EXPECT_EQ(reply.rfind("<pro-rep>", 0), 0u) << "the root must be the first thing in the text";
+    }
+    EXPECT_NE(replies[0].find("<response>a&lt;b</response>"), std::string::npos);
+    EXPECT_NE(replies[1].find("<response><ElementObj xsi-type=\"Orb.ElementObj\"><SEID></SEID><ID>e1</ID>"),
+              std::string::npos);
+    EXPECT_NE(replies[2].find("<response>SUCCEED</response>"), std::string::npos);
+    std::string message = replies[3].substr(replies[3].find("<message>") + 9);
+    message = message.substr(0, message.find("</message>"));
+    EXPECT_LE(message.size(), 63u) << "the client keeps 63 bytes of a message";
+}
+
+TEST(ServerOptions, ParsesAndRefusesWithReasons)
+{
+    ServerOptions options;
+    std::string error;
+    bool help = false;
+    ASSERT_TRUE(options.parse({"--port", "9000", "--db", "/tmp/x.db", "--demo", "--listen", "0.0.0.0",
+                               "--log-level", "debug", "--idle-timeout", "60"},
+                              error, help))
+        << error;
+    EXPECT_EQ(options.port, 9000);
+    EXPECT_EQ(options.discoveryPort, 8899);
+    EXPECT_TRUE(options.demo);
+    EXPECT_EQ(options.limits.idleTimeout, std::chrono::minutes(60));
+    for (std::vector<std::string> bad : {std::vector<std::string>{"--port", "70000"}, {"--port"}, {"--bogus", "1"},
+                                         {"--idle-timeout", "10"}, {"--admin-password", "has blank"},
+                                         {"--log-level", "loud"}}) {
+        ServerOptions fresh;
+        EXPECT_FALSE(fresh.parse(bad, error, help)) << bad[0];
+        EXPECT_FALSE(error.empty());
+    }
+}

@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include "orb/wire/codepage.h"
+#include "server/core/schema.h"
+#include "server/storage/sqlitestorage.h"
+#include "server/tests/support/serverharness.h"
+#include "services/types/expressionparamitemobj.h"
+#include "services/types/monitorobj.h"
+#include "services/types/paramobj.h"
+#include "services/types/syslogobj.h"
+#include "services/types/tablefactory.h"
+
+namespace {
+
+MonitorObj sampleMonitor(const std::string &id)
+{
+    MonitorObj monitor;
+    monitor.set(MonitorObj::Id, id);
+    monitor.set(MonitorObj::ParentId, "device-1");
+    monitor.set(MonitorObj::MonitorType, "2");
+    monitor.setTruncated(MonitorObj::Text, local("CPU使用率"));
+    auto param = std::make_unique<ParamObj>();
+    param->set(ParamObj::ParamName, "HostName");
+    param->set(ParamObj::ParamValue, "192.0.2.1");
+    monitor.params().append(std::move(param));
+    auto clause = std::make_unique<ExpressionParamItemObj>();
+    clause->set(ExpressionParamItemObj::itemId, "1");
+    clause->set(ExpressionParamItemObj::paraName, "CpuUsage");
+    clause->set(ExpressionParamItemObj::Operator, "<=");
+    clause->set(ExpressionParamItemObj::paraValue, "75");
+    monitor.condition().items(StateConditionObj::Normal).append(std::move(clause));
+    monitor.condition().set(StateConditionObj::Normal, "1");
+    return monitor;
+}
+
+SysLogObj logEntry(const std::string &id, const std::string &date)
+{
+    SysLogObj entry;
+    entry.set(SysLogObj::ID, id);
+    entry.set(SysLogObj::Date, date);
+    return entry;
+}
+
+class StorageTest : public ::testing::Test
+{
+protected:
+    void open()
+    {
+        m_storage = std::make_unique<SqliteStorage>(m_dir.file("store.db"), domainFactory());
+        m_storage->open(schema::all());
+    }
+    void SetUp() override { open(); }
+
+    TempDir m_dir;
+    std::unique_ptr<SqliteStorage> m_storage;
+};
+
+} // namespace
+
+TEST_F(StorageTest, RecordsWithEmbeddedObjectsSurviveAReopen)
+{
+    MonitorObj monitor = sampleMonitor("m-1");
+    m_storage->insert(schema::monitors, monitor);
+    m_storage->close();
+    open();
+
+    auto rows = m_storage->select(schema::monitors, Filter::where(MonitorObj::Id, "m-1"));
+    ASSERT_EQ(rows.size(), 1u);
+    auto &stored = static_cast<MonitorObj &>(*rows.front());
+    EXPECT_EQ(stored.get(MonitorObj::Text), local("CPU使用率")) << "code-page text must come back byte for byte";
+    EXPECT_TRUE(stored == monitor) << "every field and embedded item must round-trip";
+    const auto &clauses = stored.condition().items(StateConditionObj::Normal);
+    ASSERT_EQ(clauses.size(), 1u);
+    EXPECT_EQ(static_cast<const ExpressionParamItemObj &>(*clauses.at(0)).get(ExpressionParamItemObj::Operator), "<=");
+}
+
+TEST_F(StorageTest, UpdateRemoveCountAndUniqueKeys)
+{
+    m_storage->insert(schema::monitors, sampleMonitor("m-1"));
+    m_storage->insert(schema::monitors, sampleMonitor("m-2"));
+    EXPECT_THROW(m_storage->insert(schema::monitors, sampleMonitor("m-1")), StorageError);
+    try {
+        m_storage->insert(schema::monitors, sampleMonitor("m-2"));
+    } catch (const StorageError &error) {
+        EXPECT_EQ(error.kind(), StorageError::Constraint);
+    }
+
+    MonitorObj changed = sampleMonitor("m-2");
+    changed.set(MonitorObj::Text, "renamed");
+    changed.params().clear();
+    EXPECT_EQ(m_storage->update(schema::monitors, Filter::where(MonitorObj::Id, "m-2"), changed), 1);
+    auto rows = m_storage->select(schema::monitors, Filter::where(MonitorObj::Id, "m-2"));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows.front()->get(MonitorObj::Text), "renamed");
+    EXPECT_EQ(static_cast<MonitorObj &>(*rows.front()).params().size(), 0u);
+
+    EXPECT_EQ(m_storage->count(schema::monitors, Filter::where(MonitorObj::ParentId, "device-1")), 2);
+    EXPECT_EQ(m_storage->count(schema::monitors, Filter().oneOf(MonitorObj::Id, {"m-1", "nope"})), 1);
+    EXPECT_EQ(m_storage->count(schema::monitors, Filter().oneOf(MonitorObj::Id, {})), 0);
+    EXPECT_EQ(m_storage->remove(schema::monitors, Filter::where(MonitorObj::Id, "m-1")), 1);
+    EXPECT_EQ(m_storage->count(schema::monitors, Filter::all()), 1);
+}
+
+TEST_F(StorageTest, TimeRangesAndOrderFollowTheTimeNotTheText)
+{
+    // As text "2024-10-1" sorts before "2024-9-30"; as a time it comes after.
+    m_storage->insert(schema::sysLogs, logEntry("late", "2024-10-1 0:0:0"));
+    m_storage->insert(schema::sysLogs, logEntry("early", "2024-9-30 23:59:59"));
+    m_storage->insert(schema::sysLogs, logEntry("bad", "yesterday"));
+
+    auto ordered = m_storage->select(schema::sysLogs, Filter().timeFrom(sortableTime("2024-9-1")), RowOrder::TimeAscending);
+    ASSERT_EQ(ordered.size(), 2u) << "a row without a valid time matches no range";
+    EXPECT_EQ(ordered[0]->get(SysLogObj::ID), "early");
+    EXPECT_EQ(ordered[1]->get(SysLogObj::ID), "late");
+
+    auto day = m_storage->select(schema::sysLogs,
+                                 Filter().timeFrom(sortableTime("2024-9-30")).timeTo(sortableTime("2024-9-30 23:59:59")),
+                                 RowOrder::TimeDescending);
+    ASSERT_EQ(day.size(), 1u);
+    EXPECT_EQ(day[0]->get(SysLogObj::ID), "early");
+}
+
+TEST_F(StorageTest, UncommittedWriteTransactionRollsBack)
+{
+    {
+        auto transaction = m_storage->begin(true);
+        m_storage->insert(schema::monitors, sampleMonitor("gone"));
+    }
+    {
+        auto transaction = m_storage->begin(true);
+        m_storage->insert(schema::monitors, sampleMonitor("kept"));
+        transaction->commit();
+    }
+    EXPECT_EQ(m_storage->count(schema::monitors, Filter::all()), 1);
+    EXPECT_EQ(m_storage->distinct(schema::monitors, MonitorObj::Id, Filter::all()), std::vector<std::string>{"kept"});
+}
+
+TEST_F(StorageTest, OlderTablesGainNewColumnsAndNewerSchemasAreRefused)
+{
+    m_storage->close();
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(m_dir.file("store.db").c_str(), &db), SQLITE_OK);
+    // A table from a release whose records had fewer fields.
+    ASSERT_EQ(sqlite3_exec(db, "DROP TABLE sys_logs; CREATE TABLE sys_logs (\"ID\" TEXT NOT NULL DEFAULT '');"
+                               "INSERT INTO sys_logs VALUES ('old');",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    open();
+    auto rows = m_storage->select(schema::sysLogs, Filter::all());
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0]->get(SysLogObj::ID), "old");
+    m_storage->insert(schema::sysLogs, logEntry("new", "2024-1-1 1:1:1"));
+    m_storage->close();
+
+    ASSERT_EQ(sqlite3_open(m_dir.file("store.db").c_str(), &db), SQLITE_OK);
+    sqlite3_exec(db, "UPDATE keel_schema SET version = 99", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    SqliteStorage newer(m_dir.file("store.db"), domainFactory());
+    EXPECT_THROW(newer.open(schema::all()), StorageError);
+    m_storage.reset();
+}
+
+TEST(SortableTime, ReadsWireTimesAndRejectsOthers)
+{
+    EXPECT_EQ(sortableTime("2004-3-7 9:5:1"), 20040307090501);
+    EXPECT_EQ(sortableTime("2004-3-7"), 20040307000000);
+    EXPECT_EQ(sortableTime("2004-03-07 09:05:01"), 20040307090501);
+    for (const char *bad : {"", "2004", "2004-3", "2004-13-1", "2004-3-7 25:0:0", "2004-3-7 9:5", "x-3-7", "2004-3-7 9:5:1 "})
+        EXPECT_EQ(sortableTime(bad), -1) << bad;
+}
