@@ -1,4 +1,5 @@
 #include "orb/wire/codepage.h"
+#include "orb/wire/codepage_p.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -83,9 +84,20 @@ public:
     std::string convert(std::string_view in)
     {
         std::string out;
+        convertInto(out, in);
+        return out;
+    }
+
+    // Converts into out, reusing its storage.
+    void convertInto(std::string &out, std::string_view in)
+    {
+        out.clear();
         if (m_cd == iconv_t(-1))
-            return out;
-        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+            return;
+        if (m_dirty) {
+            iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+            m_dirty = false;
+        }
         out.resize(in.size() * 2 + 16);
         char *src = const_cast<char *>(in.data());
         size_t srcLeft = in.size();
@@ -99,19 +111,20 @@ public:
                 break;
             if (errno == E2BIG) {
                 out.resize(out.size() * 2);
-            } else if (errno == EILSEQ) {
-                ++src; // drop the byte that cannot be converted
-                --srcLeft;
-            } else {
-                break; // EINVAL: an incomplete character at the end is dropped
+                continue;
             }
+            m_dirty = true; // start the next text from the initial state
+            if (errno != EILSEQ)
+                break; // EINVAL: an incomplete character at the end is dropped
+            ++src; // drop the byte that cannot be converted
+            --srcLeft;
         }
         out.resize(used);
-        return out;
     }
 
 private:
     iconv_t m_cd;
+    bool m_dirty = false;
 };
 
 std::size_t utf8SequenceLength(unsigned char lead)
@@ -156,13 +169,30 @@ std::string toUtf8(std::string_view local)
     return converter.convert(local);
 }
 
+namespace {
+Converter &fromUtf8Converter()
+{
+    thread_local Converter converter(codePage().name.c_str(), "UTF-8");
+    return converter;
+}
+} // namespace
+
 std::string fromUtf8(std::string_view utf8)
 {
     if (codePage().identity || isAscii(utf8))
         return std::string(utf8);
-    thread_local Converter converter(codePage().name.c_str(), "UTF-8");
-    return converter.convert(utf8);
+    return fromUtf8Converter().convert(utf8);
 }
+
+namespace Internal {
+void fromUtf8Into(std::string &out, std::string_view utf8)
+{
+    if (codePage().identity || isAscii(utf8))
+        out.assign(utf8);
+    else
+        fromUtf8Converter().convertInto(out, utf8);
+}
+} // namespace Internal
 
 std::size_t fitLength(std::string_view local, std::size_t maxBytes)
 {

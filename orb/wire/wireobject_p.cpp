@@ -6,6 +6,7 @@
 #include <typeinfo>
 
 #include "orb/wire/codepage.h"
+#include "orb/wire/codepage_p.h"
 #include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxfactory.h"
 #include "orb/wire/mtxobjid.h"
@@ -55,7 +56,7 @@ std::string_view textOf(const pugi::xml_node &node, std::string &scratch)
             high |= static_cast<unsigned char>(value[length]);
         if (!(high & 0x80))
             return {value, length};
-        scratch = orb::fromUtf8({value, length});
+        fromUtf8Into(scratch, {value, length});
         return scratch;
     }
     scratch = orb::nodeText(node);
