@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "orb/wire/codepage.h"
+#include "orb/net/replytext.h"
 #include "orb/wire/mtxstatus.h"
 #include "orb/wire/xmltext.h"
 
@@ -14,7 +14,7 @@ MtxReply::MtxReply(MtxStatus *status, MtxObj *response)
 bool MtxReply::decode(std::string_view text)
 {
     pugi::xml_document document;
-    if (!orb::parseDocument(document, orb::toUtf8(text))) {
+    if (!orb::parseDocument(document, Internal::replyToUtf8(text))) {
         if (m_status != nullptr)
             m_status->set(MtxStatus::ClientExceptionCode, "Server reply is not well-formed XML");
         return false;

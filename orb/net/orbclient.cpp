@@ -31,7 +31,7 @@ OrbClient::OrbClient(const char *host, int port, int discoveryPort)
 OrbClient::~OrbClient()
 {
     m_refill = false;
-    joinWorkers();
+    stopRefillWorker();
     clearPool();
 }
 
@@ -126,33 +126,40 @@ std::unique_ptr<CBlockingSocket> OrbClient::getPooledSocketClient()
 void OrbClient::startRefill()
 {
     std::lock_guard lock(m_workerMutex);
-    // Finished workers are joined here so that the list stays short.
-    std::erase_if(m_workers, [](Worker &worker) {
-        if (!*worker.done)
-            return false;
-        worker.thread.join();
-        return true;
-    });
-    auto done = std::make_shared<std::atomic<bool>>(false);
-    std::thread thread([this, done] {
+    if (m_stopping)
+        return;
+    ++m_pendingRefills;
+    if (!m_worker.joinable())
+        m_worker = std::thread([this] { refillLoop(); });
+    m_workerWake.notify_one();
+}
+
+void OrbClient::refillLoop()
+{
+    std::unique_lock lock(m_workerMutex);
+    for (;;) {
+        m_workerWake.wait(lock, [this] { return m_stopping || m_pendingRefills > 0; });
+        if (m_stopping)
+            return;
+        --m_pendingRefills;
+        lock.unlock();
         try {
             addConnection(); // a failed refill only leaves the pool empty
         } catch (...) {
         }
-        *done = true;
-    });
-    m_workers.push_back({std::move(thread), std::move(done)});
+        lock.lock();
+    }
 }
 
-void OrbClient::joinWorkers()
+void OrbClient::stopRefillWorker()
 {
-    std::vector<Worker> workers;
     {
         std::lock_guard lock(m_workerMutex);
-        workers.swap(m_workers);
+        m_stopping = true;
     }
-    for (Worker &worker : workers)
-        worker.thread.join();
+    m_workerWake.notify_one();
+    if (m_worker.joinable())
+        m_worker.join();
 }
 
 std::string OrbClient::discover()

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -74,16 +75,12 @@ public:
     bool isRefillEnabled() const { return m_refill; }
 
 private:
-    struct Worker
-    {
-        std::thread thread;
-        std::shared_ptr<std::atomic<bool>> done;
-    };
-
     std::unique_ptr<CBlockingSocket> openConnection();
     bool addConnection();
+    // Asks the refill worker for one more connection, starting it if needed.
     void startRefill();
-    void joinWorkers();
+    void refillLoop();
+    void stopRefillWorker();
 
     const int m_port;
     const FixedText<128> m_configuredHost;
@@ -99,6 +96,11 @@ private:
     std::string m_discoveryTarget = DefaultDiscoveryTarget;
     int m_discoveryFallbackPort = DefaultDiscoveryFallbackPort;
 
+    // One worker opens the connections that calls asked for, one at a time;
+    // it lives from the first request until the client is destroyed.
     std::mutex m_workerMutex;
-    std::vector<Worker> m_workers;
+    std::condition_variable m_workerWake;
+    int m_pendingRefills = 0;
+    bool m_stopping = false;
+    std::thread m_worker;
 };

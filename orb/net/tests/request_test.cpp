@@ -3,6 +3,8 @@
 #include "testclient.h"
 #include "orb/net/mtxreply.h"
 #include "orb/net/mtxrequest.h"
+#include "orb/wire/codepage.h"
+#include "orb/wire/xmltext.h"
 #include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxstatus.h"
 #include "orb/wire/mtxstring.h"
@@ -151,4 +153,34 @@ TEST(Framing, LoginRequestOnTheWireByteForByte)
               "<args xsi-type=\"com.Velmora.Orb.MtxRequest\"><value xsi-type=\"Orb.MtxString\">USER</value></args>"
               "<args xsi-type=\"com.Velmora.Orb.MtxRequest\"><value xsi-type=\"Orb.MtxString\">PASSWORD</value>"
               "</args></pro-req>\r\n\r\n\r\n");
+}
+
+TEST(MtxReply, CodePageTextDecodesAsIfTheWholeReplyWereConverted)
+{
+    // Double-byte characters whose second byte is ASCII ("丂" is 81 40, "乗"
+    // 81 5C), a stray NUL, a lead byte cut off at the end of a value, and a
+    // value made only of wide characters.
+    const std::vector<std::string> values = {
+        orb::fromUtf8("服务器忙，请重试！"),
+        "\x81\x40\x81\x5C" "abc" "\xB0\xA1",
+        orb::fromUtf8("设备") + "-1-" + orb::fromUtf8("端口"),
+        std::string("a\x81\0b", 4),
+        "tail\xB0",
+    };
+    for (const std::string &value : values) {
+        MtxStatus status;
+        MtxString response;
+        MtxReply reply(&status, &response);
+        const std::string text = "<pro-rep><response>" + value + "</response></pro-rep>";
+        reply.decode(text);
+        MtxStatus expectedStatus;
+        MtxString expected;
+        pugi::xml_document document;
+        if (orb::parseDocument(document, orb::toUtf8(text)))
+            expected.fromReply(document.document_element().child("response"));
+        else
+            expectedStatus.set("CLIENT_EXCEPTION", "Server reply is not well-formed XML");
+        EXPECT_STREQ(response.getValue(), expected.getValue());
+        EXPECT_STREQ(status.getMessage(), expectedStatus.getMessage());
+    }
 }
