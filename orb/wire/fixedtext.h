@@ -47,7 +47,8 @@ public:
 private:
     void store(std::string_view text)
     {
-        std::memcpy(m_data, text.data(), text.size());
+        if (!text.empty())
+            std::memcpy(m_data, text.data(), text.size());
         std::memset(m_data + text.size(), 0, N - text.size());
     }
 
