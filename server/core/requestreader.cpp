@@ -62,6 +62,8 @@ bool read(std::string_view received, MtxFactory &factory, OrbRequest &request, s
             std::unique_ptr<MtxObj> argument = factory.createObject(value.attribute("xsi-type").value());
             if (!argument)
                 argument = std::make_unique<MtxObj>();
+            // Records hand the factory on to their arrays, whose items it makes.
+            argument->setFactory(&factory);
             argument->fromXML(value);
             request.args.push_back(std::move(argument));
         }

@@ -103,6 +103,8 @@ std::unique_ptr<MtxObj> updateElement(Call &call)
     const std::string id = element.get(ElementObj::ID);
     auto stored = requireElement(call, id);
     records::requireText(element.get(ElementObj::Text), "名称不能为空");
+    if (element.get(ElementObj::SEID).empty())
+        element.set(ElementObj::SEID, stored->get(ElementObj::SEID));
     const std::string &parent = element.get(ElementObj::PID);
     if (stored->get(ElementObj::PID) == inventory::RootParent) {
         element.set(ElementObj::PID, inventory::RootParent); // the root stays the root

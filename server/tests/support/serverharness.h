@@ -61,7 +61,7 @@ protected:
     void TearDown() override;
 
     virtual bool demo() const { return false; }
-    ServerOptions options() const;
+    virtual ServerOptions options() const;
     void startServer();
     void stopServer();
     void restartServer();
