@@ -1,6 +1,7 @@
 #include "orb/net/orbclient.h"
 
 #include <cstdlib>
+#include <vector>
 
 #include "orb/net/mtxreply.h"
 #include "orb/net/mtxrequest.h"
@@ -114,13 +115,7 @@ std::unique_ptr<CBlockingSocket> OrbClient::getPooledSocketClient()
         closeQuietly(*socket);
     if (tookFromPool && m_refill)
         startRefill();
-    if (taken)
-        return taken;
-    try {
-        return openConnection();
-    } catch (const CBlockingSocketException &) {
-        throw CBlockingSocketException("getPooledSocketClient");
-    }
+    return taken ? std::move(taken) : openConnection();
 }
 
 void OrbClient::startRefill()

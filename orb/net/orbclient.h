@@ -8,7 +8,6 @@
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "orb/net/blockingsocket.h"
 #include "orb/net/orbservice.h"
