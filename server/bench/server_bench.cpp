@@ -1,0 +1,216 @@
+// Request throughput and large-tree latency of keelmon-server on loopback,
+// each beside the bare lower bound measured in the same run.
+#include <arpa/inet.h>
+#include <benchmark/benchmark.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "orb/wire/mtxtree.h"
+#include "server/core/schema.h"
+#include "server/storage/storage.h"
+#include "server/tests/support/serverharness.h"
+#include "services/types/elementobj.h"
+#include "services/types/paramobj.h"
+
+namespace {
+
+constexpr int Groups = 50;
+constexpr int DevicesPerGroup = 40;
+constexpr int MonitorsPerDevice = 4; // 50 + 2,000 + 8,000 elements below the root
+
+// One server for the whole run, filled with the 10,000-element inventory.
+struct Site
+{
+    TempDir dir;
+    std::unique_ptr<AppServer> server;
+    std::string sampleId;
+
+    Site()
+    {
+        ServerOptions options;
+        options.port = 0;
+        options.discovery = false;
+        options.database = dir.file("bench.db");
+        options.adminPassword = "bench";
+        options.logLevel = serverlog::Level::Error;
+        server = std::make_unique<AppServer>(options);
+        server->start();
+        fill();
+    }
+    ~Site() { server->stop(); }
+
+    void fill()
+    {
+        Storage &storage = server->storage();
+        auto transaction = storage.begin(true);
+        auto roots = storage.select(schema::elements, Filter::where(ElementObj::PID, "-1"));
+        const std::string root = roots.front()->get(ElementObj::ID);
+        auto add = [&](const std::string &id, const std::string &parent, const char *type) {
+            ElementObj element;
+            element.set(ElementObj::SEID, root);
+            element.set(ElementObj::ID, id);
+            element.set(ElementObj::PID, parent);
+            element.set(ElementObj::Text, "element " + id);
+            element.set(ElementObj::Type, type);
+            element.set(ElementObj::LastState, "0");
+            element.set(ElementObj::MStatus, "0");
+            element.set(ElementObj::AStatus, "0");
+            if (std::string_view(type) == "3") {
+                element.set(ElementObj::Entity_IpAddress, "192.0.2.7");
+                auto param = std::make_unique<ParamObj>();
+                param->set(ParamObj::ParamName, "Community");
+                param->set(ParamObj::ParamValue, "public");
+                element.params().append(std::move(param));
+            }
+            storage.insert(schema::elements, element);
+        };
+        for (int g = 0; g < Groups; ++g) {
+            std::string group = "g" + std::to_string(g);
+            add(group, root, "1");
+            for (int d = 0; d < DevicesPerGroup; ++d) {
+                std::string device = group + "-d" + std::to_string(d);
+                add(device, group, "3");
+                for (int m = 0; m < MonitorsPerDevice; ++m)
+                    add(device + "-m" + std::to_string(m), device, "5");
+            }
+        }
+        transaction->commit();
+        sampleId = "g7-d3";
+    }
+};
+
+Site &site()
+{
+    static Site instance;
+    return instance;
+}
+
+std::unique_ptr<TestClient> loggedIn()
+{
+    auto client = std::make_unique<TestClient>(site().server->port(), 0);
+    client->login("admin", "bench");
+    return client;
+}
+
+void BM_SelectElementObj(benchmark::State &state)
+{
+    auto client = loggedIn();
+    const std::string id = site().sampleId;
+    for (auto _ : state) {
+        ElementObj element;
+        MtxStatus status = client->callText("ElementService", "selectElementObj", {id}, &element);
+        if (!status.succeeded()) {
+            state.SkipWithError(messageOf(status).c_str());
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_SelectElementObj)->Threads(4)->UseRealTime()->MinTime(2.0);
+
+// The lower bound: a server that answers a fixed reply of the same size on
+// its own connection per request, with no parsing and no storage.
+struct BareServer
+{
+    int listenFd = -1;
+    int port = 0;
+    std::atomic<bool> stopping{false};
+    std::vector<std::thread> threads;
+    std::string reply;
+
+    BareServer()
+    {
+        ElementObj element;
+        element.set(ElementObj::ID, "g7-d3");
+        reply = "<pro-rep><service-name>ElementService</service-name><method-name>selectElementObj</method-name><response>";
+        element.toXML(reply, "ElementObj", 1);
+        reply += "</response></pro-rep>";
+        listenFd = ::socket(AF_INET, SOCK_STREAM, 0);
+        int on = 1;
+        ::setsockopt(listenFd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(listenFd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        ::listen(listenFd, 512);
+        socklen_t length = sizeof address;
+        ::getsockname(listenFd, reinterpret_cast<sockaddr *>(&address), &length);
+        port = ntohs(address.sin_port);
+        for (int i = 0; i < 4; ++i)
+            threads.emplace_back([this] { serve(); });
+    }
+    ~BareServer()
+    {
+        stopping = true;
+        ::shutdown(listenFd, SHUT_RDWR);
+        for (auto &thread : threads)
+            thread.join();
+        ::close(listenFd);
+    }
+    void serve()
+    {
+        while (!stopping) {
+            int fd = ::accept(listenFd, nullptr, nullptr);
+            if (fd < 0)
+                return;
+            char buffer[4096];
+            std::string got;
+            ssize_t n;
+            while (got.find("</pro-req>") == std::string::npos && (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0)
+                got.append(buffer, std::size_t(n));
+            ::send(fd, reply.data(), reply.size(), MSG_NOSIGNAL);
+            ::close(fd);
+        }
+    }
+};
+
+void BM_BareLoopbackExchange(benchmark::State &state)
+{
+    static BareServer bare;
+    const std::string request = "Orb.MtxRequest\r\n<pro-req><service-name>ElementService</service-name><method-name>"
+                                "selectElementObj</method-name><trans-iD>0</trans-iD><session-iD>admin</session-iD>"
+                                "<args xsi-type=\"com.Velmora.Orb.MtxRequest\"><value xsi-type=\"Orb.MtxString\">g7-d3"
+                                "</value></args></pro-req>\r\n\r\n\r\n";
+    for (auto _ : state) {
+        std::string reply = exchange(bare.port, request);
+        if (reply.size() != bare.reply.size()) {
+            state.SkipWithError("short reply from the bare server");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_BareLoopbackExchange)->Threads(4)->UseRealTime()->MinTime(2.0);
+
+void BM_FindElementTree10k(benchmark::State &state)
+{
+    auto client = loggedIn();
+    std::size_t nodes = 0;
+    for (auto _ : state) {
+        MtxTree tree(std::make_unique<ElementObj>());
+        MtxStatus status = client->callText("ElementService", "findElementTree", {"-1"}, &tree);
+        if (!status.succeeded()) {
+            state.SkipWithError(messageOf(status).c_str());
+            break;
+        }
+        auto count = [](auto &self, const MtxTree &node) -> std::size_t {
+            std::size_t total = 1;
+            for (std::size_t i = 0; i < node.childCount(); ++i)
+                total += self(self, *node.child(i));
+            return total;
+        };
+        nodes = count(count, tree);
+    }
+    state.counters["elements"] = double(nodes);
+}
+BENCHMARK(BM_FindElementTree10k)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+
+} // namespace
+
+BENCHMARK_MAIN();
