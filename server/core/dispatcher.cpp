@@ -71,6 +71,11 @@ std::string Dispatcher::run(const OrbRequest &request, const HandlerEntry &entry
 {
     const std::string where = orb::toUtf8(request.service) + "." + orb::toUtf8(request.method);
     std::string user = entry.access == Access::Login ? std::string() : request.session;
+    std::string caller = request.session;
+    if (entry.access == Access::Login && !request.args.empty())
+        if (const auto *name = dynamic_cast<const MtxString *>(request.args[0].get()))
+            caller = name->getValue();
+    caller = orb::toUtf8(caller);
     try {
         if (entry.access != Access::Login && !isUser(request.session))
             throw Refusal(refusal::NoSession, "未登录或用户不存在，请重新登录");
@@ -82,11 +87,11 @@ std::string Dispatcher::run(const OrbRequest &request, const HandlerEntry &entry
             writeOperationLog(request, entry, entry.access == Access::Login ? call.text(0) : user, call.time(),
                               call.logDetail());
         transaction->commit();
-        serverlog::debug(where + " by " + orb::toUtf8(request.session) + ": done");
+        serverlog::debug(where + " by " + caller + ": done");
         succeeded = true;
         return replywriter::response(request.service, request.method, response.get());
     } catch (const Refusal &refused) {
-        serverlog::info(where + " by " + orb::toUtf8(request.session) + " refused: " + refused.what());
+        serverlog::info(where + " by " + caller + " refused: " + refused.what());
         if (entry.access == Access::Login)
             logFailedLogin(request, refused.what());
         return replywriter::exception(request.service, request.method, refused.code(), refused.what());

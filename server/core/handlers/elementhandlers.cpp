@@ -109,6 +109,8 @@ std::unique_ptr<MtxObj> updateElement(Call &call)
     if (stored->get(ElementObj::PID) == inventory::RootParent) {
         element.set(ElementObj::PID, inventory::RootParent); // the root stays the root
         element.set(ElementObj::Type, inventory::RootType);
+    } else if (element.get(ElementObj::Type) == inventory::RootType) {
+        throw Refusal(refusal::BadRequest, "只有根节点可以是此类型");
     } else if (parent != stored->get(ElementObj::PID)) {
         if (inventory::isWithin(call.storage(), parent, id))
             throw Refusal(refusal::Refused, "不能移到自己或自己的下级之下");

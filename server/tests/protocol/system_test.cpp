@@ -2,7 +2,9 @@
 #include "orb/wire/mtxstring.h"
 #include "orb/wire/mtxtree.h"
 #include "server/tests/support/serverharness.h"
+#include "server/core/timetext.h"
 #include "services/types/elementobj.h"
+#include "services/types/syslogobj.h"
 #include "services/types/systypeobj.h"
 #include "services/types/tablefactory.h"
 #include "services/types/tpinfoobj.h"
@@ -44,6 +46,15 @@ TEST_F(SystemTest, LoginChecksPasswordAndEveryOtherRequestNeedsAUser)
         MtxStatus status = newClient()->login(user, password);
         EXPECT_STREQ(status.getCode(), "LOGIN_FAILED") << user << "/" << password << ": " << messageOf(status);
     }
+    MtxArray log;
+    log.setFactory(&domainFactory());
+    const std::string now = timetext::now(), today = now.substr(0, now.find(' '));
+    ASSERT_TRUE(admin().callText("SecurityService", "selectSysLogArray", {today, today}, &log).succeeded());
+    int failed = 0;
+    for (const auto &item : log)
+        failed += static_cast<const SysLogObj &>(*item).get(SysLogObj::Title) == local("登录失败");
+    EXPECT_EQ(failed, 4) << "refused logins are in the operation log";
+
     auto anonymous = newClient();
     anonymous->actAs("");
     EXPECT_EQ(messageOf(anonymous->callText("ElementService", "selectElementObj", {"x"})),
