@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include "orb/wire/keelexport.h"
+
 class ProfileFile;
 class QLabel;
 class QLineEdit;
@@ -12,7 +14,7 @@ class QRadioButton;
 // The login dialog: user name, password and the interface language, with the
 // product text of Keelsys.ini. It fills itself from "SYS"/"sysdefaultuser"
 // and "SYS"/"production" and hands out what was entered when closed with OK.
-class CLoginDialog : public QDialog
+class KEEL_EXPORT CLoginDialog : public QDialog
 {
     Q_OBJECT
 

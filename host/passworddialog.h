@@ -2,12 +2,14 @@
 
 #include <QDialog>
 
+#include "orb/wire/keelexport.h"
+
 class QLineEdit;
 
 // The "修改登录密码" dialog: the old password, the new one and its
 // confirmation. OK checks them in a fixed order and stays open on the first
 // failing check; the caller then stores the new password.
-class CPasswordDialog : public QDialog
+class KEEL_EXPORT CPasswordDialog : public QDialog
 {
     Q_OBJECT
 

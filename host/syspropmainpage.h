@@ -6,7 +6,7 @@ class QLineEdit;
 
 // The page "基础参数" ("SysProp"): the application server's address and port
 // and the user name the login dialog starts with.
-class CSysPropMainPage : public CSysPropPage
+class KEEL_EXPORT CSysPropMainPage : public CSysPropPage
 {
     Q_OBJECT
 

@@ -6,7 +6,7 @@ class QRadioButton;
 
 // The page "导航设置" ("navigater set"): which navigation bar the main frame
 // gets at the next start, "1" for group icons, "2" for the tree.
-class CSysPropNav : public CSysPropPage
+class KEEL_EXPORT CSysPropNav : public CSysPropPage
 {
     Q_OBJECT
 

@@ -2,12 +2,14 @@
 
 #include <QWidget>
 
+#include "orb/wire/keelexport.h"
+
 class CProApp;
 
 // One page of the system settings sheet. Like a property page it is set up
 // from Keelsys.ini when it is first shown, checks its values when it is left
 // or OK is pressed, and writes them on OK only if it was ever shown.
-class CSysPropPage : public QWidget
+class KEEL_EXPORT CSysPropPage : public QWidget
 {
     Q_OBJECT
 

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include "orb/wire/keelexport.h"
+
 class CProApp;
 class CSysPropMainPage;
 class CSysPropNav;
@@ -11,7 +13,7 @@ class QTabWidget;
 // The "SystemSet" property sheet of the command "属性设置": the main page and
 // the navigation page. OK writes the pages that were shown to Keelsys.ini;
 // the values take effect at the next start. Cancel writes nothing.
-class CSystemPropSheet : public QDialog
+class KEEL_EXPORT CSystemPropSheet : public QDialog
 {
     Q_OBJECT
 
