@@ -59,7 +59,7 @@ void write(Level level, std::string_view text)
     auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
     std::tm local {};
     localtime_r(&seconds, &local);
-    char stamp[40];
+    char stamp[96];
     std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d.%03d ", local.tm_year + 1900,
                   local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, int(millis));
     std::string line = stamp;
