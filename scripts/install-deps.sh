@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libpugixml-dev uuid-dev libsqlite3-dev
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
-  xvfb xauth x11-apps imagemagick
+  xvfb xauth x11-apps imagemagick qt6-qpa-plugins fonts-wqy-microhei
 )
 
 missing=()
