@@ -1,12 +1,15 @@
 // The console host: reads Keelsys.ini in the working directory, logs in, loads
 // the configured services and modules and runs the main window.
 //
-//   keelmon [--user NAME --password SECRET [--language cn|en]] [--measure-startup]
+//   keelmon [--user NAME --password SECRET [--language cn|en]] [--measure-startup] [--tour DIR]
 //
+// --tour DIR answers the login dialog with the password in KEELMON_TOUR_PASSWORD,
+// opens every configured module, saves a picture of each step into DIR and exits.
 // --measure-startup prints the start-up time (launch to main window shown,
 // login left out) and the resident memory once idle, then exits.
 
 #include <cstdio>
+#include <memory>
 #include <ctime>
 
 #include <QApplication>
@@ -15,6 +18,7 @@
 #include <QFile>
 #include <QTimer>
 
+#include "host/demotour.h"
 #include "host/hostapp.h"
 
 namespace {
@@ -59,14 +63,27 @@ int main(int argc, char *argv[])
                                       QStringLiteral("LANGUAGE"), QStringLiteral("cn"));
     const QCommandLineOption measure(QStringLiteral("measure-startup"),
                                      QStringLiteral("Print start-up time and idle memory, then exit."));
-    parser.addOptions({user, password, language, measure});
+    const QCommandLineOption tourOption(QStringLiteral("tour"),
+                                       QStringLiteral("Walk through every module, save pictures into DIR, exit."),
+                                       QStringLiteral("DIR"));
+    parser.addOptions({user, password, language, measure, tourOption});
     parser.process(application);
 
     CHostApp host;
     if (parser.isSet(user))
         host.SetCredentials(parser.value(user), parser.value(password), parser.value(language));
+    std::unique_ptr<CDemoTour> tour;
+    if (parser.isSet(tourOption)) {
+        tour = std::make_unique<CDemoTour>(parser.value(tourOption), qEnvironmentVariable("KEELMON_TOUR_PASSWORD"));
+        tour->Arm();
+    }
     if (!host.InitInstance())
         return 1;
+    if (tour) {
+        tour->Start(host);
+        const int result = application.exec();
+        return result != 0 || tour->Problems() != 0 ? 1 : 0;
+    }
 
     if (parser.isSet(measure)) {
         const double launched = SinceLaunch();
