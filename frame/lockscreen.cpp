@@ -40,11 +40,12 @@ CLockScreen::CLockScreen(const QRect &frameRect, const QString &userName, const 
     m_text->setObjectName(QStringLiteral("control182"));
     m_text->setAlignment(Qt::AlignCenter);
 
+    // The text stands in the upper part: the lock dialogs open in the middle.
     auto *layout = new QVBoxLayout(this);
-    layout->addStretch();
+    layout->addStretch(1);
     layout->addWidget(emblem);
     layout->addWidget(m_text);
-    layout->addStretch();
+    layout->addStretch(3);
 
     setGeometry(frameRect);
     m_text->setText(lockTextFor(userName, lockedAt));
