@@ -56,7 +56,7 @@ std::string embeddedXml(const MtxObj &object)
 // What the storage knows of one table, worked out once from its record layout.
 struct SqliteStorage::Table
 {
-    const TableSpec *spec;
+    const TableSpec *definition;
     std::unique_ptr<MtxRecord> prototype;
     std::vector<std::string> columns;       // quoted field columns, then embedded columns
     std::vector<std::string> emptyEmbedded; // the stored text of each embedded object when empty
@@ -65,7 +65,7 @@ struct SqliteStorage::Table
 
     std::size_t fieldCount() const { return prototype->fieldCount(); }
     std::size_t embeddedCount() const { return prototype->embeddedCount(); }
-    std::string name() const { return quoted(spec->name); }
+    std::string name() const { return quoted(definition->name); }
 };
 
 // Resets a cached statement when the operation is done with it.
@@ -188,8 +188,8 @@ void SqliteStorage::open(std::span<const TableSpec *const> tables)
                            m_path + " holds schema version " + std::to_string(version)
                                + ", newer than this server's " + std::to_string(SchemaVersion)
                                + ": run a newer keelmon-server on it");
-    for (const TableSpec *spec : tables)
-        createOrUpgrade(*spec);
+    for (const TableSpec *definition : tables)
+        createOrUpgrade(*definition);
     if (version == 0)
         exec("INSERT INTO keel_schema (version) VALUES (" + std::to_string(SchemaVersion) + ")");
     else if (version < SchemaVersion)
@@ -206,18 +206,18 @@ int SqliteStorage::readSchemaVersion()
     return sqlite3_column_int(statement, 0);
 }
 
-void SqliteStorage::createOrUpgrade(const TableSpec &spec)
+void SqliteStorage::createOrUpgrade(const TableSpec &definition)
 {
     auto table = std::make_unique<Table>();
-    table->spec = &spec;
-    table->prototype = spec.make();
+    table->definition = &definition;
+    table->prototype = definition.make();
     const MtxRecord &prototype = *table->prototype;
 
     std::set<std::string> seen;
     auto addColumn = [&](const std::string &name) {
         if (!seen.insert(lower(name)).second)
             throw StorageError(StorageError::General,
-                               std::string("table ") + spec.name + " would have two columns named " + name);
+                               std::string("table ") + definition.name + " would have two columns named " + name);
         table->columns.push_back(name);
     };
     for (std::size_t i = 0; i < prototype.fieldCount(); ++i)
@@ -226,11 +226,11 @@ void SqliteStorage::createOrUpgrade(const TableSpec &spec)
         addColumn("_emb" + std::to_string(i));
         table->emptyEmbedded.push_back(toStored(embeddedXml(prototype.embedded(i))));
     }
-    if (spec.timeField) {
-        table->timeField = prototype.indexOf(spec.timeField);
+    if (definition.timeField) {
+        table->timeField = prototype.indexOf(definition.timeField);
         if (table->timeField < 0)
             throw StorageError(StorageError::General,
-                               std::string("table ") + spec.name + " has no time field " + spec.timeField);
+                               std::string("table ") + definition.name + " has no time field " + definition.timeField);
     }
 
     std::string create = "CREATE TABLE IF NOT EXISTS " + table->name() + " (";
@@ -242,7 +242,7 @@ void SqliteStorage::createOrUpgrade(const TableSpec &spec)
     // Columns that a newer record layout added are appended to an older table.
     std::set<std::string> existing;
     {
-        Statement info(prepare("SELECT name FROM pragma_table_info('" + std::string(spec.name) + "')"));
+        Statement info(prepare("SELECT name FROM pragma_table_info('" + std::string(definition.name) + "')"));
         while (sqlite3_step(info) == SQLITE_ROW)
             existing.insert(lower(reinterpret_cast<const char *>(sqlite3_column_text(info, 0))));
     }
@@ -257,24 +257,24 @@ void SqliteStorage::createOrUpgrade(const TableSpec &spec)
         for (const char *field : fields) {
             if (prototype.indexOf(field) < 0)
                 throw StorageError(StorageError::General,
-                                   std::string("table ") + spec.name + " has no field " + field + " to index");
+                                   std::string("table ") + definition.name + " has no field " + field + " to index");
             list += (list.empty() ? "" : ", ") + quoted(field);
         }
         return list;
     };
-    if (!spec.uniqueKey.empty())
-        exec("CREATE UNIQUE INDEX IF NOT EXISTS " + quoted(std::string(spec.name) + "_key") + " ON "
-             + table->name() + " (" + indexColumns(spec.uniqueKey) + ")");
-    for (const char *field : spec.indexed)
-        exec("CREATE INDEX IF NOT EXISTS " + quoted(std::string(spec.name) + "_" + field) + " ON " + table->name()
+    if (!definition.uniqueKey.empty())
+        exec("CREATE UNIQUE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "_key") + " ON "
+             + table->name() + " (" + indexColumns(definition.uniqueKey) + ")");
+    for (const char *field : definition.indexed)
+        exec("CREATE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "_" + field) + " ON " + table->name()
              + " (" + indexColumns({field}) + ")");
-    if (spec.timeField)
-        exec("CREATE INDEX IF NOT EXISTS " + quoted(std::string(spec.name) + "__time") + " ON " + table->name()
+    if (definition.timeField)
+        exec("CREATE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "__time") + " ON " + table->name()
              + " (_time)");
 
     for (const std::string &column : table->columns)
         table->selectColumns += (table->selectColumns.empty() ? "" : ", ") + quoted(column);
-    m_tables[&spec] = std::move(table);
+    m_tables[&definition] = std::move(table);
 }
 
 void SqliteStorage::close()
@@ -297,11 +297,11 @@ std::unique_ptr<StorageTransaction> SqliteStorage::begin(bool write)
     return std::make_unique<Transaction>(*this, write);
 }
 
-const SqliteStorage::Table &SqliteStorage::table(const TableSpec &spec) const
+const SqliteStorage::Table &SqliteStorage::table(const TableSpec &definition) const
 {
-    auto found = m_tables.find(&spec);
+    auto found = m_tables.find(&definition);
     if (found == m_tables.end())
-        throw StorageError(StorageError::General, std::string("table ") + spec.name + " was not opened");
+        throw StorageError(StorageError::General, std::string("table ") + definition.name + " was not opened");
     return *found->second;
 }
 
@@ -354,7 +354,7 @@ void SqliteStorage::bindRecord(sqlite3_stmt *statement, int &index, const Table 
 {
     if (&record.layout() != &table.prototype->layout())
         throw StorageError(StorageError::General,
-                           std::string("a ") + record.getTypeName() + " cannot be stored in table " + table.spec->name);
+                           std::string("a ") + record.getTypeName() + " cannot be stored in table " + table.definition->name);
     for (std::size_t i = 0; i < table.fieldCount(); ++i) {
         std::string stored = toStored(record.get(int(i)));
         sqlite3_bind_text(statement, ++index, stored.data(), int(stored.size()), SQLITE_TRANSIENT);
@@ -372,7 +372,7 @@ void SqliteStorage::bindRecord(sqlite3_stmt *statement, int &index, const Table 
 
 std::unique_ptr<MtxRecord> SqliteStorage::readRow(sqlite3_stmt *statement, const Table &table) const
 {
-    std::unique_ptr<MtxRecord> record = table.spec->make();
+    std::unique_ptr<MtxRecord> record = table.definition->make();
     int column = 0;
     for (std::size_t i = 0; i < table.fieldCount(); ++i, ++column) {
         auto text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
@@ -394,10 +394,10 @@ std::unique_ptr<MtxRecord> SqliteStorage::readRow(sqlite3_stmt *statement, const
     return record;
 }
 
-void SqliteStorage::insert(const TableSpec &spec, const MtxRecord &record)
+void SqliteStorage::insert(const TableSpec &definition, const MtxRecord &record)
 {
     std::lock_guard hold(m_lock);
-    const Table &t = table(spec);
+    const Table &t = table(definition);
     std::string sql = "INSERT INTO " + t.name() + " (" + t.selectColumns + ", _time) VALUES (";
     for (std::size_t i = 0; i <= t.columns.size(); ++i)
         sql += i ? ", ?" : "?";
@@ -407,13 +407,13 @@ void SqliteStorage::insert(const TableSpec &spec, const MtxRecord &record)
     bindRecord(statement, index, t, record);
     int rc = sqlite3_step(statement);
     if (rc != SQLITE_DONE)
-        fail(std::string("cannot add a row to ") + spec.name, rc);
+        fail(std::string("cannot add a row to ") + definition.name, rc);
 }
 
-int SqliteStorage::update(const TableSpec &spec, const Filter &filter, const MtxRecord &record)
+int SqliteStorage::update(const TableSpec &definition, const Filter &filter, const MtxRecord &record)
 {
     std::lock_guard hold(m_lock);
-    const Table &t = table(spec);
+    const Table &t = table(definition);
     std::string sql = "UPDATE " + t.name() + " SET ";
     for (const std::string &column : t.columns)
         sql += quoted(column) + " = ?, ";
@@ -424,28 +424,28 @@ int SqliteStorage::update(const TableSpec &spec, const Filter &filter, const Mtx
     bindFilter(statement, index, filter);
     int rc = sqlite3_step(statement);
     if (rc != SQLITE_DONE)
-        fail(std::string("cannot change rows of ") + spec.name, rc);
+        fail(std::string("cannot change rows of ") + definition.name, rc);
     return sqlite3_changes(m_db);
 }
 
-int SqliteStorage::remove(const TableSpec &spec, const Filter &filter)
+int SqliteStorage::remove(const TableSpec &definition, const Filter &filter)
 {
     std::lock_guard hold(m_lock);
-    const Table &t = table(spec);
+    const Table &t = table(definition);
     Statement statement(prepare("DELETE FROM " + t.name() + whereClause(t, filter)));
     int index = 0;
     bindFilter(statement, index, filter);
     int rc = sqlite3_step(statement);
     if (rc != SQLITE_DONE)
-        fail(std::string("cannot remove rows of ") + spec.name, rc);
+        fail(std::string("cannot remove rows of ") + definition.name, rc);
     return sqlite3_changes(m_db);
 }
 
-std::vector<std::unique_ptr<MtxRecord>> SqliteStorage::select(const TableSpec &spec, const Filter &filter,
+std::vector<std::unique_ptr<MtxRecord>> SqliteStorage::select(const TableSpec &definition, const Filter &filter,
                                                               RowOrder order)
 {
     std::lock_guard hold(m_lock);
-    const Table &t = table(spec);
+    const Table &t = table(definition);
     static const char *const orderBy[] = {" ORDER BY rowid", " ORDER BY _time, rowid",
                                           " ORDER BY _time DESC, rowid DESC"};
     Statement statement(
@@ -457,28 +457,28 @@ std::vector<std::unique_ptr<MtxRecord>> SqliteStorage::select(const TableSpec &s
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
         rows.push_back(readRow(statement, t));
     if (rc != SQLITE_DONE)
-        fail(std::string("cannot read rows of ") + spec.name, rc);
+        fail(std::string("cannot read rows of ") + definition.name, rc);
     return rows;
 }
 
-std::int64_t SqliteStorage::count(const TableSpec &spec, const Filter &filter)
+std::int64_t SqliteStorage::count(const TableSpec &definition, const Filter &filter)
 {
     std::lock_guard hold(m_lock);
-    const Table &t = table(spec);
+    const Table &t = table(definition);
     Statement statement(prepare("SELECT COUNT(*) FROM " + t.name() + whereClause(t, filter)));
     int index = 0;
     bindFilter(statement, index, filter);
     int rc = sqlite3_step(statement);
     if (rc != SQLITE_ROW)
-        fail(std::string("cannot count rows of ") + spec.name, rc);
+        fail(std::string("cannot count rows of ") + definition.name, rc);
     return sqlite3_column_int64(statement, 0);
 }
 
-std::vector<std::pair<std::string, std::int64_t>> SqliteStorage::countBy(const TableSpec &spec, int field,
+std::vector<std::pair<std::string, std::int64_t>> SqliteStorage::countBy(const TableSpec &definition, int field,
                                                                          const Filter &filter)
 {
     std::lock_guard hold(m_lock);
-    const Table &t = table(spec);
+    const Table &t = table(definition);
     std::string column = quoted(t.columns.at(field));
     Statement statement(prepare("SELECT " + column + ", COUNT(*) FROM " + t.name() + whereClause(t, filter)
                                 + " GROUP BY " + column + " ORDER BY " + column));
@@ -491,14 +491,14 @@ std::vector<std::pair<std::string, std::int64_t>> SqliteStorage::countBy(const T
         counts.emplace_back(fromStored(text ? text : ""), sqlite3_column_int64(statement, 1));
     }
     if (rc != SQLITE_DONE)
-        fail(std::string("cannot count rows of ") + spec.name, rc);
+        fail(std::string("cannot count rows of ") + definition.name, rc);
     return counts;
 }
 
-std::vector<std::string> SqliteStorage::distinct(const TableSpec &spec, int field, const Filter &filter)
+std::vector<std::string> SqliteStorage::distinct(const TableSpec &definition, int field, const Filter &filter)
 {
     std::lock_guard hold(m_lock);
-    const Table &t = table(spec);
+    const Table &t = table(definition);
     std::string column = quoted(t.columns.at(field));
     Statement statement(prepare("SELECT " + column + " FROM " + t.name() + whereClause(t, filter) + " GROUP BY "
                                 + column + " ORDER BY MIN(rowid)"));
@@ -511,7 +511,7 @@ std::vector<std::string> SqliteStorage::distinct(const TableSpec &spec, int fiel
         values.push_back(fromStored(text ? text : ""));
     }
     if (rc != SQLITE_DONE)
-        fail(std::string("cannot read values of ") + spec.name, rc);
+        fail(std::string("cannot read values of ") + definition.name, rc);
     return values;
 }
 

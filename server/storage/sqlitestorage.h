@@ -46,11 +46,11 @@ private:
     struct Table;
     class Statement;
 
-    const Table &table(const TableSpec &spec) const;
+    const Table &table(const TableSpec &definition) const;
     sqlite3_stmt *prepare(const std::string &sql);
     void exec(const std::string &sql);
     [[noreturn]] void fail(const std::string &what, int rc) const;
-    void createOrUpgrade(const TableSpec &spec);
+    void createOrUpgrade(const TableSpec &definition);
     int readSchemaVersion();
     std::string whereClause(const Table &table, const Filter &filter) const;
     void bindFilter(sqlite3_stmt *statement, int &index, const Filter &filter) const;
