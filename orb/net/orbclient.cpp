@@ -1,6 +1,7 @@
 #include "orb/net/orbclient.h"
 
 #include <cstdlib>
+#include <system_error>
 #include <vector>
 
 #include "orb/net/mtxreply.h"
@@ -95,6 +96,15 @@ std::size_t OrbClient::pooledCount() const
 
 std::unique_ptr<CBlockingSocket> OrbClient::getPooledSocketClient()
 {
+    bool refillDue = false;
+    std::unique_ptr<CBlockingSocket> taken = takeConnection(refillDue);
+    if (refillDue)
+        startRefill();
+    return taken;
+}
+
+std::unique_ptr<CBlockingSocket> OrbClient::takeConnection(bool &refillDue)
+{
     std::unique_ptr<CBlockingSocket> taken;
     std::vector<std::unique_ptr<CBlockingSocket>> dead;
     bool tookFromPool = false;
@@ -113,8 +123,7 @@ std::unique_ptr<CBlockingSocket> OrbClient::getPooledSocketClient()
     }
     for (auto &socket : dead)
         closeQuietly(*socket);
-    if (tookFromPool && m_refill)
-        startRefill();
+    refillDue = tookFromPool && m_refill;
     return taken ? std::move(taken) : openConnection();
 }
 
@@ -123,9 +132,14 @@ void OrbClient::startRefill()
     std::lock_guard lock(m_workerMutex);
     if (m_stopping)
         return;
+    if (!m_worker.joinable()) {
+        try {
+            m_worker = std::thread([this] { refillLoop(); });
+        } catch (const std::system_error &) {
+            return; // no thread to be had: calls connect afresh instead
+        }
+    }
     ++m_pendingRefills;
-    if (!m_worker.joinable())
-        m_worker = std::thread([this] { refillLoop(); });
     m_workerWake.notify_one();
 }
 

@@ -124,8 +124,11 @@ void OrbService::call(MtxRequest &request, MtxReply &reply)
     const OrbClient::Timeouts timeouts = m_client->timeouts();
     std::unique_ptr<CBlockingSocket> connection;
     try {
-        connection = m_client->getPooledSocketClient();
+        bool refillDue = false;
+        connection = m_client->takeConnection(refillDue);
         bool sent = connection && sendWhole(*connection, framed, timeouts.send);
+        if (refillDue)
+            m_client->startRefill();
         if (!sent) {
             // The failed connection is closed before the server is looked for again.
             closeQuietly(connection);

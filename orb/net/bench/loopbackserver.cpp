@@ -48,11 +48,6 @@ void LoopbackServer::loop()
             entries.push_back({connection.socket, POLLIN, 0});
         if (::poll(entries.data(), entries.size(), 20) <= 0)
             continue;
-        if (entries[0].revents & POLLIN) {
-            const int socket = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
-            if (socket >= 0)
-                connections.push_back({socket, {}});
-        }
         for (std::size_t i = 1; i < entries.size(); ++i) {
             if (entries[i].revents == 0)
                 continue;
@@ -78,6 +73,12 @@ void LoopbackServer::loop()
             }
         }
         std::erase_if(connections, [](const Connection &c) { return c.socket < 0; });
+        // Requests that arrived are answered before new connections are taken.
+        if (entries[0].revents & POLLIN) {
+            const int socket = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+            if (socket >= 0)
+                connections.push_back({socket, {}});
+        }
     }
     for (const Connection &connection : connections)
         ::close(connection.socket);
