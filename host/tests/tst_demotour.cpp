@@ -1,0 +1,60 @@
+// The demo's scripted tour from end to end: keelmon with the sample
+// Keelsys.ini against the reference server logs in through the login dialog,
+// opens every configured module, locks and unlocks, shows the settings and
+// exits, leaving a picture of each step. This also keeps sample/ in step with
+// the libraries the build makes.
+
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+#include "host/tests/testsupport.h"
+
+TEST(DemoTour, VisitsEveryModuleOfTheSampleSettings)
+{
+    TestServer server;
+    ASSERT_TRUE(server.Start()) << server.error().toStdString();
+    WorkingDirectory cwd;
+
+    QFile sample(QStringLiteral(KEEL_SOURCE_DIR "/sample/Keelsys.ini.in"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly)) << "sample/Keelsys.ini.in is missing";
+    const QString settings = QString::fromUtf8(sample.readAll()).replace(QStringLiteral("@SERVER_PORT@"),
+                                                                         QString::number(server.port()));
+    WriteKeelsysIni(settings);
+    QImage background(64, 40, QImage::Format_RGB888);
+    background.fill(QColor(0x1f, 0x3b, 0x5c));
+    ASSERT_TRUE(background.save(QStringLiteral("Keelmon.bmp"), "BMP"));
+
+    QProcess keelmon;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KEELMON_TOUR_PASSWORD"), QString::fromLatin1(TestServer::AdminPassword));
+    env.remove(QStringLiteral("KEELMON_USER"));
+    keelmon.setProcessEnvironment(env);
+    keelmon.setProcessChannelMode(QProcess::MergedChannels);
+    const QString pictures = cwd.path() + QStringLiteral("/tour");
+    keelmon.start(QDir(qEnvironmentVariable("KEEL_BIN_DIR")).filePath(QStringLiteral("keelmon")),
+                  {QStringLiteral("--tour"), pictures});
+    ASSERT_TRUE(keelmon.waitForStarted(5000));
+    const bool finished = keelmon.waitForFinished(150000);
+    const QString output = QString::fromLocal8Bit(keelmon.readAll());
+    if (!finished)
+        keelmon.kill();
+    ASSERT_TRUE(finished) << output.toStdString();
+    EXPECT_EQ(keelmon.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("0 problem(s)"))) << output.toStdString();
+
+    const int moduleCount = QRegularExpression(QStringLiteral("moduleCount=(\\d+)")).match(settings).captured(1).toInt();
+    QStringList expected = {QStringLiteral("00-login.png"), QStringLiteral("01-main.png"),
+                            QStringLiteral("90-locked.png"), QStringLiteral("91-unlock.png"),
+                            QStringLiteral("92-settings.png")};
+    const QStringList saved = QDir(pictures).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
+    for (const QString &picture : expected)
+        EXPECT_TRUE(saved.contains(picture)) << picture.toStdString() << " missing; saved: "
+                                             << saved.join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(saved.size(), expected.size() + moduleCount) << "one picture per module: "
+                                                           << saved.join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE(ReadKeelsysIni().contains(QStringLiteral("sysdefaultuser=admin")));
+}
