@@ -27,12 +27,12 @@ void Say(const QString &text)
     std::fflush(stderr);
 }
 
-// A file name part made of the module's name: letters and digits only.
+// A file name part made of the module's name: its letters and digits.
 QString Slug(const QString &text)
 {
     QString slug;
     for (QChar c : text)
-        slug += c.isLetterOrNumber() && c.unicode() < 128 ? c : QLatin1Char('_');
+        slug += c.isLetterOrNumber() ? c : QLatin1Char('_');
     return slug.isEmpty() ? QStringLiteral("module") : slug;
 }
 
