@@ -9,9 +9,10 @@
 # shown: a scripted tour then runs under a virtual display and saves a
 # picture of every step.
 #
-# Environment: KEELMON_DEMO_DIR (default build/demo), KEELMON_DEMO_PORT
-# (default: the first free port from 8899). The demo database stays in the
-# demo directory between runs; remove the directory to start afresh.
+# Environment: KEELMON_BUILD_DIR (default build), KEELMON_DEMO_DIR (default
+# build/demo), KEELMON_DEMO_PORT (default: the first free port from 8899). The
+# demo database stays in the demo directory between runs; remove the
+# directory to start afresh.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -20,9 +21,10 @@ readonly demo_user=admin
 readonly demo_password=keelmon
 
 bash scripts/install-deps.sh
-cmake -S . -B build -G Ninja >/dev/null
-cmake --build build -j "$(nproc)"
-bin="$root/build/bin"
+build=${KEELMON_BUILD_DIR:-$root/build}
+cmake -S . -B "$build" -G Ninja >/dev/null
+cmake --build "$build" -j "$(nproc)"
+bin="$build/bin"
 
 listening() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
 
@@ -34,7 +36,7 @@ if [[ -z $port ]]; then
 fi
 [[ -n $port ]] || { echo "run: no free port between 8899 and 8999; set KEELMON_DEMO_PORT" >&2; exit 1; }
 
-demo=${KEELMON_DEMO_DIR:-$root/build/demo}
+demo=${KEELMON_DEMO_DIR:-$build/demo}
 bash scripts/demo-dir.sh "$demo" "$port"
 
 # Everything stays on this machine: discovery asks loopback only.
