@@ -38,7 +38,6 @@ CLockedDialog::CLockedDialog(const QString &lockText, int attempts, QWidget *par
     if (attempts > 0)
         m_retryText->setText(QStringLiteral("您已经重试口令%1次，超过三次系统经锁定登录!").arg(attempts));
     if (attempts > 2) {
-        m_seconds = 0;
         m_unlock->setEnabled(false);
         m_timer.setInterval(TickMilliseconds);
         connect(&m_timer, &QTimer::timeout, this, &CLockedDialog::tick);

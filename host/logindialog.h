@@ -5,7 +5,6 @@
 #include "orb/wire/keelexport.h"
 
 class ProfileFile;
-class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;

@@ -2,7 +2,6 @@
 
 #include <QDialogButtonBox>
 #include <QPushButton>
-#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -11,7 +10,7 @@
 #include "host/syspropnav.h"
 
 CSystemPropSheet::CSystemPropSheet(CProApp &app, QWidget *parent)
-    : QDialog(parent), m_app(app)
+    : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("SystemSet"));
     setObjectName(QStringLiteral("SystemPropSheet"));

@@ -33,7 +33,6 @@ public:
 private:
     CSysPropPage *Page(int index) const;
 
-    CProApp &m_app;
     QTabWidget *m_tabs = nullptr;
     CSysPropMainPage *m_mainPage = nullptr;
     CSysPropNav *m_navPage = nullptr;
