@@ -3,9 +3,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include <fcntl.h>
 #include <netdb.h>
 #include <poll.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace {
@@ -44,6 +44,7 @@ void CBlockingSocket::Create(int type)
     if (m_socket >= 0)
         ::close(m_socket);
     m_socket = handle;
+    m_receiveTimeout = std::chrono::milliseconds(-1);
 }
 
 void CBlockingSocket::CreateDatagram()
@@ -58,40 +59,23 @@ void CBlockingSocket::Bind(const sockaddr_in &address)
         throw CBlockingSocketException("Bind");
 }
 
-bool CBlockingSocket::connectOnce(const sockaddr_in &address, std::chrono::milliseconds timeout)
-{
-    const auto *target = reinterpret_cast<const sockaddr *>(&address);
-    if (timeout.count() <= 0)
-        return ::connect(m_socket, target, sizeof address) == 0;
-
-    // A bounded attempt: connect without blocking, wait for the outcome, then
-    // put the socket back into blocking mode for the caller.
-    const int flags = ::fcntl(m_socket, F_GETFL);
-    ::fcntl(m_socket, F_SETFL, flags | O_NONBLOCK);
-    bool connected = ::connect(m_socket, target, sizeof address) == 0;
-    if (!connected && (errno == EINPROGRESS || errno == EALREADY)) {
-        if (waitFor(POLLOUT, timeout)) {
-            int error = 0;
-            socklen_t length = sizeof error;
-            ::getsockopt(m_socket, SOL_SOCKET, SO_ERROR, &error, &length);
-            connected = error == 0;
-            errno = error;
-        } else {
-            errno = ETIMEDOUT;
-        }
-    }
-    const int savedErrno = errno;
-    ::fcntl(m_socket, F_SETFL, flags);
-    errno = savedErrno;
-    return connected;
-}
-
 void CBlockingSocket::Connect(const sockaddr_in &address, std::chrono::milliseconds timeout)
 {
     requireSocket("Connect");
+    if (timeout.count() > 0) {
+        // A blocking connect waits at most the socket's send time-out.
+        timeval value{};
+        value.tv_sec = static_cast<time_t>(timeout.count() / 1000);
+        value.tv_usec = static_cast<suseconds_t>(timeout.count() % 1000 * 1000);
+        if (::setsockopt(m_socket, SOL_SOCKET, SO_SNDTIMEO, &value, sizeof value) != 0)
+            throw CBlockingSocketException("Connect");
+    }
+    const auto *target = reinterpret_cast<const sockaddr *>(&address);
     for (int attempt = 0; attempt < 3; ++attempt) {
-        if (connectOnce(address, timeout))
+        if (::connect(m_socket, target, sizeof address) == 0)
             return;
+        if (errno == EINPROGRESS || errno == EALREADY)
+            errno = ETIMEDOUT; // the time-out ran out with the handshake unfinished
     }
     throw CBlockingSocketException("Connect");
 }
@@ -111,6 +95,7 @@ int CBlockingSocket::Close()
     // handle is dropped either way; the error is still reported.
     const int handle = m_socket;
     m_socket = -1;
+    m_receiveTimeout = std::chrono::milliseconds(-1);
     if (::close(handle) != 0 && errno != EINTR)
         throw CBlockingSocketException("Close");
     return 1;
@@ -135,26 +120,54 @@ bool CBlockingSocket::waitFor(short events, std::chrono::milliseconds timeout) c
 int CBlockingSocket::Send(const char *data, int length, std::chrono::milliseconds timeout)
 {
     requireSocket("Send");
-    if (!waitFor(POLLOUT, timeout))
-        throw CBlockingSocketException("Send timeout", 0);
-    ssize_t sent;
-    do {
-        sent = ::send(m_socket, data, static_cast<std::size_t>(length), MSG_NOSIGNAL);
-    } while (sent < 0 && errno == EINTR);
-    if (sent < 0)
-        throw CBlockingSocketException("Send");
-    return static_cast<int>(sent);
+    // Sent without blocking: a socket with room takes the bytes at once, and
+    // one without room is waited for only as long as the time-out allows (a
+    // blocking send of a large buffer could wait for ever on a peer that
+    // stopped reading).
+    const auto deadline = Clock::now() + timeout;
+    for (;;) {
+        const ssize_t sent = ::send(m_socket, data, static_cast<std::size_t>(length), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent >= 0)
+            return static_cast<int>(sent);
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK)
+            throw CBlockingSocketException("Send");
+        const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (remaining.count() <= 0 || !waitFor(POLLOUT, remaining))
+            throw CBlockingSocketException("Send timeout", 0);
+    }
+}
+
+void CBlockingSocket::SetReceiveTimeout(std::chrono::milliseconds timeout)
+{
+    requireSocket("SetSockOpt");
+    if (timeout == m_receiveTimeout)
+        return;
+    timeval value{};
+    value.tv_sec = static_cast<time_t>(timeout.count() / 1000);
+    value.tv_usec = static_cast<suseconds_t>(timeout.count() % 1000 * 1000);
+    SetSockOpt(SOL_SOCKET, SO_RCVTIMEO, &value, sizeof value);
+    m_receiveTimeout = timeout;
 }
 
 int CBlockingSocket::Receive(char *buffer, int size, std::chrono::milliseconds timeout)
 {
     requireSocket("Receive");
-    if (!waitFor(POLLIN, timeout))
-        throw CBlockingSocketException("Receive timeout", 0);
+    // The wait is the socket's own receive time-out (zero there would mean no
+    // limit, so a zero wait polls instead); a socket prepared with
+    // SetReceiveTimeout ahead needs one system call per receive.
+    int flags = 0;
+    if (timeout.count() <= 0)
+        flags = MSG_DONTWAIT;
+    else
+        SetReceiveTimeout(timeout);
     ssize_t received;
     do {
-        received = ::recv(m_socket, buffer, static_cast<std::size_t>(size), 0);
+        received = ::recv(m_socket, buffer, static_cast<std::size_t>(size), flags);
     } while (received < 0 && errno == EINTR);
+    if (received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        throw CBlockingSocketException("Receive timeout", 0);
     if (received < 0)
         throw CBlockingSocketException("Receive");
     return static_cast<int>(received);

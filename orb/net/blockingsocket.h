@@ -30,11 +30,15 @@ public:
     void DisConnect();
     // 0 when there was no socket; 1 when it was closed.
     int Close();
-    // One send() of the whole length after waiting for writability; returns
-    // the count sent, which may be less than length.
+    // Sends what the socket takes at once, waiting up to the time-out for
+    // room; returns the count sent, which may be less than length.
     int Send(const char *data, int length, std::chrono::milliseconds timeout);
-    // One recv() after waiting for readability; 0 when the peer closed.
+    // One recv() that waits up to the time-out for data; 0 when the peer
+    // closed.
     int Receive(char *buffer, int size, std::chrono::milliseconds timeout);
+    // Sets the wait of later receives ahead of time (a pool does this before
+    // a connection is needed).
+    void SetReceiveTimeout(std::chrono::milliseconds timeout);
     // One sendto(); returns its result and never throws.
     int SendDatagram(const char *data, int length, int flags, const sockaddr_in &address);
     int SetSockOpt(int level, int option, const void *value, socklen_t length);
@@ -52,7 +56,8 @@ private:
     void requireSocket(const char *operation) const;
     // Waits for events; false on time-out.
     bool waitFor(short events, std::chrono::milliseconds timeout) const;
-    bool connectOnce(const sockaddr_in &address, std::chrono::milliseconds timeout);
 
     int m_socket = -1;
+    // The receive time-out the socket carries; negative until one is set.
+    std::chrono::milliseconds m_receiveTimeout{-1};
 };

@@ -43,9 +43,12 @@ std::unique_ptr<CBlockingSocket> OrbClient::openConnection()
     if (host.empty())
         return nullptr;
     auto socket = std::make_unique<CBlockingSocket>();
+    const Timeouts limits = timeouts();
     try {
         socket->Create();
-        socket->Connect(CBlockingSocket::GetHostByName(host.c_str(), m_port), timeouts().connect);
+        socket->Connect(CBlockingSocket::GetHostByName(host.c_str(), m_port), limits.connect);
+        // Done here, ahead of the call, when a refill opens the connection.
+        socket->SetReceiveTimeout(limits.receive);
         return socket;
     } catch (const CBlockingSocketException &) {
         // Later attempts fail at once until a reconnect finds the server; a
@@ -96,15 +99,6 @@ std::size_t OrbClient::pooledCount() const
 
 std::unique_ptr<CBlockingSocket> OrbClient::getPooledSocketClient()
 {
-    bool refillDue = false;
-    std::unique_ptr<CBlockingSocket> taken = takeConnection(refillDue);
-    if (refillDue)
-        startRefill();
-    return taken;
-}
-
-std::unique_ptr<CBlockingSocket> OrbClient::takeConnection(bool &refillDue)
-{
     std::unique_ptr<CBlockingSocket> taken;
     std::vector<std::unique_ptr<CBlockingSocket>> dead;
     bool tookFromPool = false;
@@ -123,7 +117,8 @@ std::unique_ptr<CBlockingSocket> OrbClient::takeConnection(bool &refillDue)
     }
     for (auto &socket : dead)
         closeQuietly(*socket);
-    refillDue = tookFromPool && m_refill;
+    if (tookFromPool && m_refill)
+        startRefill();
     return taken ? std::move(taken) : openConnection();
 }
 

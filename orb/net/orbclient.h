@@ -74,12 +74,6 @@ public:
     bool isRefillEnabled() const { return m_refill; }
 
 private:
-    // The call takes its connection here and asks for the refill only once
-    // its request is out, so that opening the next connection never competes
-    // with sending this one.
-    friend class OrbService;
-    std::unique_ptr<CBlockingSocket> takeConnection(bool &refillDue);
-
     std::unique_ptr<CBlockingSocket> openConnection();
     bool addConnection();
     // Asks the refill worker for one more connection, starting it if needed.

@@ -124,11 +124,8 @@ void OrbService::call(MtxRequest &request, MtxReply &reply)
     const OrbClient::Timeouts timeouts = m_client->timeouts();
     std::unique_ptr<CBlockingSocket> connection;
     try {
-        bool refillDue = false;
-        connection = m_client->takeConnection(refillDue);
+        connection = m_client->getPooledSocketClient();
         bool sent = connection && sendWhole(*connection, framed, timeouts.send);
-        if (refillDue)
-            m_client->startRefill();
         if (!sent) {
             // The failed connection is closed before the server is looked for again.
             closeQuietly(connection);

@@ -2,8 +2,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
 #include <arpa/inet.h>
+#include <unistd.h>
 
 #include "fakeserver.h"
 #include "orb/net/blockingsocket.h"
@@ -126,4 +128,56 @@ TEST(BlockingSocket, SendToVanishedPeerThrowsWithoutKillingTheProcess)
     }
     EXPECT_TRUE(threw);
     socket.Close();
+}
+
+TEST(BlockingSocket, SendNeverWaitsPastItsTimeOutOnAPeerThatStoppedReading)
+{
+    std::atomic<bool> done = false;
+    FakeTcpServer server([&done](Peer &) {
+        while (!done)
+            std::this_thread::sleep_for(5ms);
+    });
+    CBlockingSocket socket;
+    socket.Create();
+    socket.Connect(CBlockingSocket::GetHostByName("127.0.0.1", server.port()), 1s);
+    const std::string bytes(64 * 1024 * 1024, 'a');
+    std::size_t sent = 0;
+    try {
+        while (sent < bytes.size())
+            sent += static_cast<std::size_t>(
+                socket.Send(bytes.data() + sent, static_cast<int>(bytes.size() - sent), 50ms));
+        ADD_FAILURE() << "64 MiB cannot fit the buffers of a peer that reads nothing";
+    } catch (const CBlockingSocketException &error) {
+        EXPECT_STREQ(error.what(), "Send timeout error");
+    }
+    EXPECT_GT(sent, 0u) << "what fits is sent";
+    done = true;
+    socket.Close();
+}
+
+TEST(BlockingSocket, ConnectToAServerThatNeverAnswersEndsAfterItsTimeOut)
+{
+    // A listener whose accept queue is full drops further handshakes.
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = CBlockingSocket::GetHostByName("127.0.0.1", 0);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    socklen_t length = sizeof address;
+    ::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length);
+    std::vector<std::unique_ptr<CBlockingSocket>> queued;
+    bool timedOut = false;
+    for (int i = 0; i < 8 && !timedOut; ++i) {
+        auto socket = std::make_unique<CBlockingSocket>();
+        socket->Create();
+        try {
+            socket->Connect(address, 30ms);
+            queued.push_back(std::move(socket));
+        } catch (const CBlockingSocketException &error) {
+            timedOut = true;
+            EXPECT_STREQ(error.getOperation(), "Connect");
+            EXPECT_EQ(error.getError(), ETIMEDOUT);
+        }
+    }
+    EXPECT_TRUE(timedOut) << "a connect must not wait longer than its time-out";
+    ::close(listener);
 }
