@@ -4,12 +4,14 @@
 #include <QImage>
 #include <QMdiArea>
 
+#include "orb/wire/keelexport.h"
+
 class CProApp;
 
 // The MDI client of the main frame, painting "Keelmon.bmp" from the current
 // folder behind the document windows: 1:1 when the sizes match, else
 // stretched to the window.
-class CBackgroundArea : public QMdiArea
+class KEEL_EXPORT CBackgroundArea : public QMdiArea
 {
     Q_OBJECT
 

@@ -27,6 +27,7 @@ const QString Chinese = QStringLiteral("cn");
 CProApp::CProApp()
 {
     g_instance = this;
+    m_profile.setPath(QFile::encodeName(ConfigurationPath()).toStdString());
     if (qApp)
         qApp->installEventFilter(this);
 }

@@ -2,12 +2,14 @@
 
 #include <QDialog>
 
+#include "orb/wire/keelexport.h"
+
 class CProApp;
 class QListWidget;
 
 // The about box: the product caption and one line per loaded module
 // ("M: name  VER: version") and per loaded service ("S: ...").
-class CAboutDialog : public QDialog
+class KEEL_EXPORT CAboutDialog : public QDialog
 {
     Q_OBJECT
 

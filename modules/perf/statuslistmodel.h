@@ -8,6 +8,7 @@
 class CStatusListModel : public QAbstractListModel
 {
     Q_OBJECT
+    Q_PROPERTY(QString title READ Title NOTIFY TitleChanged)
 
 public:
     explicit CStatusListModel(QObject *parent = nullptr);

@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QMdiArea>
+#include <QToolBar>
+#include <QTreeView>
+
+#include "frame/probaseframedoc.h"
+#include "frame/prochildframe.h"
+#include "frame/procommands.h"
+#include "host/tests/testsupport.h"
+#include "modules/perf/statuslistmodel.h"
+#include "modules/perf/watchtypemodel.h"
+#include "orb/net/orbservice.h"
+#include "orb/wire/mtxtree.h"
+#include "services/types/systypeobj.h"
+
+namespace {
+
+void SetNode(MtxTree &tree, const char *number, const char *name)
+{
+    auto &record = static_cast<SysTypeObj &>(tree.node());
+    record.set(SysTypeObj::No, number);
+    record.set(SysTypeObj::NodeName, name);
+}
+
+TEST(WatchTypeModel, ShowsTheTreeBelowANamedRoot)
+{
+    EnsureApplication();
+    MtxTree tree(std::make_unique<SysTypeObj>());
+    SetNode(tree, "1", "root");
+    SetNode(tree.appendChild(), "2", "cpu");
+    MtxTree &disk = tree.appendChild();
+    SetNode(disk, "3", "disk");
+    SetNode(disk.appendChild(), "31", "c");
+    SetNode(disk.appendChild(), "32", "d");
+
+    CWatchTypeModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    model.SetTree(tree);
+    ASSERT_EQ(model.rowCount(), 1);
+    const QModelIndex root = model.index(0, 0);
+    EXPECT_EQ(root.data().toString(), QStringLiteral("root"));
+    EXPECT_EQ(root.data(CWatchTypeModel::NumberRole).toInt(), 1);
+    ASSERT_EQ(model.rowCount(root), 2);
+    const QModelIndex diskIndex = model.index(1, 0, root);
+    EXPECT_EQ(diskIndex.data().toString(), QStringLiteral("disk"));
+    ASSERT_EQ(model.rowCount(diskIndex), 2);
+    EXPECT_EQ(model.index(1, 0, diskIndex).data(CWatchTypeModel::NumberRole).toInt(), 32);
+    EXPECT_EQ(model.parent(model.index(1, 0, diskIndex)), diskIndex);
+
+    SetNode(tree, "1", "");
+    model.SetTree(tree);
+    EXPECT_EQ(model.rowCount(), 0) << "a root without a name gives an empty tree";
+}
+
+TEST(StatusListModel, HoldsTitleAndLines)
+{
+    EnsureApplication();
+    CStatusListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    EXPECT_EQ(model.Title(), QStringLiteral("系统性能"));
+    model.SetLines({QStringLiteral("a"), QStringLiteral("b")});
+    EXPECT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(model.index(1, 0).data().toString(), QStringLiteral("b"));
+    model.Reset(QStringLiteral("cpu"));
+    EXPECT_EQ(model.Title(), QStringLiteral("cpu"));
+    EXPECT_EQ(model.rowCount(), 0);
+}
+
+// The whole chain: the host logs in to the reference server, loads CatalogSvc
+// and PerfDesk, and the module shows the server's watch types and lines.
+TEST(PerfDesk, ShowsWatchTypesAndStatusLinesFromTheServer)
+{
+    EnsureApplication();
+    TestServer server;
+    ASSERT_TRUE(server.Start()) << server.error().toStdString();
+    WorkingDirectory dir;
+    const QDir bin(qEnvironmentVariable("KEEL_BIN_DIR"));
+    WriteKeelsysIni(QStringLiteral("[SYS]\nmainServerIP=127.0.0.1\nmainServerPort=%1\ndomainPort=%1\n"
+                                   "[SYSTEMSERVICE]\nserviceCount=1\nservice0.name=SysService\nservice0.DLLname=%2\n"
+                                   "[SYSTEMMODULE]\nmoduleCount=1\nmodule0.name=Watch\nmodule0.group=系统\n"
+                                   "module0.DLLname=%3\n")
+                        .arg(server.port())
+                        .arg(bin.filePath(QStringLiteral("libCatalogSvc.so")), bin.filePath(QStringLiteral("libPerfDesk.so"))));
+    TestHostApp app;
+    app.SetCredentials(QStringLiteral("admin"), QString::fromLatin1(TestServer::AdminPassword), QStringLiteral("cn"));
+    ASSERT_TRUE(app.InitInstance()) << app.messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(app.IsLoggedIn());
+    EXPECT_EQ(app.GetProfileString("SYS", QStringLiteral("sysdefaultuser")), QStringLiteral("admin"));
+    EXPECT_STREQ(app.GetService(QStringLiteral("SysService"))->getSession().getUserName(), "admin");
+
+    app.OpenModule(QStringLiteral("Watch"));
+    auto *frame = qobject_cast<CProChildFrame *>(app.GetMainFrame()->MdiArea()->activeSubWindow());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(app.GetMainFrame()->Title(), QStringLiteral("Keelmon 2.0 (网络运维平台)- Watch"));
+    QToolBar *toolBar = app.GetMainFrame()->ModuleToolBar();
+    ASSERT_NE(toolBar, nullptr);
+    QList<int> commands;
+    for (QAction *action : toolBar->actions())
+        commands.append(action->data().toInt());
+    EXPECT_EQ(commands, (QList<int>{32771, 32774, 32773}));
+
+    auto *types = frame->GetDocument()->findChild<QAbstractItemModel *>(QStringLiteral("watchTypes"));
+    auto *lines = frame->GetDocument()->findChild<QAbstractItemModel *>(QStringLiteral("statusLines"));
+    auto *tree = frame->findChild<QTreeView *>();
+    ASSERT_TRUE(types && lines && tree);
+    ASSERT_EQ(types->rowCount(), 1) << app.messages.join(QLatin1Char('|')).toStdString();
+    const QModelIndex root = types->index(0, 0);
+    ASSERT_GT(types->rowCount(root), 0);
+
+    // The module's models are found by name: they belong to the loaded library.
+    // Every type answers; at least one has lines, and the title follows the choice.
+    int typesWithLines = 0;
+    for (int row = 0; row < types->rowCount(root); ++row) {
+        const QModelIndex type = types->index(row, 0, root);
+        emit tree->clicked(type);
+        EXPECT_EQ(lines->property("title").toString(), type.data().toString());
+        typesWithLines += lines->rowCount() > 0;
+    }
+    EXPECT_GT(typesWithLines, 0);
+    EXPECT_TRUE(app.messages.isEmpty()) << app.messages.join(QLatin1Char('|')).toStdString();
+
+    app.GetMainFrame()->RouteCommand(32774);
+    EXPECT_EQ(types->rowCount(), 1) << "刷新 fetches the same tree again";
+
+    // 32771 logs in again as the current user with the current password.
+    app.GetMainFrame()->RouteCommand(32771);
+    EXPECT_TRUE(app.messages.isEmpty()) << app.messages.join(QLatin1Char('|')).toStdString();
+    app.SetPassword(QStringLiteral("not-the-password"));
+    app.GetMainFrame()->RouteCommand(32771);
+    EXPECT_EQ(app.messages.size(), 1) << "a refused login shows the server's message";
+
+    app.GetMainFrame()->RouteCommand(ProCommand::CloseDocument);
+    EXPECT_EQ(app.GetMainFrame()->Title(), QStringLiteral("Keelmon 2.0 (网络运维平台)"));
+}
+
+} // namespace
