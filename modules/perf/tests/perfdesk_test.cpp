@@ -12,11 +12,58 @@
 #include "host/tests/testsupport.h"
 #include "modules/perf/statuslistmodel.h"
 #include "modules/perf/watchtypemodel.h"
+#include "frame/localtext.h"
+#include "orb/net/orbclient.h"
 #include "orb/net/orbservice.h"
+#include "orb/wire/mtxarray.h"
+#include "orb/wire/mtxstring.h"
+#include "services/types/syslogobj.h"
 #include "orb/wire/mtxtree.h"
 #include "services/types/systypeobj.h"
 
 namespace {
+
+// Reads the server's operation log (only its own record type is needed).
+class OperationLog : public OrbService
+{
+public:
+    OperationLog() : OrbService("SecurityService") {}
+    std::unique_ptr<MtxObj> createObject(const char *typeName) override
+    {
+        if (std::string_view(typeName) == "com.Velmora.Security.SysLogObj")
+            return std::make_unique<SysLogObj>();
+        return frameworkFactory().createObject(typeName);
+    }
+};
+
+// Titles of today's operation log entries of user, read as admin.
+QStringList LogTitles(int port, const char *user)
+{
+    OrbClient client("127.0.0.1", port, port);
+    MtxUserSession session;
+    session.setUserName("admin");
+    MtxStatus status;
+    client.login(status, "admin", TestServer::AdminPassword, "version", session);
+    EXPECT_TRUE(status.succeeded()) << status.getMessage();
+    OperationLog log;
+    log.setSession(session);
+    log.setClient(&client);
+    const auto day = [](const QDate &date) {
+        return QStringLiteral("%1-%2-%3").arg(date.year()).arg(date.month()).arg(date.day()).toStdString();
+    };
+    const MtxString from(day(QDate::currentDate().addDays(-1)).c_str());
+    const MtxString to(day(QDate::currentDate().addDays(1)).c_str());
+    MtxArray entries;
+    entries.setFactory(&log);
+    status = log.invoke("selectSysLogArray", {&from, &to}, &entries);
+    EXPECT_TRUE(status.succeeded()) << status.getMessage();
+    QStringList titles;
+    for (const auto &item : entries) {
+        if (const auto *entry = dynamic_cast<const SysLogObj *>(item.get()); entry && entry->get(SysLogObj::User) == user)
+            titles.append(fromLocal(entry->get(SysLogObj::Title)));
+    }
+    return titles;
+}
 
 void SetNode(MtxTree &tree, const char *number, const char *name)
 {
@@ -76,64 +123,69 @@ TEST(PerfDesk, ShowsWatchTypesAndStatusLinesFromTheServer)
     EnsureApplication();
     TestServer server;
     ASSERT_TRUE(server.Start()) << server.error().toStdString();
-    WorkingDirectory dir;
-    const QDir bin(qEnvironmentVariable("KEEL_BIN_DIR"));
-    WriteKeelsysIni(QStringLiteral("[SYS]\nmainServerIP=127.0.0.1\nmainServerPort=%1\ndomainPort=%1\n"
-                                   "[SYSTEMSERVICE]\nserviceCount=1\nservice0.name=SysService\nservice0.DLLname=%2\n"
-                                   "[SYSTEMMODULE]\nmoduleCount=1\nmodule0.name=Watch\nmodule0.group=系统\n"
-                                   "module0.DLLname=%3\n")
-                        .arg(server.port())
-                        .arg(bin.filePath(QStringLiteral("libCatalogSvc.so")), bin.filePath(QStringLiteral("libPerfDesk.so"))));
-    TestHostApp app;
-    app.SetCredentials(QStringLiteral("admin"), QString::fromLatin1(TestServer::AdminPassword), QStringLiteral("cn"));
-    ASSERT_TRUE(app.InitInstance()) << app.messages.join(QLatin1Char('|')).toStdString();
-    EXPECT_TRUE(app.IsLoggedIn());
-    EXPECT_EQ(app.GetProfileString("SYS", QStringLiteral("sysdefaultuser")), QStringLiteral("admin"));
-    EXPECT_STREQ(app.GetService(QStringLiteral("SysService"))->getSession().getUserName(), "admin");
+    {
+        WorkingDirectory dir;
+        const QDir bin(qEnvironmentVariable("KEEL_BIN_DIR"));
+        WriteKeelsysIni(QStringLiteral("[SYS]\nmainServerIP=127.0.0.1\nmainServerPort=%1\ndomainPort=%1\n"
+                                       "[SYSTEMSERVICE]\nserviceCount=1\nservice0.name=SysService\nservice0.DLLname=%2\n"
+                                       "[SYSTEMMODULE]\nmoduleCount=1\nmodule0.name=Watch\nmodule0.group=系统\n"
+                                       "module0.DLLname=%3\n")
+                            .arg(server.port())
+                            .arg(bin.filePath(QStringLiteral("libCatalogSvc.so")), bin.filePath(QStringLiteral("libPerfDesk.so"))));
+        TestHostApp app;
+        app.SetCredentials(QStringLiteral("admin"), QString::fromLatin1(TestServer::AdminPassword), QStringLiteral("cn"));
+        ASSERT_TRUE(app.InitInstance()) << app.messages.join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(app.IsLoggedIn());
+        EXPECT_EQ(app.GetProfileString("SYS", QStringLiteral("sysdefaultuser")), QStringLiteral("admin"));
+        EXPECT_STREQ(app.GetService(QStringLiteral("SysService"))->getSession().getUserName(), "admin");
 
-    app.OpenModule(QStringLiteral("Watch"));
-    auto *frame = qobject_cast<CProChildFrame *>(app.GetMainFrame()->MdiArea()->activeSubWindow());
-    ASSERT_NE(frame, nullptr);
-    EXPECT_EQ(app.GetMainFrame()->Title(), QStringLiteral("Keelmon 2.0 (网络运维平台)- Watch"));
-    QToolBar *toolBar = app.GetMainFrame()->ModuleToolBar();
-    ASSERT_NE(toolBar, nullptr);
-    QList<int> commands;
-    for (QAction *action : toolBar->actions())
-        commands.append(action->data().toInt());
-    EXPECT_EQ(commands, (QList<int>{32771, 32774, 32773}));
+        app.OpenModule(QStringLiteral("Watch"));
+        auto *frame = qobject_cast<CProChildFrame *>(app.GetMainFrame()->MdiArea()->activeSubWindow());
+        ASSERT_NE(frame, nullptr);
+        EXPECT_EQ(app.GetMainFrame()->Title(), QStringLiteral("Keelmon 2.0 (网络运维平台)- Watch"));
+        QToolBar *toolBar = app.GetMainFrame()->ModuleToolBar();
+        ASSERT_NE(toolBar, nullptr);
+        QList<int> commands;
+        for (QAction *action : toolBar->actions())
+            commands.append(action->data().toInt());
+        EXPECT_EQ(commands, (QList<int>{32771, 32774, 32773}));
 
-    auto *types = frame->GetDocument()->findChild<QAbstractItemModel *>(QStringLiteral("watchTypes"));
-    auto *lines = frame->GetDocument()->findChild<QAbstractItemModel *>(QStringLiteral("statusLines"));
-    auto *tree = frame->findChild<QTreeView *>();
-    ASSERT_TRUE(types && lines && tree);
-    ASSERT_EQ(types->rowCount(), 1) << app.messages.join(QLatin1Char('|')).toStdString();
-    const QModelIndex root = types->index(0, 0);
-    ASSERT_GT(types->rowCount(root), 0);
+        auto *types = frame->GetDocument()->findChild<QAbstractItemModel *>(QStringLiteral("watchTypes"));
+        auto *lines = frame->GetDocument()->findChild<QAbstractItemModel *>(QStringLiteral("statusLines"));
+        auto *tree = frame->findChild<QTreeView *>();
+        ASSERT_TRUE(types && lines && tree);
+        ASSERT_EQ(types->rowCount(), 1) << app.messages.join(QLatin1Char('|')).toStdString();
+        const QModelIndex root = types->index(0, 0);
+        ASSERT_GT(types->rowCount(root), 0);
 
-    // The module's models are found by name: they belong to the loaded library.
-    // Every type answers; at least one has lines, and the title follows the choice.
-    int typesWithLines = 0;
-    for (int row = 0; row < types->rowCount(root); ++row) {
-        const QModelIndex type = types->index(row, 0, root);
-        emit tree->clicked(type);
-        EXPECT_EQ(lines->property("title").toString(), type.data().toString());
-        typesWithLines += lines->rowCount() > 0;
+        // The module's models are found by name: they belong to the loaded library.
+        // Every type answers; at least one has lines, and the title follows the choice.
+        int typesWithLines = 0;
+        for (int row = 0; row < types->rowCount(root); ++row) {
+            const QModelIndex type = types->index(row, 0, root);
+            emit tree->clicked(type);
+            EXPECT_EQ(lines->property("title").toString(), type.data().toString());
+            typesWithLines += lines->rowCount() > 0;
+        }
+        EXPECT_GT(typesWithLines, 0);
+        EXPECT_TRUE(app.messages.isEmpty()) << app.messages.join(QLatin1Char('|')).toStdString();
+
+        app.GetMainFrame()->RouteCommand(32774);
+        EXPECT_EQ(types->rowCount(), 1) << "刷新 fetches the same tree again";
+
+        // 32771 logs in again as the current user with the current password.
+        app.GetMainFrame()->RouteCommand(32771);
+        EXPECT_TRUE(app.messages.isEmpty()) << app.messages.join(QLatin1Char('|')).toStdString();
+        app.SetPassword(QStringLiteral("not-the-password"));
+        app.GetMainFrame()->RouteCommand(32771);
+        EXPECT_EQ(app.messages.size(), 1) << "a refused login shows the server's message";
+
+        app.GetMainFrame()->RouteCommand(ProCommand::CloseDocument);
+        EXPECT_EQ(app.GetMainFrame()->Title(), QStringLiteral("Keelmon 2.0 (网络运维平台)"));
+        EXPECT_FALSE(LogTitles(server.port(), "admin").contains(QStringLiteral("注销")));
     }
-    EXPECT_GT(typesWithLines, 0);
-    EXPECT_TRUE(app.messages.isEmpty()) << app.messages.join(QLatin1Char('|')).toStdString();
-
-    app.GetMainFrame()->RouteCommand(32774);
-    EXPECT_EQ(types->rowCount(), 1) << "刷新 fetches the same tree again";
-
-    // 32771 logs in again as the current user with the current password.
-    app.GetMainFrame()->RouteCommand(32771);
-    EXPECT_TRUE(app.messages.isEmpty()) << app.messages.join(QLatin1Char('|')).toStdString();
-    app.SetPassword(QStringLiteral("not-the-password"));
-    app.GetMainFrame()->RouteCommand(32771);
-    EXPECT_EQ(app.messages.size(), 1) << "a refused login shows the server's message";
-
-    app.GetMainFrame()->RouteCommand(ProCommand::CloseDocument);
-    EXPECT_EQ(app.GetMainFrame()->Title(), QStringLiteral("Keelmon 2.0 (网络运维平台)"));
+    // The host logs off when it exits.
+    EXPECT_TRUE(LogTitles(server.port(), "admin").contains(QStringLiteral("注销")));
 }
 
 } // namespace
