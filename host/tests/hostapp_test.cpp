@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QDockWidget>
 #include <QKeyEvent>
 #include <QLabel>
@@ -253,6 +254,16 @@ TEST_F(HostAppTest, NamesTableTranslatesBothWaysOnlyInChinese)
     ASSERT_EQ(Area()->subWindowList().size(), 1);
     EXPECT_EQ(Title(), TitleCn + QStringLiteral("阿尔法"));
     EXPECT_EQ(CAboutDialog::Lines(m_app).first(), QStringLiteral("M: 阿尔法  VER: 2.00"));
+
+    // A dialog's caption and its direct children's texts are translated.
+    QDialog dialog;
+    dialog.setWindowTitle(QStringLiteral("Watch"));
+    auto *label = new QLabel(QStringLiteral("Alpha"), &dialog);
+    auto *other = new QLabel(QStringLiteral("Beta"), &dialog);
+    m_app.TranslateWindow(&dialog);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("监视"));
+    EXPECT_EQ(label->text(), QStringLiteral("阿尔法"));
+    EXPECT_EQ(other->text(), QStringLiteral("Beta"));
 }
 
 TEST_F(HostAppTest, EnglishLeavesTextsAndUsesTheEnglishTitle)
