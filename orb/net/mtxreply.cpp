@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "orb/net/replytext.h"
+#include "orb/wire/codepage.h"
 #include "orb/wire/mtxstatus.h"
 #include "orb/wire/xmltext.h"
 
@@ -13,8 +13,9 @@ MtxReply::MtxReply(MtxStatus *status, MtxObj *response)
 
 bool MtxReply::decode(std::string_view text)
 {
+    std::string utf8 = orb::toUtf8(text);
     pugi::xml_document document;
-    if (!orb::parseDocument(document, Internal::replyToUtf8(text))) {
+    if (!orb::parseDocumentInPlace(document, utf8)) {
         if (m_status != nullptr)
             m_status->set(MtxStatus::ClientExceptionCode, "Server reply is not well-formed XML");
         return false;

@@ -1,5 +1,6 @@
 #include "orb/wire/codepage.h"
 #include "orb/wire/codepage_p.h"
+#include "orb/wire/codepagetable_p.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -81,13 +82,6 @@ public:
     Converter(const Converter &) = delete;
     Converter &operator=(const Converter &) = delete;
 
-    std::string convert(std::string_view in)
-    {
-        std::string out;
-        convertInto(out, in);
-        return out;
-    }
-
     // Converts into out, reusing its storage.
     void convertInto(std::string &out, std::string_view in)
     {
@@ -161,27 +155,45 @@ const char *codePageName()
     return codePage().name.c_str();
 }
 
-std::string toUtf8(std::string_view local)
+namespace {
+
+// The table of the process's code page, built on the first conversion that
+// needs it; GB18030's four-byte forms and unknown pages leave it unusable.
+const Internal::CodePageTable &table()
 {
-    if (codePage().identity || isAscii(local))
-        return std::string(local);
-    thread_local Converter converter("UTF-8", codePage().name.c_str());
-    return converter.convert(local);
+    static const Internal::CodePageTable instance(
+        codePage().name.c_str(),
+        codePage().width == CharWidth::DoubleByte && strcasecmp(codePage().name.c_str(), "GB18030") != 0);
+    return instance;
 }
 
-namespace {
 Converter &fromUtf8Converter()
 {
     thread_local Converter converter(codePage().name.c_str(), "UTF-8");
     return converter;
 }
+
 } // namespace
+
+std::string toUtf8(std::string_view local)
+{
+    if (codePage().identity || isAscii(local))
+        return std::string(local);
+    std::string out;
+    if (table().usable()) {
+        table().toUtf8(out, local);
+        return out;
+    }
+    thread_local Converter converter("UTF-8", codePage().name.c_str());
+    converter.convertInto(out, local);
+    return out;
+}
 
 std::string fromUtf8(std::string_view utf8)
 {
-    if (codePage().identity || isAscii(utf8))
-        return std::string(utf8);
-    return fromUtf8Converter().convert(utf8);
+    std::string out;
+    Internal::fromUtf8Into(out, utf8);
+    return out;
 }
 
 namespace Internal {
@@ -189,7 +201,7 @@ void fromUtf8Into(std::string &out, std::string_view utf8)
 {
     if (codePage().identity || isAscii(utf8))
         out.assign(utf8);
-    else
+    else if (!table().usable() || !table().fromUtf8(out, utf8))
         fromUtf8Converter().convertInto(out, utf8);
 }
 } // namespace Internal

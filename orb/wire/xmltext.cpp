@@ -101,17 +101,19 @@ std::string nodeText(const pugi::xml_node &node)
     return fromUtf8(utf8);
 }
 
-bool parseDocument(pugi::xml_document &document, std::string_view utf8Text, std::string *errorMessage)
+namespace {
+
+// Accepts a parse result only for a document with exactly one root element
+// (the parser also accepts fragments); otherwise says what is wrong and where.
+bool checkParsed(pugi::xml_document &document, const pugi::xml_parse_result &result,
+                 std::string_view utf8Text, std::string *errorMessage)
 {
-    const pugi::xml_parse_result result =
-        document.load_buffer(utf8Text.data(), utf8Text.size(), pugi::parse_default, pugi::encoding_utf8);
     const char *problem = nullptr;
     std::ptrdiff_t offset = 0;
     if (!result) {
         problem = result.description();
         offset = result.offset;
     } else if (pugi::xml_node second = document.document_element().next_sibling(); second) {
-        // The parser accepts fragments; a document has exactly one root.
         for (; second && second.type() != pugi::node_element; second = second.next_sibling()) {
         }
         if (second) {
@@ -122,14 +124,37 @@ bool parseDocument(pugi::xml_document &document, std::string_view utf8Text, std:
     if (!problem)
         return true;
     if (errorMessage) {
-        const auto [line, column] = position(utf8Text, offset);
         char text[256];
-        std::snprintf(text, sizeof text, "The XML text is not well-formed: %s at line %d, column %d",
-                      problem, line, column);
+        if (utf8Text.data()) {
+            const auto [line, column] = position(utf8Text, offset);
+            std::snprintf(text, sizeof text, "The XML text is not well-formed: %s at line %d, column %d",
+                          problem, line, column);
+        } else {
+            std::snprintf(text, sizeof text, "The XML text is not well-formed: %s at byte %td",
+                          problem, offset);
+        }
         *errorMessage = text;
     }
     document.reset();
     return false;
+}
+
+} // namespace
+
+bool parseDocument(pugi::xml_document &document, std::string_view utf8Text, std::string *errorMessage)
+{
+    const pugi::xml_parse_result result =
+        document.load_buffer(utf8Text.data(), utf8Text.size(), pugi::parse_default, pugi::encoding_utf8);
+    return checkParsed(document, result, utf8Text, errorMessage);
+}
+
+bool parseDocumentInPlace(pugi::xml_document &document, std::string &utf8Text, std::string *errorMessage)
+{
+    // The parser rewrites the buffer as it goes, so positions are given as
+    // byte offsets rather than lines of the (changed) text.
+    const pugi::xml_parse_result result = document.load_buffer_inplace(
+        utf8Text.data(), utf8Text.size(), pugi::parse_default, pugi::encoding_utf8);
+    return checkParsed(document, result, {}, errorMessage);
 }
 
 } // namespace orb

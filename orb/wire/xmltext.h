@@ -30,4 +30,9 @@ KEEL_EXPORT std::string nodeText(const pugi::xml_node &node);
 KEEL_EXPORT bool parseDocument(pugi::xml_document &document, std::string_view utf8Text,
                                std::string *errorMessage = nullptr);
 
+// The same without copying: the document is built inside utf8Text, which the
+// parser changes and which must outlive the document.
+KEEL_EXPORT bool parseDocumentInPlace(pugi::xml_document &document, std::string &utf8Text,
+                                      std::string *errorMessage = nullptr);
+
 } // namespace orb

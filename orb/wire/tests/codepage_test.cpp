@@ -1,3 +1,7 @@
+#include <cerrno>
+
+#include <iconv.h>
+
 #include "orb/wire/codepage.h"
 #include "orb/wire/fixedtext.h"
 #include "orb/wire/mtxstatus.h"
@@ -72,4 +76,64 @@ TEST(CodePage, WritesLocalBytesAsTheyStand)
     MtxString back;
     back.fromXML(xml.root());
     EXPECT_EQ(std::string(back.getValue()), gbkZhongWen);
+}
+
+namespace {
+
+// The reference: one iconv call over the whole text, dropping what it cannot
+// convert, as the conversions promise to.
+std::string iconvReference(const char *to, const char *from, std::string_view text)
+{
+    iconv_t cd = iconv_open(to, from);
+    std::string out(text.size() * 4 + 8, '\0');
+    char *src = const_cast<char *>(text.data());
+    size_t srcLeft = text.size();
+    char *dst = out.data();
+    size_t dstLeft = out.size();
+    while (srcLeft > 0) {
+        if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) != size_t(-1) || errno != EILSEQ)
+            break;
+        ++src;
+        --srcLeft;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    iconv_close(cd);
+    out.resize(out.size() - dstLeft);
+    return out;
+}
+
+} // namespace
+
+TEST(CodePage, TableConversionsMatchIconvForEveryCharacter)
+{
+    // Every double-byte sequence the page might hold, each after an ASCII byte
+    // so that a wrongly dropped or kept byte shows.
+    for (unsigned lead = 0x80; lead <= 0xFF; ++lead) {
+        std::string local;
+        for (unsigned trail = 0x21; trail <= 0xFF; ++trail) {
+            local += 'a';
+            local += char(lead);
+            local += char(trail);
+        }
+        ASSERT_EQ(orb::toUtf8(local), iconvReference("UTF-8", "GBK", local)) << "lead byte " << lead;
+    }
+
+    // Every character of the Basic Multilingual Plane that UTF-8 can carry.
+    std::string utf8;
+    for (char32_t cp = 0x80; cp < 0x10000; ++cp) {
+        if (cp >= 0xD800 && cp <= 0xDFFF)
+            continue;
+        utf8 += 'z';
+        if (cp < 0x800) {
+            utf8 += char(0xC0 | (cp >> 6));
+        } else {
+            utf8 += char(0xE0 | (cp >> 12));
+            utf8 += char(0x80 | ((cp >> 6) & 0x3F));
+        }
+        utf8 += char(0x80 | (cp & 0x3F));
+    }
+    EXPECT_EQ(orb::fromUtf8(utf8), iconvReference("GBK", "UTF-8", utf8));
+
+    const std::string broken = "ok\xC3(\xE4\xB8\xAD\xFF" "end";
+    EXPECT_EQ(orb::fromUtf8(broken), iconvReference("GBK", "UTF-8", broken));
 }
