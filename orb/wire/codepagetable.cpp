@@ -54,10 +54,11 @@ char *writeUtf8(char *out, char32_t cp)
     return out;
 }
 
-// The end of the run of ASCII bytes that starts at text[at]; eight bytes at a
-// time, since most text on the wire is ASCII.
-std::size_t asciiRunEnd(std::string_view text, std::size_t at)
+// Copies the run of ASCII bytes that starts at text[at] to write and returns
+// the index after it; eight bytes at a time, since most text is ASCII.
+std::size_t copyAsciiRun(std::string_view text, std::size_t at, char *&write)
 {
+    const std::size_t start = at;
     const std::size_t size = text.size();
     while (at + 8 <= size) {
         std::uint64_t word;
@@ -68,6 +69,8 @@ std::size_t asciiRunEnd(std::string_view text, std::size_t at)
     }
     while (at < size && static_cast<unsigned char>(text[at]) < 0x80)
         ++at;
+    std::memcpy(write, text.data() + start, at - start);
+    write += at - start;
     return at;
 }
 
@@ -178,12 +181,9 @@ void CodePageTable::toUtf8(std::string &out, std::string_view local) const
     const std::size_t size = local.size();
     std::size_t at = 0;
     while (at < size) {
-        const std::size_t run = asciiRunEnd(local, at);
-        std::memcpy(write, local.data() + at, run - at);
-        write += run - at;
-        if (run == size)
+        at = copyAsciiRun(local, at, write);
+        if (at == size)
             break;
-        at = run;
         const auto lead = static_cast<unsigned char>(local[at]);
         if (char32_t cp = m_singles[lead - 0x80]; cp != NoCharacter) {
             write = writeUtf8(write, cp);
@@ -212,12 +212,9 @@ bool CodePageTable::fromUtf8(std::string &out, std::string_view utf8) const
     const std::size_t size = utf8.size();
     std::size_t at = 0;
     while (at < size) {
-        const std::size_t run = asciiRunEnd(utf8, at);
-        std::memcpy(write, utf8.data() + at, run - at);
-        write += run - at;
-        if (run == size)
+        at = copyAsciiRun(utf8, at, write);
+        if (at == size)
             break;
-        at = run;
         std::size_t length = 0;
         const char32_t cp = readUtf8(utf8, at, length);
         if (length == 0) {

@@ -73,22 +73,9 @@ int MtxArray::toXML(std::string &out, const char *elementName, int withType, int
     return 1;
 }
 
-// Replaces the items by one object per child element, made from its
-// xsi-type; an element without xsi-type becomes a plain MtxObj.
 bool MtxArray::fromXML(const pugi::xml_node &node)
 {
-    if (!isElement(node))
-        return true;
-    NestingGuard guard;
-    if (!guard.allowed())
-        return false;
-    m_items.clear();
-    forEachChildElement(node, [this](const pugi::xml_node &child) {
-        std::unique_ptr<MtxObj> item = createItem(getFactory(), child.attribute("xsi-type").value());
-        item->fromXML(child);
-        m_items.push_back(std::move(item));
-    });
-    return true;
+    return !isElement(node) || readItems(node, getFactory(), m_items);
 }
 
 bool MtxArray::fromReply(const pugi::xml_node &responseNode)

@@ -28,19 +28,10 @@ bool MtxQueryResult::fromXML(const pugi::xml_node &node)
 {
     if (!isElement(node))
         return true;
-    NestingGuard guard;
-    if (!guard.allowed())
-        return false;
-    m_items.clear();
-    m_count = 0;
     m_cursor = 0;
-    forEachChildElement(node, [this](const pugi::xml_node &child) {
-        std::unique_ptr<MtxObj> item = createItem(getFactory(), child.attribute("xsi-type").value());
-        item->fromXML(child);
-        m_items.push_back(std::move(item));
-        ++m_count;
-    });
-    return true;
+    const bool read = readItems(node, getFactory(), m_items);
+    m_count = static_cast<std::int32_t>(m_items.size());
+    return read;
 }
 
 std::unique_ptr<MtxObj> MtxQueryResult::newInstance() const

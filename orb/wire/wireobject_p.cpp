@@ -106,6 +106,21 @@ std::unique_ptr<MtxObj> createItem(MtxFactory *factory, const char *typeName)
     return item;
 }
 
+bool readItems(const pugi::xml_node &node, MtxFactory *factory,
+               std::vector<std::unique_ptr<MtxObj>> &items)
+{
+    NestingGuard guard;
+    if (!guard.allowed())
+        return false;
+    items.clear();
+    forEachChildElement(node, [&](const pugi::xml_node &child) {
+        std::unique_ptr<MtxObj> item = createItem(factory, child.attribute("xsi-type").value());
+        item->fromXML(child);
+        items.push_back(std::move(item));
+    });
+    return true;
+}
+
 std::unique_ptr<MtxObj> copyObject(const MtxObj &object)
 {
     if (auto *record = dynamic_cast<const MtxRecord *>(&object)) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -62,6 +64,12 @@ public:
 // is none, by the framework table; never null. The item inherits factory so
 // that what it holds is made by the same service.
 std::unique_ptr<MtxObj> createItem(MtxFactory *factory, const char *typeName);
+
+// Replaces items by one object per child element of node, made from its
+// xsi-type (an element without one becomes a plain MtxObj) and read from it.
+// False when the element lies deeper than the nesting limit.
+bool readItems(const pugi::xml_node &node, MtxFactory *factory,
+               std::vector<std::unique_ptr<MtxObj>> &items);
 
 // A copy of object with all its content and its own type, also where clone()
 // keeps only the base fields (framework scalars, base-clone records).
