@@ -35,6 +35,18 @@ QStringList Paths(const std::list<std::unique_ptr<QLibrary>> &libraries)
     return paths;
 }
 
+// A factory that throws is treated like one that gives no instance: nothing
+// thrown inside a library goes further.
+template <class Factory>
+auto CallFactory(Factory factory) -> decltype(factory())
+{
+    try {
+        return factory();
+    } catch (...) {
+        return nullptr;
+    }
+}
+
 } // namespace
 
 CHostApp::CHostApp() = default;
@@ -144,7 +156,7 @@ void CHostApp::LoadServices(OrbClient *client, const MtxUserSession &session)
             ReportLoadError(fileName, plugin.detail);
             continue;
         }
-        std::unique_ptr<OrbService> service(reinterpret_cast<ServiceFactoryFunction>(plugin.factory)());
+        std::unique_ptr<OrbService> service(CallFactory(reinterpret_cast<ServiceFactoryFunction>(plugin.factory)));
         if (!service) {
             plugin.Release();
             ReportLoadError(fileName, QString());
@@ -188,7 +200,7 @@ bool CHostApp::LoadModule(const QString &fileName)
     }
     CProModule *module = nullptr;
     if (plugin.outcome == PluginLibrary::Outcome::Ready)
-        module = reinterpret_cast<ModuleFactoryFunction>(plugin.factory)();
+        module = CallFactory(reinterpret_cast<ModuleFactoryFunction>(plugin.factory));
     if (!module) {
         plugin.Release();
         ReportLoadError(fileName, plugin.detail);

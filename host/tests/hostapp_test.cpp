@@ -140,10 +140,11 @@ TEST_F(HostAppTest, BrokenModuleLibrariesAreReportedAndSkipped)
     const QString modules = ModuleLine(0, QStringLiteral("N"), {}, TestModulePath("TestModuleNull"))
                             + ModuleLine(1, QStringLiteral("X"), {}, TestModulePath("TestModuleNoExport"))
                             + ModuleLine(2, QStringLiteral("O"), {}, TestModulePath("TestModuleOldApi"))
-                            + ModuleLine(3, QStringLiteral("Alpha"), {}, TestModulePath("TestModuleAlpha"));
-    ASSERT_TRUE(Start(modules, 4)) << "a library without an instance does not stop start-up";
-    ASSERT_EQ(m_app.messages.size(), 3);
-    for (const char *name : {"TestModuleNull", "TestModuleNoExport", "TestModuleOldApi"}) {
+                            + ModuleLine(3, QStringLiteral("T"), {}, TestModulePath("TestModuleThrows"))
+                            + ModuleLine(4, QStringLiteral("Alpha"), {}, TestModulePath("TestModuleAlpha"));
+    ASSERT_TRUE(Start(modules, 5)) << "a library without an instance does not stop start-up";
+    ASSERT_EQ(m_app.messages.size(), 4);
+    for (const char *name : {"TestModuleNull", "TestModuleNoExport", "TestModuleOldApi", "TestModuleThrows"}) {
         const QString expected = TestModulePath(QString::fromLatin1(name)) + QStringLiteral(" load error!");
         EXPECT_TRUE(m_app.messages.contains(expected)) << name;
     }

@@ -1,6 +1,9 @@
 // Module libraries built only for the tests, each broken in one way:
 // TestModuleNull gives no instance, TestModuleOldApi was built for another
-// interface version, TestModuleNoExport exports nothing the host looks for.
+// interface version, TestModuleThrows throws from its factory,
+// TestModuleNoExport exports nothing the host looks for.
+
+#include <stdexcept>
 
 #include "frame/promodule.h"
 
@@ -21,6 +24,15 @@ extern "C" KEEL_EXPORT CProModule *GetModuleInstance()
 extern "C" KEEL_EXPORT int GetModuleApiVersion()
 {
     return KeelModuleApiVersion + 1;
+}
+#elif defined(TEST_MODULE_THROWS)
+extern "C" KEEL_EXPORT CProModule *GetModuleInstance()
+{
+    throw std::runtime_error("no module today");
+}
+extern "C" KEEL_EXPORT int GetModuleApiVersion()
+{
+    return KeelModuleApiVersion;
 }
 #else
 extern "C" KEEL_EXPORT int SomethingElse()
