@@ -27,24 +27,24 @@ std::unique_ptr<MtxRecord> make()
 
 } // namespace
 
-const TableSpec elements{"elements", &make<ElementObj>, {"ID"}, {"PID", "Type"}};
-const TableSpec monitors{"monitors", &make<MonitorObj>, {"Id"}, {"ParentId"}};
-const TableSpec alertRules{"alert_rules", &make<AlertRuleObj>, {"RuleID"}, {}, "AddDateTime"};
-const TableSpec alertRuleParameters{"alert_rule_parameters", &make<AlertRuleParameterObj>, {"RuleID"}, {"RuleType"}};
-const TableSpec alertSendTypeParameters{"alert_send_type_parameters", &make<AlertSendTypeParameterObj>, {"RuleID"}};
-const TableSpec alertRuleTypeParameters{"alert_rule_type_parameters", &make<AlertRuleTypeParameterObj>, {}, {"RuleID"}};
-const TableSpec alertMonitors{"alert_monitors", &make<AlertMonitorObj>, {"AlertRuleID", "MonitorId"}, {"MonitorId"}};
-const TableSpec alertLogs{"alert_logs", &make<AlertLogObj>, {"AlertLogID"}, {"AlertRuleID", "MonitorId"}, "AlertDateTime"};
-const TableSpec users{"users", &make<UserObj>, {"LoginName"}, {"DepartmentID", "RoleName"}};
-const TableSpec roles{"roles", &make<RoleObj>, {"RoleName", "Code"}};
-const TableSpec departments{"departments", &make<DepartmentObj>, {"ID"}, {"ParentID"}};
-const TableSpec functionModules{"function_modules", &make<FunctionModuleObj>, {"Code"}};
-const TableSpec sysLogs{"sys_logs", &make<SysLogObj>, {"ID"}, {}, "Date"};
-const TableSpec topologyCells{"topology_cells", &make<TPInfoObj>, {"ID"}, {"PID"}};
+const TableDefinition elements{"elements", &make<ElementObj>, {"ID"}, {"PID", "Type"}};
+const TableDefinition monitors{"monitors", &make<MonitorObj>, {"Id"}, {"ParentId"}};
+const TableDefinition alertRules{"alert_rules", &make<AlertRuleObj>, {"RuleID"}, {}, "AddDateTime"};
+const TableDefinition alertRuleParameters{"alert_rule_parameters", &make<AlertRuleParameterObj>, {"RuleID"}, {"RuleType"}};
+const TableDefinition alertSendTypeParameters{"alert_send_type_parameters", &make<AlertSendTypeParameterObj>, {"RuleID"}};
+const TableDefinition alertRuleTypeParameters{"alert_rule_type_parameters", &make<AlertRuleTypeParameterObj>, {}, {"RuleID"}};
+const TableDefinition alertMonitors{"alert_monitors", &make<AlertMonitorObj>, {"AlertRuleID", "MonitorId"}, {"MonitorId"}};
+const TableDefinition alertLogs{"alert_logs", &make<AlertLogObj>, {"AlertLogID"}, {"AlertRuleID", "MonitorId"}, "AlertDateTime"};
+const TableDefinition users{"users", &make<UserObj>, {"LoginName"}, {"DepartmentID", "RoleName"}};
+const TableDefinition roles{"roles", &make<RoleObj>, {"RoleName", "Code"}};
+const TableDefinition departments{"departments", &make<DepartmentObj>, {"ID"}, {"ParentID"}};
+const TableDefinition functionModules{"function_modules", &make<FunctionModuleObj>, {"Code"}};
+const TableDefinition sysLogs{"sys_logs", &make<SysLogObj>, {"ID"}, {}, "Date"};
+const TableDefinition topologyCells{"topology_cells", &make<TPInfoObj>, {"ID"}, {"PID"}};
 
-std::span<const TableSpec *const> all()
+std::span<const TableDefinition *const> all()
 {
-    static const TableSpec *const tables[] = {
+    static const TableDefinition *const tables[] = {
         &elements, &monitors, &alertRules, &alertRuleParameters, &alertSendTypeParameters,
         &alertRuleTypeParameters, &alertMonitors, &alertLogs, &users, &roles, &departments,
         &functionModules, &sysLogs, &topologyCells};

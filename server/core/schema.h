@@ -2,26 +2,26 @@
 
 #include <span>
 
-#include "server/storage/tablespec.h"
+#include "server/storage/tabledefinition.h"
 
 // The tables of the server: one per stored record type.
 namespace schema {
 
-extern const TableSpec elements;          // ElementObj: groups, devices, and a mirror of every monitor
-extern const TableSpec monitors;          // MonitorObj with parameters and conditions
-extern const TableSpec alertRules;        // AlertRuleObj
-extern const TableSpec alertRuleParameters;     // AlertRuleParameterObj, one per rule
-extern const TableSpec alertSendTypeParameters; // AlertSendTypeParameterObj, one per rule
-extern const TableSpec alertRuleTypeParameters; // AlertRuleTypeParameterObj, many per rule
-extern const TableSpec alertMonitors;     // AlertMonitorObj
-extern const TableSpec alertLogs;         // AlertLogObj
-extern const TableSpec users;             // UserObj
-extern const TableSpec roles;             // RoleObj, one row per granted code
-extern const TableSpec departments;       // DepartmentObj
-extern const TableSpec functionModules;   // FunctionModuleObj
-extern const TableSpec sysLogs;           // SysLogObj
-extern const TableSpec topologyCells;     // TPInfoObj
+extern const TableDefinition elements;          // ElementObj: groups, devices, and a mirror of every monitor
+extern const TableDefinition monitors;          // MonitorObj with parameters and conditions
+extern const TableDefinition alertRules;        // AlertRuleObj
+extern const TableDefinition alertRuleParameters;     // AlertRuleParameterObj, one per rule
+extern const TableDefinition alertSendTypeParameters; // AlertSendTypeParameterObj, one per rule
+extern const TableDefinition alertRuleTypeParameters; // AlertRuleTypeParameterObj, many per rule
+extern const TableDefinition alertMonitors;     // AlertMonitorObj
+extern const TableDefinition alertLogs;         // AlertLogObj
+extern const TableDefinition users;             // UserObj
+extern const TableDefinition roles;             // RoleObj, one row per granted code
+extern const TableDefinition departments;       // DepartmentObj
+extern const TableDefinition functionModules;   // FunctionModuleObj
+extern const TableDefinition sysLogs;           // SysLogObj
+extern const TableDefinition topologyCells;     // TPInfoObj
 
-std::span<const TableSpec *const> all();
+std::span<const TableDefinition *const> all();
 
 } // namespace schema

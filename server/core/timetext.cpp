@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "server/storage/tablespec.h"
+#include "server/storage/tabledefinition.h"
 
 namespace timetext {
 

@@ -56,7 +56,7 @@ std::string embeddedXml(const MtxObj &object)
 // What the storage knows of one table, worked out once from its record layout.
 struct SqliteStorage::Table
 {
-    const TableSpec *definition;
+    const TableDefinition *definition;
     std::unique_ptr<MtxRecord> prototype;
     std::vector<std::string> columns;       // quoted field columns, then embedded columns
     std::vector<std::string> emptyEmbedded; // the stored text of each embedded object when empty
@@ -163,7 +163,7 @@ sqlite3_stmt *SqliteStorage::prepare(const std::string &sql)
     return statement;
 }
 
-void SqliteStorage::open(std::span<const TableSpec *const> tables)
+void SqliteStorage::open(std::span<const TableDefinition *const> tables)
 {
     std::lock_guard hold(m_lock);
     int rc = sqlite3_open_v2(m_path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
@@ -188,7 +188,7 @@ void SqliteStorage::open(std::span<const TableSpec *const> tables)
                            m_path + " holds schema version " + std::to_string(version)
                                + ", newer than this server's " + std::to_string(SchemaVersion)
                                + ": run a newer keelmon-server on it");
-    for (const TableSpec *definition : tables)
+    for (const TableDefinition *definition : tables)
         createOrUpgrade(*definition);
     if (version == 0)
         exec("INSERT INTO keel_schema (version) VALUES (" + std::to_string(SchemaVersion) + ")");
@@ -206,7 +206,7 @@ int SqliteStorage::readSchemaVersion()
     return sqlite3_column_int(statement, 0);
 }
 
-void SqliteStorage::createOrUpgrade(const TableSpec &definition)
+void SqliteStorage::createOrUpgrade(const TableDefinition &definition)
 {
     auto table = std::make_unique<Table>();
     table->definition = &definition;
@@ -297,7 +297,7 @@ std::unique_ptr<StorageTransaction> SqliteStorage::begin(bool write)
     return std::make_unique<Transaction>(*this, write);
 }
 
-const SqliteStorage::Table &SqliteStorage::table(const TableSpec &definition) const
+const SqliteStorage::Table &SqliteStorage::table(const TableDefinition &definition) const
 {
     auto found = m_tables.find(&definition);
     if (found == m_tables.end())
@@ -394,7 +394,7 @@ std::unique_ptr<MtxRecord> SqliteStorage::readRow(sqlite3_stmt *statement, const
     return record;
 }
 
-void SqliteStorage::insert(const TableSpec &definition, const MtxRecord &record)
+void SqliteStorage::insert(const TableDefinition &definition, const MtxRecord &record)
 {
     std::lock_guard hold(m_lock);
     const Table &t = table(definition);
@@ -410,7 +410,7 @@ void SqliteStorage::insert(const TableSpec &definition, const MtxRecord &record)
         fail(std::string("cannot add a row to ") + definition.name, rc);
 }
 
-int SqliteStorage::update(const TableSpec &definition, const Filter &filter, const MtxRecord &record)
+int SqliteStorage::update(const TableDefinition &definition, const Filter &filter, const MtxRecord &record)
 {
     std::lock_guard hold(m_lock);
     const Table &t = table(definition);
@@ -428,7 +428,7 @@ int SqliteStorage::update(const TableSpec &definition, const Filter &filter, con
     return sqlite3_changes(m_db);
 }
 
-int SqliteStorage::remove(const TableSpec &definition, const Filter &filter)
+int SqliteStorage::remove(const TableDefinition &definition, const Filter &filter)
 {
     std::lock_guard hold(m_lock);
     const Table &t = table(definition);
@@ -441,7 +441,7 @@ int SqliteStorage::remove(const TableSpec &definition, const Filter &filter)
     return sqlite3_changes(m_db);
 }
 
-std::vector<std::unique_ptr<MtxRecord>> SqliteStorage::select(const TableSpec &definition, const Filter &filter,
+std::vector<std::unique_ptr<MtxRecord>> SqliteStorage::select(const TableDefinition &definition, const Filter &filter,
                                                               RowOrder order)
 {
     std::lock_guard hold(m_lock);
@@ -461,7 +461,7 @@ std::vector<std::unique_ptr<MtxRecord>> SqliteStorage::select(const TableSpec &d
     return rows;
 }
 
-std::int64_t SqliteStorage::count(const TableSpec &definition, const Filter &filter)
+std::int64_t SqliteStorage::count(const TableDefinition &definition, const Filter &filter)
 {
     std::lock_guard hold(m_lock);
     const Table &t = table(definition);
@@ -474,7 +474,7 @@ std::int64_t SqliteStorage::count(const TableSpec &definition, const Filter &fil
     return sqlite3_column_int64(statement, 0);
 }
 
-std::vector<std::pair<std::string, std::int64_t>> SqliteStorage::countBy(const TableSpec &definition, int field,
+std::vector<std::pair<std::string, std::int64_t>> SqliteStorage::countBy(const TableDefinition &definition, int field,
                                                                          const Filter &filter)
 {
     std::lock_guard hold(m_lock);
@@ -495,7 +495,7 @@ std::vector<std::pair<std::string, std::int64_t>> SqliteStorage::countBy(const T
     return counts;
 }
 
-std::vector<std::string> SqliteStorage::distinct(const TableSpec &definition, int field, const Filter &filter)
+std::vector<std::string> SqliteStorage::distinct(const TableDefinition &definition, int field, const Filter &filter)
 {
     std::lock_guard hold(m_lock);
     const Table &t = table(definition);

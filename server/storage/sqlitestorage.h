@@ -26,19 +26,19 @@ public:
 
     static constexpr int SchemaVersion = 1;
 
-    void open(std::span<const TableSpec *const> tables) override;
+    void open(std::span<const TableDefinition *const> tables) override;
     void close() override;
     std::unique_ptr<StorageTransaction> begin(bool write) override;
 
-    void insert(const TableSpec &table, const MtxRecord &record) override;
-    int update(const TableSpec &table, const Filter &filter, const MtxRecord &record) override;
-    int remove(const TableSpec &table, const Filter &filter) override;
-    std::vector<std::unique_ptr<MtxRecord>> select(const TableSpec &table, const Filter &filter,
+    void insert(const TableDefinition &table, const MtxRecord &record) override;
+    int update(const TableDefinition &table, const Filter &filter, const MtxRecord &record) override;
+    int remove(const TableDefinition &table, const Filter &filter) override;
+    std::vector<std::unique_ptr<MtxRecord>> select(const TableDefinition &table, const Filter &filter,
                                                    RowOrder order = RowOrder::Insertion) override;
-    std::int64_t count(const TableSpec &table, const Filter &filter) override;
-    std::vector<std::pair<std::string, std::int64_t>> countBy(const TableSpec &table, int field,
+    std::int64_t count(const TableDefinition &table, const Filter &filter) override;
+    std::vector<std::pair<std::string, std::int64_t>> countBy(const TableDefinition &table, int field,
                                                               const Filter &filter) override;
-    std::vector<std::string> distinct(const TableSpec &table, int field, const Filter &filter) override;
+    std::vector<std::string> distinct(const TableDefinition &table, int field, const Filter &filter) override;
     StorageInfo info() override;
 
 private:
@@ -46,11 +46,11 @@ private:
     struct Table;
     class Statement;
 
-    const Table &table(const TableSpec &definition) const;
+    const Table &table(const TableDefinition &definition) const;
     sqlite3_stmt *prepare(const std::string &sql);
     void exec(const std::string &sql);
     [[noreturn]] void fail(const std::string &what, int rc) const;
-    void createOrUpgrade(const TableSpec &definition);
+    void createOrUpgrade(const TableDefinition &definition);
     int readSchemaVersion();
     std::string whereClause(const Table &table, const Filter &filter) const;
     void bindFilter(sqlite3_stmt *statement, int &index, const Filter &filter) const;
@@ -61,6 +61,6 @@ private:
     MtxFactory &m_factory;
     sqlite3 *m_db = nullptr;
     std::recursive_mutex m_lock;
-    std::map<const TableSpec *, std::unique_ptr<Table>> m_tables;
+    std::map<const TableDefinition *, std::unique_ptr<Table>> m_tables;
     std::unordered_map<std::string, sqlite3_stmt *> m_statements;
 };

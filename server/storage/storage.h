@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "server/storage/tablespec.h"
+#include "server/storage/tabledefinition.h"
 
 // A failure of the storage itself (disk, corruption, a broken unique key).
 class StorageError : public std::runtime_error
@@ -47,24 +47,24 @@ public:
     virtual ~Storage();
 
     // Creates or upgrades the tables; throws StorageError.
-    virtual void open(std::span<const TableSpec *const> tables) = 0;
+    virtual void open(std::span<const TableDefinition *const> tables) = 0;
     // Flushes and closes; further calls fail.
     virtual void close() = 0;
 
     virtual std::unique_ptr<StorageTransaction> begin(bool write) = 0;
 
-    virtual void insert(const TableSpec &table, const MtxRecord &record) = 0;
+    virtual void insert(const TableDefinition &table, const MtxRecord &record) = 0;
     // Replaces every stored field of the matching rows with record's; returns the row count.
-    virtual int update(const TableSpec &table, const Filter &filter, const MtxRecord &record) = 0;
-    virtual int remove(const TableSpec &table, const Filter &filter) = 0;
-    virtual std::vector<std::unique_ptr<MtxRecord>> select(const TableSpec &table, const Filter &filter,
+    virtual int update(const TableDefinition &table, const Filter &filter, const MtxRecord &record) = 0;
+    virtual int remove(const TableDefinition &table, const Filter &filter) = 0;
+    virtual std::vector<std::unique_ptr<MtxRecord>> select(const TableDefinition &table, const Filter &filter,
                                                            RowOrder order = RowOrder::Insertion) = 0;
-    virtual std::int64_t count(const TableSpec &table, const Filter &filter) = 0;
+    virtual std::int64_t count(const TableDefinition &table, const Filter &filter) = 0;
     // Row counts per distinct value of field.
-    virtual std::vector<std::pair<std::string, std::int64_t>> countBy(const TableSpec &table, int field,
+    virtual std::vector<std::pair<std::string, std::int64_t>> countBy(const TableDefinition &table, int field,
                                                                       const Filter &filter) = 0;
     // Values of one field of the matching rows, in insertion order, without repeats.
-    virtual std::vector<std::string> distinct(const TableSpec &table, int field, const Filter &filter) = 0;
+    virtual std::vector<std::string> distinct(const TableDefinition &table, int field, const Filter &filter) = 0;
 
     virtual StorageInfo info() = 0;
 };

@@ -77,7 +77,7 @@ std::unique_ptr<MtxObj> deleteAlertRuleObj(Call &call)
 // The records kept per rule, all handled the same way: T's rows in Table,
 // tied to the rule by RuleField. A rule has one row (SecondField < 0) or one
 // row per value of SecondField.
-template <class T, const TableSpec &Table, int RuleField, int SecondField = -1>
+template <class T, const TableDefinition &Table, int RuleField, int SecondField = -1>
 struct PerRule
 {
     static std::unique_ptr<MtxObj> selectOne(Call &call)

@@ -20,7 +20,7 @@ std::unique_ptr<T> as(std::unique_ptr<MtxRecord> record)
 
 // The first row whose field equals value, or null.
 template <class T>
-std::unique_ptr<T> find(Storage &storage, const TableSpec &table, int field, const std::string &value)
+std::unique_ptr<T> find(Storage &storage, const TableDefinition &table, int field, const std::string &value)
 {
     auto rows = storage.select(table, Filter::where(field, value));
     return rows.empty() ? nullptr : as<T>(std::move(rows.front()));
@@ -28,7 +28,7 @@ std::unique_ptr<T> find(Storage &storage, const TableSpec &table, int field, con
 
 // Like find, but a missing row refuses the call with notFoundUtf8.
 template <class T>
-std::unique_ptr<T> require(Storage &storage, const TableSpec &table, int field, const std::string &value,
+std::unique_ptr<T> require(Storage &storage, const TableDefinition &table, int field, const std::string &value,
                            const char *notFoundUtf8)
 {
     auto row = find<T>(storage, table, field, value);
@@ -37,7 +37,7 @@ std::unique_ptr<T> require(Storage &storage, const TableSpec &table, int field, 
     return row;
 }
 
-inline bool exists(Storage &storage, const TableSpec &table, int field, const std::string &value)
+inline bool exists(Storage &storage, const TableDefinition &table, int field, const std::string &value)
 {
     return storage.count(table, Filter::where(field, value)) > 0;
 }

@@ -85,7 +85,7 @@ void database(ServerState &state, Lines &out)
     out.push_back("数据库文件: " + info.location);
     out.push_back("数据库大小: " + std::to_string(info.sizeBytes / 1024) + " KB");
     out.push_back("结构版本: " + std::to_string(info.schemaVersion));
-    for (const TableSpec *table : schema::all())
+    for (const TableDefinition *table : schema::all())
         out.push_back(std::string("表 ") + table->name + ": " + std::to_string(storage.count(*table, Filter::all())) + " 行");
 }
 

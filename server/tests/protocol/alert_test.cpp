@@ -1,7 +1,7 @@
 #include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxstring.h"
 #include "orb/wire/mtxtree.h"
-#include "server/storage/tablespec.h"
+#include "server/storage/tabledefinition.h"
 #include "server/tests/support/serverharness.h"
 #include "services/types/alertlogobj.h"
 #include "services/types/alertmonitorobj.h"

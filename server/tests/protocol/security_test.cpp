@@ -5,7 +5,7 @@
 #include "orb/wire/mtxtree.h"
 #include "server/core/passwordscrambler.h"
 #include "server/core/timetext.h"
-#include "server/storage/tablespec.h"
+#include "server/storage/tabledefinition.h"
 #include "server/tests/support/serverharness.h"
 #include "services/types/departmentobj.h"
 #include "services/types/functionmoduleobj.h"

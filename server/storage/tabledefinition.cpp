@@ -1,4 +1,4 @@
-#include "server/storage/tablespec.h"
+#include "server/storage/tabledefinition.h"
 
 #include <charconv>
 

@@ -11,7 +11,7 @@
 // One stored record type: the table it lives in and how rows are found. The
 // columns come from the record's own layout, so every record type is stored
 // by the same code.
-struct TableSpec
+struct TableDefinition
 {
     const char *name;
     // A fresh record of the table's type (its layout gives the columns).
