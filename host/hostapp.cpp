@@ -8,6 +8,7 @@
 #include "frame/localtext.h"
 #include "frame/promodule.h"
 #include "frame/treenavframe.h"
+#include "frame/waitcursor.h"
 #include "host/aboutdialog.h"
 #include "host/logindialog.h"
 #include "host/mainmenu.h"
@@ -106,7 +107,10 @@ bool CHostApp::Login(QString &user, QString &password, QString &language)
     MtxUserSession session;
     session.setUserName(toLocal(user));
     MtxStatus status;
-    client->login(status, toLocal(user).c_str(), toLocal(password).c_str(), "version", session);
+    {
+        CWaitCursor wait;
+        client->login(status, toLocal(user).c_str(), toLocal(password).c_str(), "version", session);
+    }
     m_loginMilliseconds = timer.elapsed();
     if (!status.succeeded()) {
         ShowMessageBox(fromLocal(status.getMessage()), QString(), MessageIcon::Error);

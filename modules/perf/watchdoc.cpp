@@ -1,10 +1,8 @@
 #include "modules/perf/watchdoc.h"
 
-#include <QApplication>
-#include <QCursor>
-
 #include "frame/localtext.h"
 #include "frame/proapp.h"
+#include "frame/waitcursor.h"
 #include "orb/net/orbclient.h"
 #include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxstring.h"
@@ -12,15 +10,6 @@
 #include "services/types/systypeobj.h"
 
 namespace {
-
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 // The text of one status line: a string's value, else the element text that
 // a plain object keeps in its name.
@@ -53,7 +42,7 @@ bool CWatchDoc::LoadWatchTypes()
 {
     if (!m_service)
         return false;
-    WaitCursor wait;
+    CWaitCursor wait;
     // An empty tree each time: nothing of the previous answer survives.
     m_tree = std::make_unique<MtxTree>(std::make_unique<SysTypeObj>());
     const MtxString argument("SysInfo");
@@ -70,7 +59,7 @@ bool CWatchDoc::ChooseType(int number, const QString &title)
 {
     if (!m_service)
         return false;
-    WaitCursor wait;
+    CWaitCursor wait;
     const MtxString argument(QString::number(number).toLatin1().constData());
     MtxArray lines;
     lines.setFactory(m_service);
@@ -99,7 +88,10 @@ bool CWatchDoc::Relogin()
     MtxUserSession session;
     session.setUserName(user);
     MtxStatus status;
-    client->login(status, user.c_str(), password.c_str(), "version", session);
+    {
+        CWaitCursor wait;
+        client->login(status, user.c_str(), password.c_str(), "version", session);
+    }
     if (!status.succeeded()) {
         Report(status.getMessage());
         return false;
