@@ -2,8 +2,12 @@
 
 #include <cstdio>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMouseEvent>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
@@ -34,6 +38,32 @@ QString Slug(const QString &text)
     for (QChar c : text)
         slug += c.isLetterOrNumber() ? c : QLatin1Char('_');
     return slug.isEmpty() ? QStringLiteral("module") : slug;
+}
+
+// Clicks the first entry of the first tree or list in the active document
+// window, as an operator would to see its details: the first child when the
+// first row has children.
+void PickFirstEntry(QWidget *mainFrame)
+{
+    auto *area = mainFrame ? mainFrame->findChild<QMdiArea *>() : nullptr;
+    QMdiSubWindow *window = area ? area->activeSubWindow() : nullptr;
+    if (!window)
+        return;
+    for (QAbstractItemView *view : window->findChildren<QAbstractItemView *>()) {
+        QAbstractItemModel *model = view->model();
+        if (!view->isVisible() || !model || model->rowCount() == 0)
+            continue;
+        QModelIndex index = model->index(0, 0);
+        if (model->rowCount(index) > 0)
+            index = model->index(0, 0, index);
+        const QPoint at = view->visualRect(index).center();
+        const QPointF global = view->viewport()->mapToGlobal(at);
+        QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &press);
+        QApplication::sendEvent(view->viewport(), &release);
+        return;
+    }
 }
 
 } // namespace
@@ -76,6 +106,7 @@ void CDemoTour::Start(CHostApp &host)
             Say(QStringLiteral("opening %1").arg(name));
             m_host->OpenModule(name);
         });
+        m_steps.append([this] { PickFirstEntry(m_host->GetMainFrame()); });
         m_steps.append([this, picture] { Save(m_host->GetMainFrame(), picture); });
     }
     m_steps.append([this] { m_host->GetMainFrame()->LockNow(); });
