@@ -173,25 +173,20 @@ void CHostApp::LoadServices(OrbClient *client, const MtxUserSession &session)
     }
 }
 
+// The navigation entries may leave gaps; modules beyond them serve other
+// modules only and end at the first missing name.
 bool CHostApp::LoadModules()
 {
-    auto fileName = [this](int n) {
-        return GetProfileString(ModuleSection, Numbered("module", n, ".DLLname"));
-    };
-    for (int n = 0; n < m_moduleCount; ++n) {
-        const QString name = fileName(n);
-        if (!name.isEmpty() && !LoadModule(name))
-            return false;
-    }
-    // Modules beyond the navigation entries serve other modules only.
-    for (int n = m_moduleCount;; ++n) {
-        const QString name = fileName(n);
-        if (name.isEmpty())
-            break;
+    for (int n = 0;; ++n) {
+        const QString name = GetProfileString(ModuleSection, Numbered("module", n, ".DLLname"));
+        if (name.isEmpty()) {
+            if (n >= m_moduleCount)
+                return true;
+            continue;
+        }
         if (!LoadModule(name))
             return false;
     }
-    return true;
 }
 
 bool CHostApp::LoadModule(const QString &fileName)
