@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "orb/wire/codepage.h"
 #include "orb/wire/mtxstatus.h"
 #include "orb/wire/xmltext.h"
 
@@ -13,9 +12,9 @@ MtxReply::MtxReply(MtxStatus *status, MtxObj *response)
 
 bool MtxReply::decode(std::string_view text)
 {
-    std::string utf8 = orb::toUtf8(text);
+    std::string local(text);
     pugi::xml_document document;
-    if (!orb::parseDocumentInPlace(document, utf8)) {
+    if (!orb::parseLocalDocumentInPlace(document, local)) {
         if (m_status != nullptr)
             m_status->set(MtxStatus::ClientExceptionCode, "Server reply is not well-formed XML");
         return false;

@@ -31,6 +31,40 @@ bool namedAny(const std::string &name, std::initializer_list<const char *> names
     return false;
 }
 
+// Whether iconv knows the page and it can carry the protocol: markup
+// characters keep their bytes, and no other character uses a byte below 0x40
+// except digits (which rules out stateful pages such as ISO-2022). Replies are
+// parsed in the code page, which is only sound for such pages.
+bool carriesMarkup(const char *pageName)
+{
+    iconv_t cd = iconv_open(pageName, "UTF-8");
+    if (cd == iconv_t(-1))
+        return false;
+    const auto convert = [cd](std::string_view utf8, std::string &out) {
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        char buffer[64];
+        char *src = const_cast<char *>(utf8.data());
+        size_t srcLeft = utf8.size();
+        char *dst = buffer;
+        size_t dstLeft = sizeof buffer;
+        const bool ok = iconv(cd, &src, &srcLeft, &dst, &dstLeft) != size_t(-1) &&
+                        iconv(cd, nullptr, nullptr, &dst, &dstLeft) != size_t(-1);
+        out.assign(buffer, std::size_t(dst - buffer));
+        return ok;
+    };
+    constexpr std::string_view markup = "<?xml a=\"1\"/>&#;' 09AZaz-_.:\t\r\n";
+    std::string out;
+    bool carries = convert(markup, out) && out == markup;
+    for (std::string_view other : {"中", "é", "Ж", "あ"}) {
+        if (!carries || !convert(other, out))
+            continue; // a character the page lacks says nothing
+        for (unsigned char byte : out)
+            carries = carries && (byte >= 0x40 || (byte >= '0' && byte <= '9'));
+    }
+    iconv_close(cd);
+    return carries;
+}
+
 // Decided once per process: the environment cannot change the code page of
 // texts that are already held in objects.
 const CodePage &codePage()
@@ -38,14 +72,13 @@ const CodePage &codePage()
     static const CodePage page = [] {
         std::string name = "GBK";
         if (const char *env = std::getenv("KEELMON_CODEPAGE"); env && *env) {
-            iconv_t probe = iconv_open("UTF-8", env);
-            if (probe == iconv_t(-1)) {
+            if (!carriesMarkup(env)) {
                 std::fprintf(stderr,
-                             "KEELMON_CODEPAGE names \"%s\", which iconv does not know; "
-                             "using GBK. Set it to an encoding listed by \"iconv -l\".\n",
+                             "KEELMON_CODEPAGE names \"%s\", which iconv does not know or which cannot carry "
+                             "XML markup unchanged; using GBK. Set it to an ASCII-compatible encoding "
+                             "listed by \"iconv -l\" (GBK, BIG5, UTF-8, CP1252, ...).\n",
                              env);
             } else {
-                iconv_close(probe);
                 name = env;
             }
         }

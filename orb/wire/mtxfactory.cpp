@@ -1,6 +1,6 @@
 #include "orb/wire/mtxfactory.h"
 
-#include <cstring>
+#include <string_view>
 
 #include "orb/wire/mtxobjid.h"
 #include "orb/wire/mtxstatus.h"
@@ -20,7 +20,7 @@ std::unique_ptr<MtxObj> make()
 
 struct FrameworkType
 {
-    const char *typeName;
+    std::string_view typeName;
     std::unique_ptr<MtxObj> (*make)();
 };
 
@@ -38,10 +38,12 @@ class FrameworkFactory final : public MtxFactory
 public:
     std::unique_ptr<MtxObj> createObject(const char *typeName) override
     {
-        if (typeName)
+        if (typeName) {
+            const std::string_view name(typeName);
             for (const FrameworkType &type : frameworkTypes)
-                if (std::strcmp(typeName, type.typeName) == 0)
+                if (name == type.typeName)
                     return type.make();
+        }
         return std::make_unique<MtxObj>();
     }
 };

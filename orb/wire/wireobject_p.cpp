@@ -5,8 +5,6 @@
 #include <limits>
 #include <typeinfo>
 
-#include "orb/wire/codepage.h"
-#include "orb/wire/codepage_p.h"
 #include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxfactory.h"
 #include "orb/wire/mtxobjid.h"
@@ -44,21 +42,8 @@ pugi::xml_node firstChildElement(const pugi::xml_node &node)
 
 std::string_view textOf(const pugi::xml_node &node, std::string &scratch)
 {
-    const pugi::xml_node child = node.first_child();
-    if (!child)
-        return {};
-    const pugi::xml_node_type type = child.type();
-    if ((type == pugi::node_pcdata || type == pugi::node_cdata) && !child.next_sibling()) {
-        const char *value = child.value();
-        std::size_t length = 0;
-        unsigned char high = 0;
-        for (; value[length]; ++length)
-            high |= static_cast<unsigned char>(value[length]);
-        if (!(high & 0x80))
-            return {value, length};
-        fromUtf8Into(scratch, {value, length});
-        return scratch;
-    }
+    if (!node.first_child())
+        return ownText(node);
     scratch = orb::nodeText(node);
     return scratch;
 }

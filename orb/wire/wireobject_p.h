@@ -21,9 +21,27 @@ inline bool isElement(const pugi::xml_node &node)
     return node.type() == pugi::node_element;
 }
 
-inline bool named(const pugi::xml_node &node, const char *name)
+// Compared inline: readers test every child's name against a few short ones.
+inline bool named(const pugi::xml_node &node, std::string_view name)
 {
-    return std::strcmp(node.name(), name) == 0;
+    const char *nodeName = node.name();
+    for (char c : name)
+        if (*nodeName++ != c)
+            return false;
+    return *nodeName == '\0';
+}
+
+// The text a node holds itself: a text or CDATA node's content, or the text
+// an element starts with (the parser keeps an element's leading text in the
+// element); nothing for other nodes.
+inline std::string_view ownText(const pugi::xml_node &node)
+{
+    switch (node.type()) {
+    case pugi::node_pcdata:
+    case pugi::node_cdata:
+    case pugi::node_element: return node.value();
+    default: return {};
+    }
 }
 
 // Calls visit(child) for every child element of node, in document order.
@@ -37,8 +55,8 @@ void forEachChildElement(const pugi::xml_node &node, Visit &&visit)
 
 pugi::xml_node firstChildElement(const pugi::xml_node &node);
 
-// orb::nodeText without a copy in the usual case of one ASCII text child:
-// the view then points into the document; otherwise into scratch.
+// orb::nodeText without a copy in the usual case of one text child: the view
+// then points into the document; otherwise into scratch.
 std::string_view textOf(const pugi::xml_node &node, std::string &scratch);
 
 // A decimal attribute like atoi, without its undefined overflow: missing or

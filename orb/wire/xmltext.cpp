@@ -1,10 +1,14 @@
 #include "orb/wire/xmltext.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 #include "orb/wire/codepage.h"
+#include "orb/wire/codepage_p.h"
+#include "orb/wire/wireobject_p.h"
 
 namespace orb {
 namespace {
@@ -24,11 +28,6 @@ void appendWithEntities(std::string &out, std::string_view text, std::string_vie
         start = at + 1;
     }
     out.append(text.substr(start));
-}
-
-bool isText(const pugi::xml_node &node)
-{
-    return node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata;
 }
 
 // Line and column (both from 1) of a byte offset, for parse messages.
@@ -73,21 +72,15 @@ void appendElement(std::string &out, std::string_view name, std::string_view tex
 
 std::string nodeText(const pugi::xml_node &node)
 {
-    if (isText(node))
-        return fromUtf8(node.value());
     pugi::xml_node child = node.first_child();
     if (!child)
-        return {};
-    // The usual case, one text child, needs no walk and no joining.
-    if (isText(child) && !child.next_sibling())
-        return fromUtf8(child.value());
+        return std::string(Internal::ownText(node));
 
     // Walks the subtree without recursion, so any depth is safe.
-    std::string utf8;
+    std::string text(Internal::ownText(node));
     pugi::xml_node current = child;
     while (current) {
-        if (isText(current))
-            utf8.append(current.value());
+        text.append(Internal::ownText(current));
         if (pugi::xml_node first = current.first_child()) {
             current = first;
             continue;
@@ -98,15 +91,137 @@ std::string nodeText(const pugi::xml_node &node)
             break;
         current = current.next_sibling();
     }
-    return fromUtf8(utf8);
+    return text;
 }
 
 namespace {
 
+// An element's leading text is kept in the element itself rather than in a
+// node of its own: half the nodes for the usual <code>1</code> field.
+constexpr unsigned ParseOptions = pugi::parse_default | pugi::parse_embed_pcdata;
+
+// The UTF-8 bytes of a code point (at most four).
+std::string_view encodeUtf8(char32_t point, char (&bytes)[4])
+{
+    if (point < 0x800) {
+        bytes[0] = char(0xC0 | (point >> 6));
+        bytes[1] = char(0x80 | (point & 0x3F));
+        return {bytes, 2};
+    }
+    if (point < 0x10000) {
+        bytes[0] = char(0xE0 | (point >> 12));
+        bytes[1] = char(0x80 | ((point >> 6) & 0x3F));
+        bytes[2] = char(0x80 | (point & 0x3F));
+        return {bytes, 3};
+    }
+    bytes[0] = char(0xF0 | (point >> 18));
+    bytes[1] = char(0x80 | ((point >> 12) & 0x3F));
+    bytes[2] = char(0x80 | ((point >> 6) & 0x3F));
+    bytes[3] = char(0x80 | (point & 0x3F));
+    return {bytes, 4};
+}
+
+// The number of a reference "&#...;" at text[at], and its length; a length
+// of 0 when it is no well-formed reference or refers to ASCII (the parser then
+// sees it as it stands).
+std::pair<char32_t, std::size_t> characterReference(std::string_view text, std::size_t at)
+{
+    if (text.substr(at, 2) != "&#")
+        return {0, 0};
+    std::size_t next = at + 2;
+    const bool hex = next < text.size() && text[next] == 'x';
+    if (hex)
+        ++next;
+    const std::size_t digitsFrom = next;
+    std::uint32_t point = 0;
+    for (; next < text.size() && next - digitsFrom < 8; ++next) {
+        const char c = text[next];
+        int digit = -1;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (hex && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (hex && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        if (digit < 0)
+            break;
+        point = point * (hex ? 16 : 10) + std::uint32_t(digit);
+    }
+    const bool wellFormed = next > digitsFrom && next < text.size() && text[next] == ';';
+    if (!wellFormed || point < 0x80)
+        return {0, 0};
+    return {char32_t(point), next + 1 - at};
+}
+
+// Where the markup at text[at] ("<!--", "<![CDATA[", "<?") ends, or npos when
+// it is none of those: their content is plain text, references included.
+std::size_t endOfLiteralMarkup(std::string_view text, std::size_t at)
+{
+    static constexpr std::pair<std::string_view, std::string_view> literals[] = {
+        {"<!--", "-->"}, {"<![CDATA[", "]]>"}, {"<?", "?>"}};
+    for (const auto &[open, close] : literals) {
+        if (text.substr(at, open.size()) != open)
+            continue;
+        const std::size_t end = text.find(close, at + open.size());
+        return end == std::string_view::npos ? text.size() : end + close.size();
+    }
+    return std::string_view::npos;
+}
+
+// Replaces each numeric character reference to a character beyond ASCII by
+// the character's bytes in the code page, so that the document holds one
+// encoding throughout. References to ASCII characters stay for the parser (an
+// escaped "<" must not become markup), and so does everything inside
+// comments, CDATA sections and processing instructions. A reference is longer
+// than the bytes replacing it, so the text shrinks in place. A character the
+// code page lacks, or a number that is no character, is dropped, as in every
+// other conversion.
+void resolveCharacterReferences(std::string &text)
+{
+    if (text.find("&#") == std::string::npos)
+        return;
+    std::string character;
+    std::size_t read = 0;
+    std::size_t write = 0;
+    const auto keep = [&](std::size_t length) {
+        std::memmove(text.data() + write, text.data() + read, length);
+        read += length;
+        write += length;
+    };
+    while (read < text.size()) {
+        const std::size_t special = text.find_first_of("<&", read);
+        if (special == std::string::npos) {
+            keep(text.size() - read);
+            break;
+        }
+        keep(special - read);
+        if (text[read] == '<') {
+            const std::size_t end = endOfLiteralMarkup(text, read);
+            keep(end == std::string::npos ? 1 : end - read);
+            continue;
+        }
+        const auto [point, length] = characterReference(text, read);
+        if (length == 0) {
+            keep(1);
+            continue;
+        }
+        char bytes[4];
+        const bool isCharacter = point <= 0x10FFFF && (point < 0xD800 || point > 0xDFFF);
+        if (isCharacter)
+            Internal::fromUtf8Into(character, encodeUtf8(point, bytes));
+        else
+            character.clear();
+        std::memcpy(text.data() + write, character.data(), character.size());
+        write += character.size();
+        read += length;
+    }
+    text.resize(write);
+}
+
 // Accepts a parse result only for a document with exactly one root element
 // (the parser also accepts fragments); otherwise says what is wrong and where.
 bool checkParsed(pugi::xml_document &document, const pugi::xml_parse_result &result,
-                 std::string_view utf8Text, std::string *errorMessage)
+                 std::string_view text, std::string *errorMessage)
 {
     const char *problem = nullptr;
     std::ptrdiff_t offset = 0;
@@ -124,16 +239,16 @@ bool checkParsed(pugi::xml_document &document, const pugi::xml_parse_result &res
     if (!problem)
         return true;
     if (errorMessage) {
-        char text[256];
-        if (utf8Text.data()) {
-            const auto [line, column] = position(utf8Text, offset);
-            std::snprintf(text, sizeof text, "The XML text is not well-formed: %s at line %d, column %d",
-                          problem, line, column);
+        char message[256];
+        if (text.data()) {
+            const auto [line, column] = position(text, offset);
+            std::snprintf(message, sizeof message,
+                          "The XML text is not well-formed: %s at line %d, column %d", problem, line, column);
         } else {
-            std::snprintf(text, sizeof text, "The XML text is not well-formed: %s at byte %td",
+            std::snprintf(message, sizeof message, "The XML text is not well-formed: %s at byte %td",
                           problem, offset);
         }
-        *errorMessage = text;
+        *errorMessage = message;
     }
     document.reset();
     return false;
@@ -141,20 +256,24 @@ bool checkParsed(pugi::xml_document &document, const pugi::xml_parse_result &res
 
 } // namespace
 
-bool parseDocument(pugi::xml_document &document, std::string_view utf8Text, std::string *errorMessage)
+bool parseLocalDocumentInPlace(pugi::xml_document &document, std::string &localText,
+                                std::string *errorMessage)
 {
-    const pugi::xml_parse_result result =
-        document.load_buffer(utf8Text.data(), utf8Text.size(), pugi::parse_default, pugi::encoding_utf8);
-    return checkParsed(document, result, utf8Text, errorMessage);
-}
-
-bool parseDocumentInPlace(pugi::xml_document &document, std::string &utf8Text, std::string *errorMessage)
-{
+    resolveCharacterReferences(localText);
     // The parser rewrites the buffer as it goes, so positions are given as
     // byte offsets rather than lines of the (changed) text.
     const pugi::xml_parse_result result = document.load_buffer_inplace(
-        utf8Text.data(), utf8Text.size(), pugi::parse_default, pugi::encoding_utf8);
+        localText.data(), localText.size(), ParseOptions, pugi::encoding_utf8);
     return checkParsed(document, result, {}, errorMessage);
+}
+
+bool parseUtf8Document(pugi::xml_document &document, std::string_view utf8Text, std::string *errorMessage)
+{
+    std::string localText = fromUtf8(utf8Text);
+    resolveCharacterReferences(localText);
+    const pugi::xml_parse_result result =
+        document.load_buffer(localText.data(), localText.size(), ParseOptions, pugi::encoding_utf8);
+    return checkParsed(document, result, localText, errorMessage);
 }
 
 } // namespace orb

@@ -21,18 +21,27 @@ KEEL_EXPORT void appendEscapedAttribute(std::string &out, std::string_view text)
 // "<name>" + escaped text + "</name>"
 KEEL_EXPORT void appendElement(std::string &out, std::string_view name, std::string_view text);
 
+// Wire documents hold their text in the code page: the parser reads the
+// code-page bytes as they are. That is sound because the markup is ASCII and
+// no multi-byte character of an ASCII-compatible code page uses a byte below
+// 0x40 other than digits, so no character can be taken for markup. A node's
+// value is then already the text a wire object stores.
+
 // The text of a node: all text and CDATA below it, concatenated in document
-// order and converted to the code page.
+// order.
 KEEL_EXPORT std::string nodeText(const pugi::xml_node &node);
 
-// Parses UTF-8 XML text into document; false (with a message saying where and
-// why) when it is not well-formed.
-KEEL_EXPORT bool parseDocument(pugi::xml_document &document, std::string_view utf8Text,
-                               std::string *errorMessage = nullptr);
+// Parses XML text in the code page into document without copying it: the
+// document is built inside localText, which the parser changes and which must
+// outlive the document. False (with a message saying where and why) when the
+// text is not well-formed. Numeric character references beyond ASCII become
+// code-page bytes (dropped when the code page lacks them).
+KEEL_EXPORT bool parseLocalDocumentInPlace(pugi::xml_document &document, std::string &localText,
+                                           std::string *errorMessage = nullptr);
 
-// The same without copying: the document is built inside utf8Text, which the
-// parser changes and which must outlive the document.
-KEEL_EXPORT bool parseDocumentInPlace(pugi::xml_document &document, std::string &utf8Text,
-                                      std::string *errorMessage = nullptr);
+// Parses UTF-8 XML text (a file, a stored value) into a document of code-page
+// text, as parseLocalDocumentInPlace does.
+KEEL_EXPORT bool parseUtf8Document(pugi::xml_document &document, std::string_view utf8Text,
+                                   std::string *errorMessage = nullptr);
 
 } // namespace orb

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "orb/wire/codepage.h"
 #include "orb/wire/mtxfactory.h"
 #include "orb/wire/mtxobj.h"
 #include "orb/wire/xmltext.h"
@@ -32,7 +31,8 @@ bool read(std::string_view received, MtxFactory &factory, OrbRequest &request, s
 
     pugi::xml_document document;
     std::string parseError;
-    if (!orb::parseDocument(document, orb::toUtf8(body), &parseError)) {
+    std::string local(body);
+    if (!orb::parseLocalDocumentInPlace(document, local, &parseError)) {
         error = "the request is not well-formed XML: " + parseError;
         return false;
     }

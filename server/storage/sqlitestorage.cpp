@@ -385,7 +385,7 @@ std::unique_ptr<MtxRecord> SqliteStorage::readRow(sqlite3_stmt *statement, const
         if (stored.empty() || stored == table.emptyEmbedded[i])
             continue; // a fresh embedded object is already empty
         pugi::xml_document document;
-        if (!orb::parseDocument(document, stored))
+        if (!orb::parseUtf8Document(document, stored))
             continue; // unreadable content leaves the object empty rather than failing the row
         MtxObj &embedded = record->embedded(i);
         embedded.setFactory(&m_factory);

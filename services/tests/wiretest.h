@@ -10,7 +10,7 @@
 #include "orb/wire/xmltext.h"
 
 // Writing and reading wire objects the way a request and a reply do: the
-// text is built in the code page and parsed as UTF-8.
+// text is built and parsed in the code page.
 namespace wiretest {
 
 inline std::string write(const MtxObj &object, const char *elementName = "value")
@@ -24,15 +24,16 @@ inline std::string write(const MtxObj &object, const char *elementName = "value"
 class Parsed
 {
 public:
-    explicit Parsed(const std::string &localText)
+    explicit Parsed(const std::string &localText) : m_text(localText)
     {
         std::string error;
-        m_ok = orb::parseDocument(m_document, orb::toUtf8(localText), &error);
+        m_ok = orb::parseLocalDocumentInPlace(m_document, m_text, &error);
         EXPECT_TRUE(m_ok) << "not well-formed: " << error << "\n" << localText;
     }
     pugi::xml_node root() const { return m_document.document_element(); }
 
 private:
+    std::string m_text; // the document lives in it
     pugi::xml_document m_document;
     bool m_ok = false;
 };

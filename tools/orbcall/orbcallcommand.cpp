@@ -38,7 +38,7 @@ std::unique_ptr<MtxObj> readArgumentFile(const std::string &path, FactoryChain &
     }
     pugi::xml_document document;
     std::string parseError;
-    if (!orb::parseDocument(document, text, &parseError)) {
+    if (!orb::parseUtf8Document(document, text, &parseError)) {
         error = "argument file " + path + " is not well-formed XML: " + parseError;
         return nullptr;
     }
@@ -102,7 +102,7 @@ void printResponse(const MtxObj &response, std::ostream &out)
 {
     if (const auto *captured = dynamic_cast<const CapturedResponse *>(&response)) {
         if (captured->received())
-            out << captured->xml() << '\n';
+            out << orb::toUtf8(captured->xml()) << '\n';
         return;
     }
     std::string xml;

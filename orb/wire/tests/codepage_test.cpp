@@ -1,4 +1,6 @@
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 
 #include <iconv.h>
 
@@ -31,6 +33,23 @@ TEST(CodePage, ConvertsBetweenGbkAndUtf8)
     EXPECT_EQ(orb::fromUtf8("a\xFF" "b"), "ab") << "bytes that cannot be converted are dropped";
     EXPECT_EQ(orb::fromUtf8("a\xE4\xB8"), "a") << "an incomplete character at the end is dropped";
     EXPECT_EQ(orb::fromUtf8(repeat(utf8ZhongWen, 2000)), repeat(gbkZhongWen, 2000));
+}
+
+// The code page is chosen once per process, so each choice runs in a fresh one.
+TEST(CodePage, OnlyPagesThatCarryMarkupUnchangedAreAccepted)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto chosen = [](const char *requested) {
+        setenv("KEELMON_CODEPAGE", requested, 1);
+        std::fprintf(stderr, "chosen %s\n", orb::codePageName());
+        std::exit(0);
+    };
+    EXPECT_EXIT(chosen("BIG5"), testing::ExitedWithCode(0), "chosen BIG5");
+    EXPECT_EXIT(chosen("CP1252"), testing::ExitedWithCode(0), "chosen CP1252");
+    EXPECT_EXIT(chosen("UTF-8"), testing::ExitedWithCode(0), "chosen UTF-8");
+    EXPECT_EXIT(chosen("UTF-16"), testing::ExitedWithCode(0), "cannot carry XML markup.*chosen GBK");
+    EXPECT_EXIT(chosen("ISO-2022-JP"), testing::ExitedWithCode(0), "cannot carry XML markup.*chosen GBK");
+    EXPECT_EXIT(chosen("NO-SUCH-PAGE"), testing::ExitedWithCode(0), "iconv does not know.*chosen GBK");
 }
 
 TEST(CodePage, FitLengthNeverCutsADoubleByteCharacter)

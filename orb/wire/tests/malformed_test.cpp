@@ -94,7 +94,7 @@ TEST(MalformedInput, OddShapesAreReadWithoutHarm)
         SCOPED_TRACE(text);
         pugi::xml_document document;
         std::string error;
-        ASSERT_TRUE(orb::parseDocument(document, text, &error)) << error;
+        ASSERT_TRUE(orb::parseUtf8Document(document, text, &error)) << error;
         const pugi::xml_node root = document.document_element();
         for (const Reader &read : readers) {
             read(root);
@@ -111,14 +111,14 @@ TEST(MalformedInput, BrokenTextIsRefusedWithAMessage)
         SCOPED_TRACE(text);
         pugi::xml_document document;
         std::string error;
-        EXPECT_FALSE(orb::parseDocument(document, text, &error));
+        EXPECT_FALSE(orb::parseUtf8Document(document, text, &error));
         EXPECT_NE(error.find("not well-formed"), std::string::npos) << error;
         EXPECT_NE(error.find("line"), std::string::npos) << error;
         EXPECT_FALSE(document.document_element()) << "a refused text leaves no partial document";
     }
     pugi::xml_document document;
     std::string error;
-    EXPECT_FALSE(orb::parseDocument(document, "<a>\n<b>\n</a>", &error));
+    EXPECT_FALSE(orb::parseUtf8Document(document, "<a>\n<b>\n</a>", &error));
     EXPECT_NE(error.find("line 3"), std::string::npos) << error;
-    EXPECT_FALSE(orb::parseDocument(document, "<a"));
+    EXPECT_FALSE(orb::parseUtf8Document(document, "<a"));
 }

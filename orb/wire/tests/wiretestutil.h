@@ -18,7 +18,7 @@ public:
     explicit ParsedXml(const std::string &xml)
     {
         std::string error;
-        m_ok = orb::parseDocument(m_document, xml, &error);
+        m_ok = orb::parseUtf8Document(m_document, xml, &error);
         EXPECT_TRUE(m_ok) << error << "\nin: " << xml;
     }
     pugi::xml_node root() const { return m_document.document_element(); }

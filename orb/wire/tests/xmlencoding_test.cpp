@@ -218,6 +218,43 @@ TEST(WireDecoding, ArrayCreatesItemsFromTheirTypeNames)
     EXPECT_NE(copy.at(0), array.at(0));
 }
 
+TEST(WireDecoding, TextOfAnElementJoinsTextAndCdataInDocumentOrder)
+{
+    // Leading text, nested elements, CDATA, and what is no text at all.
+    ParsedXml xml("<value xsi-type=\"Orb.MtxString\">a<b>b<c/>c</b><!--no--><![CDATA[<d>]]><?pi no?>e</value>");
+    EXPECT_EQ(orb::nodeText(xml.root()), "abc<d>e");
+    MtxString value;
+    value.fromXML(xml.root());
+    EXPECT_STREQ(value.getValue(), "abc<d>e");
+    EXPECT_EQ(orb::nodeText(xml.root().child("b")), "bc");
+}
+
+TEST(WireDecoding, CodePageTextIsParsedAsItStands)
+{
+    // GBK characters whose trail byte is "\\", "|", "@" or "]" never end a
+    // value or open markup; references beyond ASCII become GBK bytes in text
+    // and attributes alike, references to ASCII stay escapes.
+    std::string text = "<MtxStatus xsi-type=\"Orb.MtxStatus\" note=\"&#x4E2D;\">"
+                       "<code>\x81\x5C\x81\x7C&#20013;&#60;x&#62;</code>"
+                       "<message><![CDATA[\x81\x40\x81\x5D]]]]><![CDATA[>]]></message></MtxStatus>";
+    pugi::xml_document document;
+    ASSERT_TRUE(orb::parseLocalDocumentInPlace(document, text));
+    MtxStatus status;
+    status.fromXML(document.document_element());
+    EXPECT_EQ(std::string(status.getCode()), "\x81\x5C\x81\x7C\xD6\xD0<x>");
+    EXPECT_EQ(std::string(status.getMessage()), "\x81\x40\x81\x5D]]>");
+    EXPECT_STREQ(document.document_element().attribute("note").value(), "\xD6\xD0");
+
+    // The same text in UTF-8 reads the same.
+    ParsedXml utf8(orb::toUtf8("<v>\x81\x5C&#x6587;</v>"));
+    EXPECT_EQ(orb::nodeText(utf8.root()), "\x81\x5C\xCE\xC4");
+
+    std::string error;
+    std::string broken = "<v>&#x4E2D;<w></v>";
+    EXPECT_FALSE(orb::parseLocalDocumentInPlace(document, broken, &error));
+    EXPECT_NE(error.find("not well-formed"), std::string::npos) << error;
+}
+
 TEST(WireDecoding, QueryResultCountsItemsAndWritesNothing)
 {
     ParsedXml xml("<r><MtxString xsi-type=\"Orb.MtxString\">a</MtxString>text"

@@ -84,7 +84,7 @@ TEST(OrbCall, PrintsResponseAsReceivedAndTheExactRequestBytes)
 {
     FakeTcpServer server(answer("<pro-rep><service-name>ElementService</service-name><method-name>find"
                                 "</method-name><response><MtxArray xsi-type=\"Orb.MtxArray\"><MtxString "
-                                "xsi-type=\"Orb.MtxString\">a</MtxString></MtxArray></response></pro-rep>"));
+                                "xsi-type=\"Orb.MtxString\">a\xD6\xD0</MtxString></MtxArray></response></pro-rep>"));
     const auto file = writeTemp("orbcall-arg-", "<value xsi-type=\"Orb.MtxStatus\"><code>7</code>"
                                                 "<message>m</message></value>");
     const Result result = runTool({"--port", std::to_string(server.port()), "--show-request", "ElementService",
@@ -92,7 +92,7 @@ TEST(OrbCall, PrintsResponseAsReceivedAndTheExactRequestBytes)
     std::filesystem::remove(file);
     EXPECT_EQ(result.exit, 0) << result.err;
     EXPECT_EQ(result.out, "<response><MtxArray xsi-type=\"Orb.MtxArray\"><MtxString xsi-type=\"Orb.MtxString\">a"
-                          "</MtxString></MtxArray></response>\n");
+                          "\xE4\xB8\xAD</MtxString></MtxArray></response>\n") << "printed in UTF-8";
     const std::string expectedRequest =
         "Orb.MtxRequest\r\n<pro-req><service-name>ElementService</service-name><method-name>find</method-name>"
         "<trans-iD>0</trans-iD><session-iD></session-iD>"
