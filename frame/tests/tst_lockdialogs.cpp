@@ -58,8 +58,9 @@ TEST(LockedDialog, ThirdFailureHoldsTheButtonForExactly3600Ticks)
     for (int tick = 1; tick < CLockedDialog::LockOutSeconds; ++tick) {
         dialog.tick();
         ASSERT_FALSE(dialog.unlockButton()->isEnabled()) << "enabled early at tick " << tick;
-        if (auto it = expected.find(tick); it != expected.end())
+        if (auto it = expected.find(tick); it != expected.end()) {
             EXPECT_EQ(dialog.retryText(), it->second) << "tick " << tick;
+        }
     }
     dialog.tick();
     EXPECT_EQ(dialog.retryText(), QStringLiteral("登录锁定以解除！"));

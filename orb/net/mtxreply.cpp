@@ -13,6 +13,11 @@ MtxReply::MtxReply(MtxStatus *status, MtxObj *response)
 bool MtxReply::decode(std::string_view text)
 {
     std::string local(text);
+    return decodeInPlace(local);
+}
+
+bool MtxReply::decodeInPlace(std::string &local)
+{
     pugi::xml_document document;
     if (!orb::parseLocalDocumentInPlace(document, local)) {
         if (m_status != nullptr)

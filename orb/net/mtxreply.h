@@ -22,6 +22,9 @@ public:
     // Decodes a complete reply text in the code page. A text that is not
     // well-formed XML sets a client error and returns false.
     bool decode(std::string_view text);
+    // The same, parsing inside text (which it changes) instead of a copy: a
+    // call's reply of many megabytes is then held once, not twice.
+    bool decodeInPlace(std::string &text);
     // Marks the call as failed on this side: code "CLIENT_EXCEPTION".
     void setClientError(const char *serviceName, const char *methodName, std::string_view message);
 

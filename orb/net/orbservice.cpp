@@ -74,8 +74,10 @@ void receiveReply(CBlockingSocket &connection, const MtxRequest &request, MtxRep
     Internal::writeDebugDump("b.xml", collector.text());
     if (collector.text().empty())
         reply.setClientError(request.getServiceName(), request.getMethodName(), "Server Not return value");
-    else if (collector.looksLikeReply())
-        reply.decode(collector.text());
+    else if (collector.looksLikeReply()) {
+        std::string text = collector.takeText();
+        reply.decodeInPlace(text);
+    }
     else
         reply.setClientError(request.getServiceName(), request.getMethodName(), busyMessage());
 }

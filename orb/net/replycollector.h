@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 
 namespace Internal {
 
@@ -16,6 +17,9 @@ public:
     // The reply test: the eighth byte from the end is the 'p' of "</pro-rep>".
     bool looksLikeReply() const;
     const std::string &text() const { return m_text; }
+    // Hands the collected text over (for decoding in place); the collector is
+    // left empty.
+    std::string takeText() { return std::move(m_text); }
     std::size_t size() const { return m_text.size(); }
 
 private:

@@ -47,9 +47,11 @@ public:
 private:
     void store(std::string_view text)
     {
+        // Only the terminator follows the text: readers stop there, and wire
+        // objects store tens of thousands of fields per reply.
         if (!text.empty())
             std::memcpy(m_data, text.data(), text.size());
-        std::memset(m_data + text.size(), 0, N - text.size());
+        m_data[text.size()] = '\0';
     }
 
     char m_data[N] = {};

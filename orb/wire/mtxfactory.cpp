@@ -7,6 +7,7 @@
 #include "orb/wire/mtxstring.h"
 #include "orb/wire/mtxusersecurity.h"
 #include "orb/wire/mtxusersession.h"
+#include "orb/wire/wireobject_p.h"
 
 MtxFactory::~MtxFactory() = default;
 
@@ -38,12 +39,10 @@ class FrameworkFactory final : public MtxFactory
 public:
     std::unique_ptr<MtxObj> createObject(const char *typeName) override
     {
-        if (typeName) {
-            const std::string_view name(typeName);
+        if (typeName)
             for (const FrameworkType &type : frameworkTypes)
-                if (name == type.typeName)
+                if (orb::Internal::sameText(typeName, type.typeName))
                     return type.make();
-        }
         return std::make_unique<MtxObj>();
     }
 };

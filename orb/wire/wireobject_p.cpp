@@ -99,7 +99,7 @@ bool readItems(const pugi::xml_node &node, MtxFactory *factory,
         return false;
     items.clear();
     forEachChildElement(node, [&](const pugi::xml_node &child) {
-        std::unique_ptr<MtxObj> item = createItem(factory, child.attribute("xsi-type").value());
+        std::unique_ptr<MtxObj> item = createItem(factory, typeNameOf(child));
         item->fromXML(child);
         items.push_back(std::move(item));
     });

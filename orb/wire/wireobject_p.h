@@ -21,14 +21,29 @@ inline bool isElement(const pugi::xml_node &node)
     return node.type() == pugi::node_element;
 }
 
-// Compared inline: readers test every child's name against a few short ones.
+// Whether the NUL-terminated text equals expected. Inline, since readers
+// test every element's name and type against a few short ones.
+inline bool sameText(const char *text, std::string_view expected)
+{
+    for (char c : expected)
+        if (*text++ != c)
+            return false;
+    return *text == '\0';
+}
+
 inline bool named(const pugi::xml_node &node, std::string_view name)
 {
-    const char *nodeName = node.name();
-    for (char c : name)
-        if (*nodeName++ != c)
-            return false;
-    return *nodeName == '\0';
+    return sameText(node.name(), name);
+}
+
+// The element's "xsi-type" attribute, "" when it has none; writers put it
+// first, so that is looked at before the others.
+inline const char *typeNameOf(const pugi::xml_node &node)
+{
+    const pugi::xml_attribute first = node.first_attribute();
+    if (first && sameText(first.name(), "xsi-type"))
+        return first.value();
+    return node.attribute("xsi-type").value();
 }
 
 // The text a node holds itself: a text or CDATA node's content, or the text

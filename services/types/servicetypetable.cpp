@@ -1,11 +1,16 @@
 #include "services/types/servicetypetable.h"
 
+#include <cstring>
+
 #include "orb/wire/mtxobj.h"
 
 const TypeMaker *ServiceTypeTable::find(std::string_view typeName) const
 {
+    // Compared without measuring every table entry: a reply asks this for
+    // each item it holds.
     for (const TypeMaker &maker : m_types) {
-        if (typeName == maker.typeName)
+        if (std::strncmp(maker.typeName, typeName.data(), typeName.size()) == 0
+            && maker.typeName[typeName.size()] == '\0')
             return &maker;
     }
     return nullptr;
