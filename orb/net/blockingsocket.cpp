@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 #include <netdb.h>
 #include <poll.h>
@@ -124,7 +125,8 @@ int CBlockingSocket::Send(const char *data, int length, std::chrono::millisecond
     // one without room is waited for only as long as the time-out allows (a
     // blocking send of a large buffer could wait for ever on a peer that
     // stopped reading).
-    const auto deadline = Clock::now() + timeout;
+    // The clock is read only once a wait is needed, which most sends never do.
+    std::optional<Clock::time_point> deadline;
     for (;;) {
         const ssize_t sent = ::send(m_socket, data, static_cast<std::size_t>(length), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (sent >= 0)
@@ -133,7 +135,9 @@ int CBlockingSocket::Send(const char *data, int length, std::chrono::millisecond
             continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK)
             throw CBlockingSocketException("Send");
-        const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (!deadline)
+            deadline = Clock::now() + timeout;
+        const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now());
         if (remaining.count() <= 0 || !waitFor(POLLOUT, remaining))
             throw CBlockingSocketException("Send timeout", 0);
     }
