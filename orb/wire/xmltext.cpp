@@ -209,8 +209,8 @@ void resolveCharacterReferences(std::string &text)
         const bool isCharacter = point <= 0x10FFFF && (point < 0xD800 || point > 0xDFFF);
         if (isCharacter)
             Internal::fromUtf8Into(character, encodeUtf8(point, bytes));
-        else
-            character.clear();
+        if (!isCharacter || character.size() > length)
+            character.clear(); // no page the wire accepts writes more, but the text must never grow
         std::memcpy(text.data() + write, character.data(), character.size());
         write += character.size();
         read += length;
