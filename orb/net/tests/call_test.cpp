@@ -167,6 +167,20 @@ TEST(Call, NoReplyBytesCrashTheClient)
         reply.decode(text);
     }
 
+    // Character references shuffled among the markup that hides them, which
+    // the decoder resolves in place before parsing.
+    const char *const fragments[] = {"&#", "&#x", "4E2D", "20013", "D800", "1F600", "99999999999", ";",
+                                     "<![CDATA[", "]]>", "<!--", "-->", "<?p", "?>", "<a b=\"", "\">",
+                                     "</a>", "&amp;", "\xB0", "\xD6\xD0", "x"};
+    for (int i = 0; i < 500; ++i) {
+        std::string text = "<pro-rep><response>";
+        for (int pieces = static_cast<int>(random() % 40); pieces > 0; --pieces)
+            text += fragments[random() % std::size(fragments)];
+        status.set("1", "SUCCEED");
+        reply.decode(text + "</response></pro-rep>");
+        EXPECT_TRUE(status.succeeded() || std::string(status.getCode()) == "CLIENT_EXCEPTION") << text;
+    }
+
     std::atomic<std::size_t> index = 0;
     FakeTcpServer server([&replies, &index](Peer &peer) {
         peer.readRequest();

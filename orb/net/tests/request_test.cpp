@@ -1,3 +1,6 @@
+#include <iterator>
+#include <random>
+
 #include <gtest/gtest.h>
 
 #include "testclient.h"
@@ -160,7 +163,7 @@ TEST(MtxReply, CodePageTextDecodesAsIfTheWholeReplyWereConverted)
     // Double-byte characters whose second byte is ASCII ("丂" is 81 40, "乗"
     // 81 5C), a value made only of wide characters, character references in
     // text, attributes and CDATA (where they are plain text).
-    const std::vector<std::string> values = {
+    std::vector<std::string> values = {
         orb::fromUtf8("服务器忙，请重试！"),
         "\x81\x40\x81\x5C" "abc" "\xB0\xA1",
         orb::fromUtf8("设备") + "-1-" + orb::fromUtf8("端口"),
@@ -168,6 +171,16 @@ TEST(MtxReply, CodePageTextDecodesAsIfTheWholeReplyWereConverted)
         "<![CDATA[&#x4E2D;]]>&#x4E2D;<!-- &#x4E2D; --><?pi &#x4E2D;?>",
         "<MtxString xsi-type=\"&#x4E2D;\">x&#20013;y</MtxString>",
     };
+    // And references shuffled among the markup that hides them.
+    const char *const fragments[] = {"&#", "&#x", "4E2D", "20013", "D800", "a9", "60", ";", "<![CDATA[",
+                                     "]]>", "<!--", "-->", "<?p ", "?>", "<a>", "</a>", "&lt;", "\xD6\xD0", "x"};
+    std::mt19937 random(7);
+    for (int i = 0; i < 400; ++i) {
+        std::string value;
+        for (int pieces = 1 + static_cast<int>(random() % 12); pieces > 0; --pieces)
+            value += fragments[random() % std::size(fragments)];
+        values.push_back(value);
+    }
     for (const std::string &value : values) {
         MtxStatus status;
         MtxString response;
@@ -176,7 +189,10 @@ TEST(MtxReply, CodePageTextDecodesAsIfTheWholeReplyWereConverted)
         reply.decode(text);
         // What a parser of the whole reply converted to UTF-8 reads.
         pugi::xml_document document;
-        ASSERT_TRUE(document.load_string(orb::toUtf8(text).c_str())) << value;
+        if (!document.load_string(orb::toUtf8(text).c_str())) {
+            EXPECT_STREQ(status.getCode(), "CLIENT_EXCEPTION") << value;
+            continue;
+        }
         const pugi::xml_node responseNode = document.document_element().child("response");
         std::string expected;
         for (const pugi::xpath_node &node : responseNode.select_nodes("descendant::text()"))
