@@ -1,8 +1,8 @@
 #include "server/core/net/connectionserver.h"
+#include "server/core/net/boundsocket.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -87,31 +87,20 @@ ConnectionServer::~ConnectionServer()
 
 void ConnectionServer::start(const std::string &address, int port)
 {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
-    addrinfo *found = nullptr;
-    std::string service = std::to_string(port);
-    if (int rc = ::getaddrinfo(address.c_str(), service.c_str(), &hints, &found); rc != 0)
-        throw std::runtime_error("cannot listen on " + address + ": " + ::gai_strerror(rc)
-                                 + " (give an IPv4 address with --listen)");
-    m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int on = 1;
-    ::setsockopt(m_listenFd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    bool bound = ::bind(m_listenFd, found->ai_addr, found->ai_addrlen) == 0 && ::listen(m_listenFd, 512) == 0;
-    int error = errno;
-    ::freeaddrinfo(found);
-    if (!bound) {
-        ::close(m_listenFd);
-        m_listenFd = -1;
-        throw std::runtime_error("cannot listen on " + address + ":" + service + ": " + std::strerror(error)
-                                 + " (is another server running on that port? choose one with --port)");
+    boundsocket::Result bound = boundsocket::bind(SOCK_STREAM, address, port);
+    if (bound.fd >= 0 && ::listen(bound.fd, 512) != 0) {
+        bound.reason = std::strerror(errno);
+        ::close(bound.fd);
+        bound.fd = -1;
     }
-    sockaddr_in local{};
-    socklen_t length = sizeof local;
-    ::getsockname(m_listenFd, reinterpret_cast<sockaddr *>(&local), &length);
-    m_port = ntohs(local.sin_port);
+    if (!bound.resolved)
+        throw std::runtime_error("cannot listen on " + address + ": " + bound.reason
+                                 + " (give an IPv4 address with --listen)");
+    if (bound.fd < 0)
+        throw std::runtime_error("cannot listen on " + address + ":" + std::to_string(port) + ": " + bound.reason
+                                 + " (is another server running on that port? choose one with --port)");
+    m_listenFd = bound.fd;
+    m_port = boundsocket::localPort(m_listenFd);
     setNonBlocking(m_listenFd);
 
     m_epollFd = ::epoll_create1(EPOLL_CLOEXEC);

@@ -1,7 +1,7 @@
 #include "server/core/net/discoveryresponder.h"
+#include "server/core/net/boundsocket.h"
 
 #include <arpa/inet.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -23,31 +23,18 @@ DiscoveryResponder::~DiscoveryResponder()
 
 void DiscoveryResponder::start(const std::string &address, int port)
 {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_DGRAM;
-    hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
-    addrinfo *found = nullptr;
-    std::string service = std::to_string(port);
-    if (int rc = ::getaddrinfo(address.c_str(), service.c_str(), &hints, &found); rc != 0)
-        throw std::runtime_error("cannot answer discovery on " + address + ": " + ::gai_strerror(rc));
-    m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    const boundsocket::Result bound = boundsocket::bind(SOCK_DGRAM, address, port);
+    if (!bound.resolved)
+        throw std::runtime_error("cannot answer discovery on " + address + ": " + bound.reason);
+    if (bound.fd < 0)
+        throw std::runtime_error("cannot answer discovery on UDP " + address + ":" + std::to_string(port) + ": "
+                                 + bound.reason + " (choose another port with --discovery-port)");
+    m_fd = bound.fd;
+    // Each question then tells the local address it came to: without a
+    // configured answer, that address is the answer.
     int on = 1;
-    ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     ::setsockopt(m_fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on);
-    bool bound = ::bind(m_fd, found->ai_addr, found->ai_addrlen) == 0;
-    int error = errno;
-    ::freeaddrinfo(found);
-    if (!bound) {
-        ::close(m_fd);
-        m_fd = -1;
-        throw std::runtime_error("cannot answer discovery on UDP " + address + ":" + service + ": "
-                                 + std::strerror(error) + " (choose another port with --discovery-port)");
-    }
-    sockaddr_in local{};
-    socklen_t length = sizeof local;
-    ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&local), &length);
-    m_port = ntohs(local.sin_port);
+    m_port = boundsocket::localPort(m_fd);
     m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     m_thread = std::thread([this] { loop(); });
 }
