@@ -50,8 +50,7 @@ std::unique_ptr<MtxObj> addAlertRule(Call &call)
     const std::string id = rule.get(AlertRuleObj::RuleID);
     records::requireText(id, "报警规则ID不能为空");
     records::requireText(rule.get(AlertRuleObj::RuleName), "报警规则名称不能为空");
-    if (records::exists(call.storage(), schema::alertRules, AlertRuleObj::RuleID, id))
-        throw Refusal(refusal::Exists, "报警规则ID已存在");
+    records::requireNew(call.storage(), schema::alertRules, AlertRuleObj::RuleID, id, "报警规则ID已存在");
     if (rule.get(AlertRuleObj::AddDateTime).empty())
         rule.set(AlertRuleObj::AddDateTime, call.time());
     call.storage().insert(schema::alertRules, rule);

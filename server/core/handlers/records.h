@@ -42,6 +42,15 @@ inline bool exists(Storage &storage, const TableDefinition &table, int field, co
     return storage.count(table, Filter::where(field, value)) > 0;
 }
 
+// The opposite of require: a row whose field equals value refuses the call
+// with existsUtf8.
+inline void requireNew(Storage &storage, const TableDefinition &table, int field, const std::string &value,
+                       const char *existsUtf8)
+{
+    if (exists(storage, table, field, value))
+        throw Refusal(refusal::Exists, existsUtf8);
+}
+
 std::unique_ptr<MtxArray> array(std::vector<std::unique_ptr<MtxRecord>> rows);
 std::unique_ptr<MtxString> text(const std::string &value);
 

@@ -58,8 +58,7 @@ std::unique_ptr<MtxObj> deleteRole(Call &call)
 
 std::unique_ptr<MtxObj> checkRoleRepeat(Call &call)
 {
-    if (records::exists(call.storage(), schema::roles, RoleObj::RoleName, call.text(0)))
-        throw Refusal(refusal::Exists, "角色已经存在!");
+    records::requireNew(call.storage(), schema::roles, RoleObj::RoleName, call.text(0), "角色已经存在!");
     return nullptr;
 }
 

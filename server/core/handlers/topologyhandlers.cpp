@@ -31,8 +31,7 @@ TPInfoObj checked(Call &call)
 std::unique_ptr<MtxObj> addTPInfo(Call &call)
 {
     TPInfoObj cell = checked(call);
-    if (records::exists(call.storage(), schema::topologyCells, TPInfoObj::ID, cell.get(TPInfoObj::ID)))
-        throw Refusal(refusal::Exists, "元件ID已存在");
+    records::requireNew(call.storage(), schema::topologyCells, TPInfoObj::ID, cell.get(TPInfoObj::ID), "元件ID已存在");
     call.storage().insert(schema::topologyCells, cell);
     call.setLogDetail(cell.get(TPInfoObj::ID));
     return nullptr;

@@ -12,6 +12,7 @@ namespace {
 
 constexpr const char *Service = "SecurityService";
 constexpr const char *NoUser = "用户不存在，请刷新后重试";
+constexpr const char *DuplicateName = "用户名重复!";
 // The department tree's top node stands for all departments.
 constexpr const char *AllDepartments = "-1";
 
@@ -44,8 +45,7 @@ std::unique_ptr<MtxObj> addUser(Call &call)
     if (!department.empty() && department != AllDepartments
         && !records::exists(call.storage(), schema::departments, DepartmentObj::ID, department))
         throw Refusal(refusal::NotFound, "所属部门不存在，请刷新后重试");
-    if (records::exists(call.storage(), schema::users, UserObj::LoginName, name))
-        throw Refusal(refusal::Exists, "用户名重复!");
+    records::requireNew(call.storage(), schema::users, UserObj::LoginName, name, DuplicateName);
     call.storage().insert(schema::users, user);
     call.setLogDetail(name);
     return nullptr;
@@ -62,8 +62,7 @@ std::unique_ptr<MtxObj> deleteUser(Call &call)
 
 std::unique_ptr<MtxObj> checkUserRepeat(Call &call)
 {
-    if (records::exists(call.storage(), schema::users, UserObj::LoginName, call.text(0)))
-        throw Refusal(refusal::Exists, "用户名重复!");
+    records::requireNew(call.storage(), schema::users, UserObj::LoginName, call.text(0), DuplicateName);
     return nullptr;
 }
 
