@@ -335,6 +335,15 @@ std::string SqliteStorage::whereClause(const Table &table, const Filter &filter)
     return where;
 }
 
+sqlite3_stmt *SqliteStorage::prepareFiltered(const std::string &head, const Table &table, const Filter &filter,
+                                             const std::string &tail)
+{
+    sqlite3_stmt *statement = prepare(head + whereClause(table, filter) + tail);
+    int index = 0;
+    bindFilter(statement, index, filter);
+    return statement;
+}
+
 void SqliteStorage::bindFilter(sqlite3_stmt *statement, int &index, const Filter &filter) const
 {
     for (const Filter::Condition &condition : filter.conditions()) {
@@ -432,9 +441,7 @@ int SqliteStorage::remove(const TableDefinition &definition, const Filter &filte
 {
     std::lock_guard hold(m_lock);
     const Table &t = table(definition);
-    Statement statement(prepare("DELETE FROM " + t.name() + whereClause(t, filter)));
-    int index = 0;
-    bindFilter(statement, index, filter);
+    Statement statement(prepareFiltered("DELETE FROM " + t.name(), t, filter));
     int rc = sqlite3_step(statement);
     if (rc != SQLITE_DONE)
         fail(std::string("cannot remove rows of ") + definition.name, rc);
@@ -449,9 +456,7 @@ std::vector<std::unique_ptr<MtxRecord>> SqliteStorage::select(const TableDefinit
     static const char *const orderBy[] = {" ORDER BY rowid", " ORDER BY _time, rowid",
                                           " ORDER BY _time DESC, rowid DESC"};
     Statement statement(
-        prepare("SELECT " + t.selectColumns + " FROM " + t.name() + whereClause(t, filter) + orderBy[int(order)]));
-    int index = 0;
-    bindFilter(statement, index, filter);
+        prepareFiltered("SELECT " + t.selectColumns + " FROM " + t.name(), t, filter, orderBy[int(order)]));
     std::vector<std::unique_ptr<MtxRecord>> rows;
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
@@ -465,9 +470,7 @@ std::int64_t SqliteStorage::count(const TableDefinition &definition, const Filte
 {
     std::lock_guard hold(m_lock);
     const Table &t = table(definition);
-    Statement statement(prepare("SELECT COUNT(*) FROM " + t.name() + whereClause(t, filter)));
-    int index = 0;
-    bindFilter(statement, index, filter);
+    Statement statement(prepareFiltered("SELECT COUNT(*) FROM " + t.name(), t, filter));
     int rc = sqlite3_step(statement);
     if (rc != SQLITE_ROW)
         fail(std::string("cannot count rows of ") + definition.name, rc);
@@ -480,10 +483,8 @@ std::vector<std::pair<std::string, std::int64_t>> SqliteStorage::countBy(const T
     std::lock_guard hold(m_lock);
     const Table &t = table(definition);
     std::string column = quoted(t.columns.at(field));
-    Statement statement(prepare("SELECT " + column + ", COUNT(*) FROM " + t.name() + whereClause(t, filter)
-                                + " GROUP BY " + column + " ORDER BY " + column));
-    int index = 0;
-    bindFilter(statement, index, filter);
+    Statement statement(prepareFiltered("SELECT " + column + ", COUNT(*) FROM " + t.name(), t, filter,
+                                        " GROUP BY " + column + " ORDER BY " + column));
     std::vector<std::pair<std::string, std::int64_t>> counts;
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
@@ -500,10 +501,8 @@ std::vector<std::string> SqliteStorage::distinct(const TableDefinition &definiti
     std::lock_guard hold(m_lock);
     const Table &t = table(definition);
     std::string column = quoted(t.columns.at(field));
-    Statement statement(prepare("SELECT " + column + " FROM " + t.name() + whereClause(t, filter) + " GROUP BY "
-                                + column + " ORDER BY MIN(rowid)"));
-    int index = 0;
-    bindFilter(statement, index, filter);
+    Statement statement(prepareFiltered("SELECT " + column + " FROM " + t.name(), t, filter,
+                                        " GROUP BY " + column + " ORDER BY MIN(rowid)"));
     std::vector<std::string> values;
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {

@@ -54,6 +54,9 @@ private:
     int readSchemaVersion();
     std::string whereClause(const Table &table, const Filter &filter) const;
     void bindFilter(sqlite3_stmt *statement, int &index, const Filter &filter) const;
+    // Prepares head + the filter's WHERE clause + tail, its values bound.
+    sqlite3_stmt *prepareFiltered(const std::string &head, const Table &table, const Filter &filter,
+                                  const std::string &tail = {});
     void bindRecord(sqlite3_stmt *statement, int &index, const Table &table, const MtxRecord &record) const;
     std::unique_ptr<MtxRecord> readRow(sqlite3_stmt *statement, const Table &table) const;
 
