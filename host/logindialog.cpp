@@ -11,7 +11,7 @@
 
 #include "frame/localtext.h"
 #include "frame/proapp.h"
-#include "host/localtextvalidator.h"
+#include "frame/localtextvalidator.h"
 #include "orb/profile/profilefile.h"
 
 CLoginDialog::CLoginDialog(const ProfileFile &profile, QWidget *parent)

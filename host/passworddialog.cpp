@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "frame/proapp.h"
-#include "host/localtextvalidator.h"
+#include "frame/localtextvalidator.h"
 
 CPasswordDialog::CPasswordDialog(const QString &storedPassword, const QString &userName, QWidget *parent)
     : QDialog(parent), m_storedPassword(storedPassword), m_userName(userName)

@@ -2,12 +2,14 @@
 
 #include <QValidator>
 
+#include "orb/wire/keelexport.h"
+
 class QLineEdit;
 
 // Limits what can be typed into an edit to a number of bytes in the code page
 // (the limit of the fixed text field the value ends up in). Text put in by the
 // program is not cut: a dialog checks it with fits() when it is confirmed.
-class CLocalTextValidator : public QValidator
+class KEEL_EXPORT CLocalTextValidator : public QValidator
 {
     Q_OBJECT
 

@@ -1,4 +1,4 @@
-#include "host/localtextvalidator.h"
+#include "frame/localtextvalidator.h"
 
 #include <QLineEdit>
 
