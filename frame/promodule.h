@@ -6,6 +6,7 @@
 
 #include "frame/probaseframedoc.h"
 #include "frame/prochildframe.h"
+#include "orb/plugin/plugininterface.h"
 #include "orb/wire/keelexport.h"
 
 class CProApp;
@@ -83,7 +84,8 @@ private:
 inline constexpr int KeelModuleApiVersion = 1;
 inline constexpr const char *ModuleFactorySymbol = "GetModuleInstance";
 inline constexpr const char *ModuleApiVersionSymbol = "GetModuleApiVersion";
-using ModuleFactoryFunction = CProModule *(*)();
+inline constexpr PluginInterface ModuleInterface{"module", ModuleFactorySymbol, ModuleApiVersionSymbol,
+                                                KeelModuleApiVersion};
 
 // Defines the two exports of a module library for its module class.
 #define KEEL_DECLARE_MODULE(ModuleClass)                                                     \
