@@ -151,6 +151,10 @@ MtxStatus OrbService::invoke(const char *method, std::initializer_list<const Mtx
 {
     MtxStatus status;
     MtxRequest request(getServiceName(), method, std::vector<const MtxObj *>(args));
+    // Items read into the response keep their types (a record's parameter
+    // and condition arrays) only when made by this service's factory.
+    if (response && !response->getFactory())
+        response->setFactory(this);
     MtxReply reply(&status, response);
     call(request, reply);
     return status;

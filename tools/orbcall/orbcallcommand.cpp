@@ -54,6 +54,9 @@ std::unique_ptr<MtxObj> readArgumentFile(const std::string &path, FactoryChain &
             + " (no service library beside orbcall knows it)";
         return nullptr;
     }
+    // Records read their arrays' items through their factory.
+    if (!object->getFactory())
+        object->setFactory(&factories);
     object->fromXML(element);
     return object;
 }
@@ -148,6 +151,8 @@ int run(const std::vector<std::string> &arguments, std::ostream &out, std::ostre
         response = std::make_unique<CapturedResponse>();
     } else if (!(response = factories.createKnown(options.responseType.c_str()))) {
         return badUsage("unknown response type " + options.responseType, err);
+    } else if (!response->getFactory()) {
+        response->setFactory(&factories);
     }
 
     OrbClient client(options.host.c_str(), options.port, options.discoveryPort);

@@ -82,6 +82,7 @@ TEST_F(StorageTest, UpdateRemoveCountAndUniqueKeys)
     EXPECT_THROW(m_storage->insert(schema::monitors, sampleMonitor("m-1")), StorageError);
     try {
         m_storage->insert(schema::monitors, sampleMonitor("m-2"));
+        ADD_FAILURE() << "a second m-2 was stored";
     } catch (const StorageError &error) {
         EXPECT_EQ(error.kind(), StorageError::Constraint);
     }
