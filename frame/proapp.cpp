@@ -234,6 +234,13 @@ bool CProApp::InitServiceSystem()
     const int port = m_profile.readInt("SYS", "mainServerPort", 8899);
     try {
         auto client = std::make_unique<OrbClient>(address.c_str(), port, discoveryPort);
+        // The limit of each call as a whole, in seconds; no value or nonsense keeps the default.
+        const int callSeconds = m_profile.readInt("SYS", "calltimeout", 0);
+        if (callSeconds > 0) {
+            OrbClient::Timeouts timeouts = client->timeouts();
+            timeouts.call = std::chrono::seconds(callSeconds);
+            client->setTimeouts(timeouts);
+        }
         m_client = client.get();
         AdoptService(QStringLiteral("sys"), std::move(client));
     } catch (const std::exception &error) {

@@ -103,8 +103,9 @@ void reportControlledEnd(const CallControl &control, std::chrono::milliseconds l
     if (control.cancelled()) {
         reply.setClientError(service, method, "Call cancelled");
     } else if (control.expired() && status && std::string_view(status->getCode()) == MtxStatus::ClientExceptionCode) {
-        reply.setClientError(service, method,
-                             "Server call timed out (" + std::to_string((limit.count() + 999) / 1000) + " s)");
+        const std::string shown = limit.count() < 1000 ? std::to_string(limit.count()) + " ms"
+                                                        : std::to_string((limit.count() + 999) / 1000) + " s";
+        reply.setClientError(service, method, "Server call timed out (" + shown + ")");
     }
 }
 
