@@ -15,6 +15,8 @@ class KEEL_EXPORT CallControl
 {
 public:
     using Clock = std::chrono::steady_clock;
+    // The status message of a call that was cancelled.
+    static constexpr const char *CancelledMessage = "Call cancelled";
 
     CallControl();
     ~CallControl();

@@ -101,7 +101,7 @@ void reportControlledEnd(const CallControl &control, std::chrono::milliseconds l
 {
     const MtxStatus *status = reply.getStatus();
     if (control.cancelled()) {
-        reply.setClientError(service, method, "Call cancelled");
+        reply.setClientError(service, method, CallControl::CancelledMessage);
     } else if (control.expired() && status && std::string_view(status->getCode()) == MtxStatus::ClientExceptionCode) {
         const std::string shown = limit.count() < 1000 ? std::to_string(limit.count()) + " ms"
                                                         : std::to_string((limit.count() + 999) / 1000) + " s";
