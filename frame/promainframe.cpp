@@ -1,5 +1,8 @@
 #include "frame/promainframe.h"
 
+#include "frame/hosttexts.h"
+
+#include <QAction>
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QLabel>
@@ -37,6 +40,13 @@ CProMainFrame::CProMainFrame(CProApp *app)
     m_idleTimer.setInterval(TimerInterval);
     connect(&m_serverTimer, &QTimer::timeout, this, &CProMainFrame::ServerTick);
     connect(&m_idleTimer, &QTimer::timeout, this, &CProMainFrame::IdleTick);
+
+    // Ctrl+F4 closes the active document, wherever the focus is in this window.
+    auto *closeDocument = new QAction(this);
+    closeDocument->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
+    closeDocument->setShortcutContext(Qt::WindowShortcut);
+    connect(closeDocument, &QAction::triggered, m_area, &QMdiArea::closeActiveSubWindow);
+    addAction(closeDocument);
 }
 
 CProMainFrame::~CProMainFrame()
@@ -194,9 +204,11 @@ void CProMainFrame::OnSubWindowActivated(QMdiSubWindow *window)
 
 void CProMainFrame::ServerTick()
 {
-    OrbClient *client = m_app ? m_app->GetClient() : nullptr;
-    const QString address = client ? fromLocal(client->getCurrentHost()) : QStringLiteral("0.0.0.0");
-    m_serverPane->setText(QStringLiteral("服务器IP: ") + address);
+    if (!m_app)
+        return;
+    CServerLink &link = m_app->ServerLink();
+    link.Observe(m_app->GetClient());
+    m_serverPane->setText(link.PaneText(m_app->IsChinese()));
 }
 
 void CProMainFrame::IdleTick()
@@ -225,11 +237,11 @@ void CProMainFrame::OnIdleMessage(int seconds)
     if (seconds == -1) {
         if (RunLockScreen()) {
             m_idleTimer.start();
-            m_idlePane->setText(QStringLiteral("系统空闲时间超时锁定"));
+            m_idlePane->setText(HostText("系统空闲时间超时锁定"));
         }
         return;
     }
-    m_idlePane->setText(QStringLiteral("系统空闲时间：%1:%2:%3")
+    m_idlePane->setText(HostText("系统空闲时间：%1:%2:%3")
                             .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
                             .arg((seconds % 3600) / 60, 2, 10, QLatin1Char('0'))
                             .arg(seconds % 60, 2, 10, QLatin1Char('0')));

@@ -1,5 +1,6 @@
 #include "tools/orbcall/orbcallcommand.h"
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -78,8 +79,12 @@ OrbClient::Timeouts timeoutsFor(const Options &options)
 {
     OrbClient::Timeouts timeouts;
     if (options.timeoutSeconds) {
-        const auto each = std::chrono::milliseconds(static_cast<long long>(*options.timeoutSeconds * 1000 + 0.5));
-        timeouts.connect = timeouts.send = timeouts.receive = timeouts.discoveryReceive = each;
+        // The limit of the whole call; no single step waits longer either.
+        const auto limit = std::chrono::milliseconds(static_cast<long long>(*options.timeoutSeconds * 1000 + 0.5));
+        for (std::chrono::milliseconds *step :
+             {&timeouts.connect, &timeouts.send, &timeouts.receive, &timeouts.discoveryReceive})
+            *step = std::min(*step, limit);
+        timeouts.call = limit;
     }
     return timeouts;
 }
