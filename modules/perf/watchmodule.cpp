@@ -58,5 +58,3 @@ QToolBar *CWatchModule::LoadSubToolBar(const QString &moduleName)
         return nullptr;
     return CreateCommandToolBar(GetMainFrame(), ResourceId, Buttons);
 }
-
-KEEL_DECLARE_MODULE(CWatchModule)
