@@ -67,8 +67,10 @@ function(keel_set_output name)
     INSTALL_RPATH "\$ORIGIN")
 endfunction()
 
-# The tests labelled "tsan" are built by this target in the ThreadSanitizer tree.
+# The tests labelled "tsan" ("asan") are built by this target in the
+# ThreadSanitizer (AddressSanitizer) tree, so that tree builds nothing else.
 add_custom_target(tsan_tests)
+add_custom_target(asan_tests)
 
 # keel_add_test(NAME SOURCES ... DEPENDS ... [LABELS ...] [TIMEOUT seconds])
 # A GoogleTest executable registered with CTest; Qt tests run offscreen and
@@ -84,9 +86,11 @@ function(keel_add_test name)
     set(ARG_TIMEOUT 300)
   endif()
   add_test(NAME ${name} COMMAND ${name})
-  if("tsan" IN_LIST ARG_LABELS)
-    add_dependencies(tsan_tests ${name})
-  endif()
+  foreach(sanitizer tsan asan)
+    if(sanitizer IN_LIST ARG_LABELS)
+      add_dependencies(${sanitizer}_tests ${name})
+    endif()
+  endforeach()
   set_tests_properties(${name} PROPERTIES
     TIMEOUT ${ARG_TIMEOUT}
     LABELS "${ARG_LABELS}"
