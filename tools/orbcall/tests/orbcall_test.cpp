@@ -152,6 +152,14 @@ TEST(OrbCall, DomainTypesComeFromServiceLibrariesBesideTheTool)
     EXPECT_EQ(result.exit, 0) << result.err;
     EXPECT_NE(result.err.find("<value xsi-type=\"Orb.ElementObj\">"), std::string::npos) << result.err;
 
+    // A library of the type table that is present but broken is named and skipped.
+    temp.write("libMapSvc.so", "not a library");
+    const Result broken = runTool({"--port", std::to_string(server.port()), "S", "m"}, temp.path());
+    EXPECT_EQ(broken.exit, 0) << broken.err;
+    EXPECT_NE(broken.err.find("orbcall: cannot load the service library libMapSvc.so"), std::string::npos)
+        << broken.err;
+    EXPECT_NE(broken.err.find("the types of TPService are unknown"), std::string::npos) << broken.err;
+
     const Result unknown = runTool({"--port", std::to_string(server.port()), "S", "m", "@" + file});
     EXPECT_EQ(unknown.exit, 64);
     EXPECT_NE(unknown.err.find("unknown wire type Orb.ElementObj"), std::string::npos) << unknown.err;
