@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 
 #include "frame/iconnavframe.h"
@@ -33,7 +34,7 @@ QStringList Paths(const std::list<PluginLibrary> &libraries)
 {
     QStringList paths;
     for (const auto &library : libraries)
-        paths.append(QString::fromStdString(library.path()));
+        paths.append(QFile::decodeName(library.path().c_str()));
     return paths;
 }
 
@@ -129,10 +130,10 @@ void CHostApp::ShowSystemSettings()
 // A name without a folder is looked for in the working directory, then beside the program.
 PluginLibrary CHostApp::OpenLibrary(const QString &fileName, const PluginInterface &interface) const
 {
-    std::vector<std::string> folders{QDir::currentPath().toStdString()};
+    std::vector<std::string> folders{QFile::encodeName(QDir::currentPath()).toStdString()};
     if (QCoreApplication::instance())
-        folders.push_back(QCoreApplication::applicationDirPath().toStdString());
-    return PluginLibrary::open(fileName.toStdString(), interface, folders);
+        folders.push_back(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+    return PluginLibrary::open(QFile::encodeName(fileName).toStdString(), interface, folders);
 }
 
 void CHostApp::ReportLoadError(const QString &fileName, const std::string &detail)
@@ -191,7 +192,7 @@ bool CHostApp::LoadModule(const QString &fileName)
         ReportLoadError(fileName, plugin.detail());
         return true;
     }
-    module->SetLibraryPath(QString::fromStdString(plugin.path()));
+    module->SetLibraryPath(QFile::decodeName(plugin.path().c_str()));
     RegisterModule(std::move(module));
     m_moduleLibraries.push_front(std::move(plugin));
     return true;

@@ -24,8 +24,6 @@ QString LineText(const MtxObj &item)
 
 CWatchDoc::CWatchDoc() : m_types(this), m_status(this)
 {
-    m_types.setObjectName(QStringLiteral("watchTypes"));
-    m_status.setObjectName(QStringLiteral("statusLines"));
     if (CProApp *app = GetApp())
         m_service = app->GetService(QString::fromLatin1(ServiceName));
 }

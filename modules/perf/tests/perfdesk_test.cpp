@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QMdiArea>
@@ -9,8 +10,13 @@
 #include "frame/probaseframedoc.h"
 #include "frame/prochildframe.h"
 #include "frame/procommands.h"
-#include "host/tests/testsupport.h"
+#include "testsupport/referenceserver.h"
+#include "testsupport/tempfolder.h"
+#include "testsupport/testhostapp.h"
 #include "modules/perf/statuslistmodel.h"
+#include "modules/perf/watchdoc.h"
+#include "modules/perf/watchframe.h"
+#include "modules/perf/watchmodule.h"
 #include "modules/perf/watchtypemodel.h"
 #include "frame/localtext.h"
 #include "orb/net/orbclient.h"
@@ -43,7 +49,7 @@ QStringList LogTitles(int port, const char *user)
     MtxUserSession session;
     session.setUserName("admin");
     MtxStatus status;
-    client.login(status, "admin", TestServer::AdminPassword, "version", session);
+    client.login(status, "admin", ReferenceServer::AdminPassword, "version", session);
     EXPECT_TRUE(status.succeeded()) << status.getMessage();
     OperationLog log;
     log.setSession(session);
@@ -74,7 +80,6 @@ void SetNode(MtxTree &tree, const char *number, const char *name)
 
 TEST(WatchTypeModel, ShowsTheTreeBelowANamedRoot)
 {
-    EnsureApplication();
     MtxTree tree(std::make_unique<SysTypeObj>());
     SetNode(tree, "1", "root");
     SetNode(tree.appendChild(), "2", "cpu");
@@ -104,7 +109,6 @@ TEST(WatchTypeModel, ShowsTheTreeBelowANamedRoot)
 
 TEST(StatusListModel, HoldsTitleAndLines)
 {
-    EnsureApplication();
     CStatusListModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     EXPECT_EQ(model.Title(), QStringLiteral("系统性能"));
@@ -116,31 +120,56 @@ TEST(StatusListModel, HoldsTitleAndLines)
     EXPECT_EQ(model.rowCount(), 0);
 }
 
-// The whole chain: the host logs in to the reference server, loads CatalogSvc
-// and PerfDesk, and the module shows the server's watch types and lines.
+// Keelsys.ini for the host with CatalogSvc and PerfDesk from the build against server.
+void WriteSettings(const ReferenceServer &server)
+{
+    const QDir bin(qEnvironmentVariable("KEEL_BIN_DIR"));
+    WriteKeelsysIni(QStringLiteral("[SYS]\nmainServerIP=127.0.0.1\nmainServerPort=%1\ndomainPort=%1\n"
+                                   "[SYSTEMSERVICE]\nserviceCount=1\nservice0.name=SysService\nservice0.DLLname=%2\n"
+                                   "[SYSTEMMODULE]\nmoduleCount=1\nmodule0.name=Watch\nmodule0.group=系统\n"
+                                   "module0.DLLname=%3\n")
+                        .arg(server.port())
+                        .arg(bin.filePath(QStringLiteral("libCatalogSvc.so")), bin.filePath(QStringLiteral("libPerfDesk.so"))));
+}
+
+// The library the build makes is the one the host loads.
+TEST(PerfDesk, LibraryLoadsIntoTheHost)
+{
+    ReferenceServer server;
+    ASSERT_TRUE(server.start()) << server.error();
+    WorkingDirectory dir;
+    WriteSettings(server);
+    TestHostApp app;
+    app.SetCredentials(QStringLiteral("admin"), QString::fromLatin1(ReferenceServer::AdminPassword), QStringLiteral("cn"));
+    ASSERT_TRUE(app.InitInstance()) << app.messages.join(QLatin1Char('|')).toStdString();
+    ASSERT_EQ(app.ModuleLibraries().size(), 1);
+    EXPECT_TRUE(app.ModuleLibraries().first().endsWith(QStringLiteral("/libPerfDesk.so")));
+    CProModule *module = app.Modules().value(QStringLiteral("Watch"));
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(module->GetVersion(), QStringLiteral("2.00"));
+}
+
+// The whole chain with the module linked into the test: the host logs in to
+// the reference server, loads CatalogSvc, and the module shows the server's
+// watch types and lines.
 TEST(PerfDesk, ShowsWatchTypesAndStatusLinesFromTheServer)
 {
-    EnsureApplication();
-    TestServer server;
-    ASSERT_TRUE(server.Start()) << server.error().toStdString();
+    ReferenceServer server;
+    ASSERT_TRUE(server.start()) << server.error();
     {
         WorkingDirectory dir;
-        const QDir bin(qEnvironmentVariable("KEEL_BIN_DIR"));
-        WriteKeelsysIni(QStringLiteral("[SYS]\nmainServerIP=127.0.0.1\nmainServerPort=%1\ndomainPort=%1\n"
-                                       "[SYSTEMSERVICE]\nserviceCount=1\nservice0.name=SysService\nservice0.DLLname=%2\n"
-                                       "[SYSTEMMODULE]\nmoduleCount=1\nmodule0.name=Watch\nmodule0.group=系统\n"
-                                       "module0.DLLname=%3\n")
-                            .arg(server.port())
-                            .arg(bin.filePath(QStringLiteral("libCatalogSvc.so")), bin.filePath(QStringLiteral("libPerfDesk.so"))));
+        WriteSettings(server);
         TestHostApp app;
-        app.SetCredentials(QStringLiteral("admin"), QString::fromLatin1(TestServer::AdminPassword), QStringLiteral("cn"));
+        app.LinkModule(QDir(qEnvironmentVariable("KEEL_BIN_DIR")).filePath(QStringLiteral("libPerfDesk.so")),
+                       [] { return std::make_unique<CWatchModule>(); });
+        app.SetCredentials(QStringLiteral("admin"), QString::fromLatin1(ReferenceServer::AdminPassword), QStringLiteral("cn"));
         ASSERT_TRUE(app.InitInstance()) << app.messages.join(QLatin1Char('|')).toStdString();
         EXPECT_TRUE(app.IsLoggedIn());
         EXPECT_EQ(app.GetProfileString("SYS", QStringLiteral("sysdefaultuser")), QStringLiteral("admin"));
         EXPECT_STREQ(app.GetService(QStringLiteral("SysService"))->getSession().getUserName(), "admin");
 
         app.OpenModule(QStringLiteral("Watch"));
-        auto *frame = qobject_cast<CProChildFrame *>(app.GetMainFrame()->MdiArea()->activeSubWindow());
+        auto *frame = qobject_cast<CWatchFrame *>(app.GetMainFrame()->MdiArea()->activeSubWindow());
         ASSERT_NE(frame, nullptr);
         EXPECT_EQ(app.GetMainFrame()->Title(), QStringLiteral("Keelmon 2.0 (网络运维平台)- Watch"));
         QToolBar *toolBar = app.GetMainFrame()->ModuleToolBar();
@@ -150,21 +179,19 @@ TEST(PerfDesk, ShowsWatchTypesAndStatusLinesFromTheServer)
             commands.append(action->data().toInt());
         EXPECT_EQ(commands, (QList<int>{32771, 32774, 32773}));
 
-        auto *types = frame->GetDocument()->findChild<QAbstractItemModel *>(QStringLiteral("watchTypes"));
-        auto *lines = frame->GetDocument()->findChild<QAbstractItemModel *>(QStringLiteral("statusLines"));
-        auto *tree = frame->findChild<QTreeView *>();
-        ASSERT_TRUE(types && lines && tree);
+        CWatchTypeModel *types = &frame->Document()->TypeModel();
+        CStatusListModel *lines = &frame->Document()->StatusModel();
+        QTreeView *tree = frame->LeftView();
         ASSERT_EQ(types->rowCount(), 1) << app.messages.join(QLatin1Char('|')).toStdString();
         const QModelIndex root = types->index(0, 0);
         ASSERT_GT(types->rowCount(root), 0);
 
-        // The module's models are found by name: they belong to the loaded library.
         // Every type answers; at least one has lines, and the title follows the choice.
         int typesWithLines = 0;
         for (int row = 0; row < types->rowCount(root); ++row) {
             const QModelIndex type = types->index(row, 0, root);
             emit tree->clicked(type);
-            EXPECT_EQ(lines->property("title").toString(), type.data().toString());
+            EXPECT_EQ(lines->Title(), type.data().toString());
             typesWithLines += lines->rowCount() > 0;
         }
         EXPECT_GT(typesWithLines, 0);
