@@ -82,7 +82,9 @@ QMdiArea *CProMainFrame::MdiArea() const
 
 CProChildFrame *CProMainFrame::ActiveChildFrame() const
 {
-    return qobject_cast<CProChildFrame *>(m_area->activeSubWindow());
+    // The current window, even while another program has the focus: a
+    // module command must not lose its target to a focus change.
+    return qobject_cast<CProChildFrame *>(m_area->currentSubWindow());
 }
 
 void CProMainFrame::SetTitle(const QString &title)
