@@ -4,6 +4,7 @@
 #include <memory>
 
 #include <QLibrary>
+#include <QTranslator>
 
 #include "frame/proapp.h"
 
@@ -42,6 +43,9 @@ public:
     // login dialog.
     virtual bool PromptLogin(QString &user, QString &password, QString &language);
     void SetCredentials(const QString &user, const QString &password, const QString &language);
+    // Qt's own texts (standard buttons, dialogs) in the chosen language, from
+    // Qt's translations; false when the Chinese ones are not installed.
+    bool UseLanguage(const QString &language);
 
     int ModuleCount() const { return m_moduleCount; }
     const std::vector<ModuleEntry> &ModuleEntries() const { return m_entries; }
@@ -54,6 +58,7 @@ public:
 private:
     void ReportLoadError(const QString &fileName, const QString &detail);
 
+    std::unique_ptr<QTranslator> m_qtTranslator;
     std::list<std::unique_ptr<QLibrary>> m_moduleLibraries;
     std::list<std::unique_ptr<QLibrary>> m_serviceLibraries;
     std::vector<ModuleEntry> m_entries;
