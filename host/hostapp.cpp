@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QElapsedTimer>
+#include <QLibraryInfo>
 
 #include "frame/iconnavframe.h"
 #include "frame/localtext.h"
@@ -82,10 +83,29 @@ bool CHostApp::PromptLogin(QString &user, QString &password, QString &language)
     return true;
 }
 
+bool CHostApp::UseLanguage(const QString &language)
+{
+    if (m_qtTranslator) {
+        QCoreApplication::removeTranslator(m_qtTranslator.get());
+        m_qtTranslator.reset();
+    }
+    if (language != QStringLiteral("cn"))
+        return true;
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        qWarning("Qt's Chinese translations (qtbase_zh_CN.qm) are not installed: standard buttons stay English");
+        return false;
+    }
+    QCoreApplication::installTranslator(translator.get());
+    m_qtTranslator = std::move(translator);
+    return true;
+}
+
 bool CHostApp::Login(QString &user, QString &password, QString &language)
 {
     if (!PromptLogin(user, password, language))
         return false;
+    UseLanguage(language);
     QElapsedTimer timer;
     timer.start();
     OrbClient *client = GetClient();

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QMdiArea>
 #include <QToolBar>
+#include <QTest>
 #include <QTreeView>
 
 #include "frame/probaseframedoc.h"
@@ -185,6 +186,13 @@ TEST(PerfDesk, ShowsWatchTypesAndStatusLinesFromTheServer)
         ASSERT_EQ(types->rowCount(), 1) << app.messages.join(QLatin1Char('|')).toStdString();
         const QModelIndex root = types->index(0, 0);
         ASSERT_GT(types->rowCount(root), 0);
+        EXPECT_EQ(lines->property("title").toString(), root.data().toString()) << "the root's status shows at open";
+        EXPECT_GT(lines->rowCount(), 0);
+
+        // The arrow keys move the current node, and the right view follows.
+        tree->setFocus();
+        QTest::keyClick(tree, Qt::Key_Down);
+        EXPECT_EQ(lines->property("title").toString(), types->index(0, 0, root).data().toString());
 
         // Every type answers; at least one has lines, and the title follows the choice.
         int typesWithLines = 0;
@@ -200,9 +208,21 @@ TEST(PerfDesk, ShowsWatchTypesAndStatusLinesFromTheServer)
         app.GetMainFrame()->RouteCommand(32774);
         EXPECT_EQ(types->rowCount(), 1) << "刷新 fetches the same tree again";
 
-        // 32771 logs in again as the current user with the current password.
+        // 32771 logs in again as the current user with the current password,
+        // says so, and the server still counts one session for the user here.
         app.GetMainFrame()->RouteCommand(32771);
-        EXPECT_TRUE(app.messages.isEmpty()) << app.messages.join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(app.messages, QStringList{QStringLiteral("重新登录成功（用户 admin）")});
+        app.messages.clear();
+        emit tree->clicked(root);
+        EXPECT_TRUE(lines->property("title").toString() == root.data().toString());
+        QStringList sessionLines;
+        for (int row = 0; row < lines->rowCount(); ++row) {
+            const QString line = lines->index(row, 0).data().toString();
+            if (line.contains(QStringLiteral("会话")))
+                sessionLines.append(line);
+        }
+        ASSERT_EQ(sessionLines.size(), 1) << sessionLines.join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(sessionLines.first().contains(QStringLiteral("(1 个会话)"))) << sessionLines.first().toStdString();
         app.SetPassword(QStringLiteral("not-the-password"));
         app.GetMainFrame()->RouteCommand(32771);
         EXPECT_EQ(app.messages.size(), 1) << "a refused login shows the server's message";
