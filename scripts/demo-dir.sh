@@ -2,8 +2,10 @@
 # Makes a demo working directory for the client from sample/:
 #   scripts/demo-dir.sh DIR PORT
 # Keelsys.ini gets the server port and is stored in GBK, as the client's files
-# are; Keelmon.bmp (the main window's background) is drawn here rather than
-# kept in the repository. Files already in DIR other than these are kept.
+# are; every other sample file "NAME.in" is kept in UTF-8 and stored as NAME
+# in GBK. Keelmon.bmp (the main window's background) and the tree icons under
+# ico/ are drawn here rather than kept in the repository. Files already in DIR
+# other than these are kept.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 dir=${1:?usage: demo-dir.sh DIR PORT}
@@ -18,6 +20,11 @@ mkdir -p "$dir"
   done)
 
 sed "s/@SERVER_PORT@/$port/g" "$root/sample/Keelsys.ini.in" | iconv -f UTF-8 -t GBK > "$dir/Keelsys.ini"
+(cd "$root/sample" && find . -type f -name '*.in' ! -name 'Keelsys.ini.in' -print0 |
+  while IFS= read -r -d '' file; do
+    mkdir -p "$dir/$(dirname "$file")"
+    iconv -f UTF-8 -t GBK "$file" > "$dir/${file%.in}"
+  done)
 
 if [[ ! -s "$dir/Keelmon.bmp" ]]; then
   if ! command -v convert >/dev/null; then
@@ -31,5 +38,25 @@ if [[ ! -s "$dir/Keelmon.bmp" ]]; then
            -pointsize 36 -annotate +0+40 '网络运维平台')
   fi
   convert -size 1280x800 'gradient:#0f2740-#3d6f9c' "${title[@]}" -type TrueColor "BMP3:$dir/Keelmon.bmp"
+fi
+# Tree icons (MTree.ini, EntityTree.ini): one 16 x 16 picture per element kind
+# and state on the mask colour #FAFAFA; states normal, warning, error, unknown.
+if [[ ! -s "$dir/ico/Server.bmp" ]]; then
+  mkdir -p "$dir/ico"
+  colours=('#2e9e44' '#e0a800' '#d0312d' '#8a8a8a')
+  declare -A shapes=(
+    [root]='circle 7.5,7.5 7.5,1'
+    [group]='polygon 1,4 6,4 7,2 14,2 14,13 1,13'
+    [network]='polygon 7.5,1 14,7.5 7.5,14 1,7.5'
+    [windows]='rectangle 2,2 13,13'
+    [unix]='polygon 7.5,1 14,14 1,14')
+  for kind in root group network windows unix; do
+    for state in 0 1 2 3; do
+      convert -size 16x16 'xc:#FAFAFA' -fill "${colours[$state]}" -stroke '#303030' \
+        -draw "${shapes[$kind]}" -type TrueColor "BMP3:$dir/ico/$kind$state.bmp"
+    done
+  done
+  convert -size 16x16 'xc:#FAFAFA' -fill '#5a7fa8' -stroke '#303030' -draw 'rectangle 3,1 12,14' \
+    -type TrueColor "BMP3:$dir/ico/Server.bmp"
 fi
 echo "demo working directory: $dir"
