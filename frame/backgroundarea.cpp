@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QTimer>
 
-#include "frame/dibfile.h"
+#include "frame/imaging/dibfile.h"
 #include "frame/proapp.h"
 
 CBackgroundArea::CBackgroundArea(CProApp *app, QWidget *parent) : QMdiArea(parent), m_app(app)

@@ -1,8 +1,13 @@
 #include "frame/promainframe.h"
 
+#include "frame/hosttexts.h"
+
+#include <QAction>
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -10,6 +15,7 @@
 #include "frame/localtext.h"
 #include "frame/lockscreen.h"
 #include "frame/proapp.h"
+#include "frame/probaseframedoc.h"
 #include "frame/prochildframe.h"
 #include "orb/net/orbclient.h"
 
@@ -34,6 +40,13 @@ CProMainFrame::CProMainFrame(CProApp *app)
     m_idleTimer.setInterval(TimerInterval);
     connect(&m_serverTimer, &QTimer::timeout, this, &CProMainFrame::ServerTick);
     connect(&m_idleTimer, &QTimer::timeout, this, &CProMainFrame::IdleTick);
+
+    // Ctrl+F4 closes the active document, wherever the focus is in this window.
+    auto *closeDocument = new QAction(this);
+    closeDocument->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
+    closeDocument->setShortcutContext(Qt::WindowShortcut);
+    connect(closeDocument, &QAction::triggered, m_area, &QMdiArea::closeActiveSubWindow);
+    addAction(closeDocument);
 }
 
 CProMainFrame::~CProMainFrame()
@@ -135,25 +148,67 @@ int CProMainFrame::ToggleNavigationType()
     return 0;
 }
 
-void CProMainFrame::RouteCommand(int command)
+void CProMainFrame::RouteCommand(int command, CommandOrigin origin)
 {
-    if (CProChildFrame *child = ActiveChildFrame(); child && child->OnCommand(command))
-        return;
+    if (origin == CommandOrigin::Module) {
+        if (CProChildFrame *child = ActiveChildFrame(); child && child->OnCommand(command))
+            return;
+    }
     if (m_app)
         m_app->OnCommand(command);
 }
 
+void CProMainFrame::SetModuleMenus(const QList<QMenu *> &menus)
+{
+    for (const QPointer<QMenu> &menu : std::as_const(m_moduleMenus)) {
+        if (menu)
+            menuBar()->removeAction(menu->menuAction());
+    }
+    m_moduleMenus.clear();
+    for (QMenu *menu : menus) {
+        menuBar()->addMenu(menu);
+        m_moduleMenus.append(menu);
+    }
+}
+
+QList<QMenu *> CProMainFrame::ModuleMenus() const
+{
+    QList<QMenu *> menus;
+    for (const QPointer<QMenu> &menu : m_moduleMenus) {
+        if (menu)
+            menus.append(menu);
+    }
+    return menus;
+}
+
+bool CProMainFrame::CanCloseDocuments()
+{
+    for (QMdiSubWindow *window : m_area->subWindowList()) {
+        auto *child = qobject_cast<CProChildFrame *>(window);
+        if (child && child->GetDocument() && !child->GetDocument()->SaveModified()) {
+            m_area->setActiveSubWindow(child);
+            return false;
+        }
+    }
+    return true;
+}
+
 void CProMainFrame::OnSubWindowActivated(QMdiSubWindow *window)
 {
-    if (auto *child = qobject_cast<CProChildFrame *>(window))
-        child->OnActivated();
+    auto *child = qobject_cast<CProChildFrame *>(window);
+    if (!child)
+        return;
+    SetModuleMenus(child->Menus());
+    child->OnActivated();
 }
 
 void CProMainFrame::ServerTick()
 {
-    OrbClient *client = m_app ? m_app->GetClient() : nullptr;
-    const QString address = client ? fromLocal(client->getCurrentHost()) : QStringLiteral("0.0.0.0");
-    m_serverPane->setText(QStringLiteral("服务器IP: ") + address);
+    if (!m_app)
+        return;
+    CServerLink &link = m_app->ServerLink();
+    link.Observe(m_app->GetClient());
+    m_serverPane->setText(link.PaneText(m_app->IsChinese()));
 }
 
 void CProMainFrame::IdleTick()
@@ -182,11 +237,11 @@ void CProMainFrame::OnIdleMessage(int seconds)
     if (seconds == -1) {
         if (RunLockScreen()) {
             m_idleTimer.start();
-            m_idlePane->setText(QStringLiteral("系统空闲时间超时锁定"));
+            m_idlePane->setText(HostText("系统空闲时间超时锁定"));
         }
         return;
     }
-    m_idlePane->setText(QStringLiteral("系统空闲时间：%1:%2:%3")
+    m_idlePane->setText(HostText("系统空闲时间：%1:%2:%3")
                             .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
                             .arg((seconds % 3600) / 60, 2, 10, QLatin1Char('0'))
                             .arg(seconds % 60, 2, 10, QLatin1Char('0')));
@@ -209,6 +264,13 @@ void CProMainFrame::closeEvent(QCloseEvent *event)
 {
     if (!m_closeConfirmed && m_app
         && !m_app->AskQuestion(m_app->Translate(QStringLiteral("Are you sure EXIT?")))) {
+        event->ignore();
+        return;
+    }
+    // Documents with unsaved changes are asked even when the question was
+    // answered already: their own answer can still keep the program open.
+    if (!CanCloseDocuments()) {
+        m_closeConfirmed = false;
         event->ignore();
         return;
     }

@@ -3,9 +3,9 @@
 #include <list>
 #include <memory>
 
-#include <QLibrary>
 
 #include "frame/proapp.h"
+#include "orb/plugin/pluginlibrary.h"
 
 // The host's application object: supplies the hooks of CProApp (login, loading
 // of services and modules, the module entries, the main frame and its
@@ -52,10 +52,11 @@ public:
     qint64 LoginMilliseconds() const { return m_loginMilliseconds; }
 
 private:
-    void ReportLoadError(const QString &fileName, const QString &detail);
+    void ReportLoadError(const QString &fileName, const std::string &detail);
+    PluginLibrary OpenLibrary(const QString &fileName, const PluginInterface &interface) const;
 
-    std::list<std::unique_ptr<QLibrary>> m_moduleLibraries;
-    std::list<std::unique_ptr<QLibrary>> m_serviceLibraries;
+    std::list<PluginLibrary> m_moduleLibraries;
+    std::list<PluginLibrary> m_serviceLibraries;
     std::vector<ModuleEntry> m_entries;
     int m_moduleCount = 0;
     QString m_givenUser;

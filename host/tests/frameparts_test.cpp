@@ -8,7 +8,7 @@
 #include <QtEndian>
 
 #include "frame/backgroundarea.h"
-#include "frame/dibfile.h"
+#include "frame/imaging/dibfile.h"
 #include "frame/outlookbar.h"
 #include "host/tests/testsupport.h"
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "orb/net/tests/fakeserver.h"
 #include "orb/wire/codepage.h"
@@ -134,7 +135,28 @@ TEST(OrbCall, LoginCarriesTheSessionAndExitStatusFollowsTheOutcome)
     FakeTcpServer refusing(nullptr, false);
     const Result failed = runTool({"--timeout", "0.02", "--port", std::to_string(refusing.port()), "S", "m"});
     EXPECT_EQ(failed.exit, 2);
-    EXPECT_EQ(failed.err, "status: CLIENT_EXCEPTION Server Not Found Error\n");
+    EXPECT_EQ(failed.err, "status: CLIENT_EXCEPTION Server call timed out (20 ms)\n")
+        << "connection refused, and discovery cut short by the call's limit";
+}
+
+TEST(OrbCall, TimeoutLimitsTheWholeCallAgainstATricklingServer)
+{
+    // One byte every 20 ms for up to 2 s: no single receive ever waits long.
+    FakeTcpServer server([](Peer &peer) {
+        if (peer.readRequest().empty())
+            return;
+        const std::string reply = testing_support::stringReply("m", std::string(1000, 'x'));
+        for (std::size_t i = 0; i < 100; ++i) {
+            peer.send(reply.substr(i, 1));
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const Result result = runTool({"--timeout", "0.3", "--port", std::to_string(server.port()), "S", "m"});
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(result.exit, 2);
+    EXPECT_EQ(result.err, "status: CLIENT_EXCEPTION Server call timed out (300 ms)\n");
+    EXPECT_LT(took, std::chrono::seconds(2));
 }
 
 TEST(OrbCall, DomainTypesComeFromServiceLibrariesBesideTheTool)

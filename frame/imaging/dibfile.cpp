@@ -1,4 +1,4 @@
-#include "frame/dibfile.h"
+#include "frame/imaging/dibfile.h"
 
 #include <QFile>
 #include <QtEndian>
