@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QApplication>
 #include <QDialog>
 #include <QDockWidget>
@@ -18,7 +19,9 @@
 #include "frame/promodule.h"
 #include "frame/treenavframe.h"
 #include "host/aboutdialog.h"
-#include "host/tests/testsupport.h"
+#include "host/tests/testmodulepath.h"
+#include "testsupport/tempfolder.h"
+#include "testsupport/testhostapp.h"
 #include "orb/net/orbclient.h"
 
 namespace {

@@ -4,6 +4,7 @@
 // exits, leaving a picture of each step. This also keeps sample/ in step with
 // the libraries the build makes.
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -11,12 +12,14 @@
 
 #include <gtest/gtest.h>
 
-#include "host/tests/testsupport.h"
+#include "testsupport/recordingapp.h"
+#include "testsupport/referenceserver.h"
+#include "testsupport/tempfolder.h"
 
 TEST(DemoTour, VisitsEveryModuleOfTheSampleSettings)
 {
-    TestServer server;
-    ASSERT_TRUE(server.Start()) << server.error().toStdString();
+    ReferenceServer server;
+    ASSERT_TRUE(server.start()) << server.error();
     WorkingDirectory cwd;
 
     QFile sample(QStringLiteral(KEEL_SOURCE_DIR "/sample/Keelsys.ini.in"));
@@ -30,11 +33,11 @@ TEST(DemoTour, VisitsEveryModuleOfTheSampleSettings)
 
     QProcess keelmon;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("KEELMON_TOUR_PASSWORD"), QString::fromLatin1(TestServer::AdminPassword));
+    env.insert(QStringLiteral("KEELMON_TOUR_PASSWORD"), QString::fromLatin1(ReferenceServer::AdminPassword));
     env.remove(QStringLiteral("KEELMON_USER"));
     keelmon.setProcessEnvironment(env);
     keelmon.setProcessChannelMode(QProcess::MergedChannels);
-    const QString pictures = cwd.path() + QStringLiteral("/tour");
+    const QString pictures = QString::fromStdString(cwd.path()) + QStringLiteral("/tour");
     keelmon.start(QDir(qEnvironmentVariable("KEEL_BIN_DIR")).filePath(QStringLiteral("keelmon")),
                   {QStringLiteral("--tour"), pictures});
     ASSERT_TRUE(keelmon.waitForStarted(5000));

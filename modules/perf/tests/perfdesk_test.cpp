@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QMdiArea>
@@ -9,7 +10,9 @@
 #include "frame/probaseframedoc.h"
 #include "frame/prochildframe.h"
 #include "frame/procommands.h"
-#include "host/tests/testsupport.h"
+#include "testsupport/referenceserver.h"
+#include "testsupport/tempfolder.h"
+#include "testsupport/testhostapp.h"
 #include "modules/perf/statuslistmodel.h"
 #include "modules/perf/watchtypemodel.h"
 #include "frame/localtext.h"
@@ -43,7 +46,7 @@ QStringList LogTitles(int port, const char *user)
     MtxUserSession session;
     session.setUserName("admin");
     MtxStatus status;
-    client.login(status, "admin", TestServer::AdminPassword, "version", session);
+    client.login(status, "admin", ReferenceServer::AdminPassword, "version", session);
     EXPECT_TRUE(status.succeeded()) << status.getMessage();
     OperationLog log;
     log.setSession(session);
@@ -121,8 +124,8 @@ TEST(StatusListModel, HoldsTitleAndLines)
 TEST(PerfDesk, ShowsWatchTypesAndStatusLinesFromTheServer)
 {
     EnsureApplication();
-    TestServer server;
-    ASSERT_TRUE(server.Start()) << server.error().toStdString();
+    ReferenceServer server;
+    ASSERT_TRUE(server.start()) << server.error();
     {
         WorkingDirectory dir;
         const QDir bin(qEnvironmentVariable("KEEL_BIN_DIR"));
@@ -133,7 +136,7 @@ TEST(PerfDesk, ShowsWatchTypesAndStatusLinesFromTheServer)
                             .arg(server.port())
                             .arg(bin.filePath(QStringLiteral("libCatalogSvc.so")), bin.filePath(QStringLiteral("libPerfDesk.so"))));
         TestHostApp app;
-        app.SetCredentials(QStringLiteral("admin"), QString::fromLatin1(TestServer::AdminPassword), QStringLiteral("cn"));
+        app.SetCredentials(QStringLiteral("admin"), QString::fromLatin1(ReferenceServer::AdminPassword), QStringLiteral("cn"));
         ASSERT_TRUE(app.InitInstance()) << app.messages.join(QLatin1Char('|')).toStdString();
         EXPECT_TRUE(app.IsLoggedIn());
         EXPECT_EQ(app.GetProfileString("SYS", QStringLiteral("sysdefaultuser")), QStringLiteral("admin"));

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "frame/tests/dialogtestsupport.h"
+#include "testsupport/recordingapp.h"
 #include "modules/probe/controldialog.h"
 #include "modules/probe/devicedialog.h"
 #include "modules/probe/entitycatalog.h"

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include "testclient.h"
+#include "testsupport/tempfolder.h"
 #include "orb/net/mtxreply.h"
 #include "orb/net/mtxrequest.h"
 #include "orb/wire/codepage.h"
@@ -49,11 +50,6 @@ Outcome callOnce(TestClient &test, const char *initialResponse = "")
     return {status.getCode(), status.getMessage(), response.getValue()};
 }
 
-std::string readFile(const std::filesystem::path &path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
 
 } // namespace
 
@@ -227,9 +223,8 @@ TEST(Call, DebugDumpsOnlyWhenAFolderIsNamedAndNeverFailTheCall)
     const std::string reply = testing_support::stringReply("m", "ok");
     FakeTcpServer server(replyWith(reply));
     TestClient test(server.port());
-    const auto folder = std::filesystem::temp_directory_path() / ("orbnet-dump-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
+    const TempFolder temp;
+    const std::filesystem::path folder = temp.path();
 
     ::unsetenv("KEELMON_DUMP_DIR");
     EXPECT_EQ(callOnce(test).code, "1");
@@ -250,7 +245,6 @@ TEST(Call, DebugDumpsOnlyWhenAFolderIsNamedAndNeverFailTheCall)
     EXPECT_EQ(outcome.response, "ok");
 
     ::unsetenv("KEELMON_DUMP_DIR");
-    std::filesystem::remove_all(folder);
 }
 
 TEST(Call, WithoutServerOrClientTheCallReportsNotFound)

@@ -1,7 +1,7 @@
 #include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxstring.h"
 #include "orb/wire/mtxtree.h"
-#include "server/tests/support/serverharness.h"
+#include "testsupport/servertest.h"
 #include "services/types/elementobj.h"
 #include "services/types/expressionparamitemobj.h"
 #include "services/types/monitorobj.h"

@@ -6,7 +6,8 @@
 #include <sstream>
 #include <thread>
 
-#include "orb/net/tests/fakeserver.h"
+#include "testsupport/fakeserver.h"
+#include "testsupport/tempfolder.h"
 #include "orb/wire/codepage.h"
 #include "tools/orbcall/orbcallcommand.h"
 
@@ -48,12 +49,6 @@ FakeTcpServer::Behaviour answer(std::string reply)
     };
 }
 
-std::filesystem::path writeTemp(const std::string &name, const std::string &text)
-{
-    const auto path = std::filesystem::temp_directory_path() / (name + std::to_string(::getpid()));
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-}
 
 } // namespace
 
@@ -86,11 +81,11 @@ TEST(OrbCall, PrintsResponseAsReceivedAndTheExactRequestBytes)
     FakeTcpServer server(answer("<pro-rep><service-name>ElementService</service-name><method-name>find"
                                 "</method-name><response><MtxArray xsi-type=\"Orb.MtxArray\"><MtxString "
                                 "xsi-type=\"Orb.MtxString\">a\xD6\xD0</MtxString></MtxArray></response></pro-rep>"));
-    const auto file = writeTemp("orbcall-arg-", "<value xsi-type=\"Orb.MtxStatus\"><code>7</code>"
+    const TempFolder folder;
+    const std::string file = folder.write("arg.xml", "<value xsi-type=\"Orb.MtxStatus\"><code>7</code>"
                                                 "<message>m</message></value>");
     const Result result = runTool({"--port", std::to_string(server.port()), "--show-request", "ElementService",
-                                   "find", "-1", "@" + file.string(), "@@x"});
-    std::filesystem::remove(file);
+                                   "find", "-1", "@" + file, "@@x"});
     EXPECT_EQ(result.exit, 0) << result.err;
     EXPECT_EQ(result.out, "<response><MtxArray xsi-type=\"Orb.MtxArray\"><MtxString xsi-type=\"Orb.MtxString\">a"
                           "\xE4\xB8\xAD</MtxString></MtxArray></response>\n") << "printed in UTF-8";
@@ -165,15 +160,15 @@ TEST(OrbCall, DomainTypesComeFromServiceLibrariesBesideTheTool)
     ASSERT_TRUE(folder != nullptr && std::filesystem::exists(std::string(folder) + "/libInventorySvc.so"))
         << "libInventorySvc.so not found in KEEL_BIN_DIR: run the test through ctest after a full build";
     FakeTcpServer server(answer(testing_support::stringReply("addElement", "ok")));
-    const auto file = writeTemp("orbcall-element-", "<value xsi-type=\"Orb.ElementObj\"></value>");
+    const TempFolder temp;
+    const std::string file = temp.write("element.xml", "<value xsi-type=\"Orb.ElementObj\"></value>");
     const Result result = runTool({"--port", std::to_string(server.port()), "--show-request", "ElementService",
-                                   "addElement", "@" + file.string()},
+                                   "addElement", "@" + file},
                                   folder);
     EXPECT_EQ(result.exit, 0) << result.err;
     EXPECT_NE(result.err.find("<value xsi-type=\"Orb.ElementObj\">"), std::string::npos) << result.err;
 
-    const Result unknown = runTool({"--port", std::to_string(server.port()), "S", "m", "@" + file.string()});
-    std::filesystem::remove(file);
+    const Result unknown = runTool({"--port", std::to_string(server.port()), "S", "m", "@" + file});
     EXPECT_EQ(unknown.exit, 64);
     EXPECT_NE(unknown.err.find("unknown wire type Orb.ElementObj"), std::string::npos) << unknown.err;
 }

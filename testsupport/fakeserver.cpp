@@ -1,4 +1,4 @@
-#include "fakeserver.h"
+#include "testsupport/fakeserver.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,6 +11,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "testsupport/loopback.h"
+
 namespace testing_support {
 
 namespace {
@@ -18,30 +20,6 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr auto PatienceLimit = 5s;
-
-sockaddr_in loopback(int port)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
-}
-
-int boundSocket(int type, int &port)
-{
-    const int handle = ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
-    if (handle < 0)
-        throw std::runtime_error("test fixture: cannot create a socket");
-    const sockaddr_in address = loopback(0);
-    if (::bind(handle, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0)
-        throw std::runtime_error("test fixture: cannot bind on loopback");
-    sockaddr_in bound{};
-    socklen_t length = sizeof bound;
-    ::getsockname(handle, reinterpret_cast<sockaddr *>(&bound), &length);
-    port = ntohs(bound.sin_port);
-    return handle;
-}
 
 bool readable(int socket, std::chrono::milliseconds timeout)
 {
@@ -124,7 +102,7 @@ void Peer::waitForClientClose()
 FakeTcpServer::FakeTcpServer(Behaviour behaviour, bool listenNow)
     : m_behaviour(std::move(behaviour))
 {
-    m_listener = boundSocket(SOCK_STREAM, m_port);
+    m_listener = bindLoopback(SOCK_STREAM, m_port);
     if (listenNow)
         startListening();
 }
@@ -208,7 +186,7 @@ void FakeTcpServer::setBehaviour(Behaviour behaviour)
 FakeUdpResponder::FakeUdpResponder(std::string answer)
     : m_answer(std::move(answer))
 {
-    m_socket = boundSocket(SOCK_DGRAM, m_port);
+    m_socket = bindLoopback(SOCK_DGRAM, m_port);
     m_thread = std::thread([this] { loop(); });
 }
 
