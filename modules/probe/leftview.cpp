@@ -18,8 +18,12 @@ CLeftView::CLeftView(CTMonitorDoc &document, QWidget *parent) : QTreeView(parent
     // Rows four pixels taller than the default; black on white.
     setStyleSheet(QStringLiteral("QTreeView { background: white; color: black; }"
                                  "QTreeView::item { padding-top: 2px; padding-bottom: 2px; }"));
-    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex &current) { m_doc.SetCurrent(current); });
+    // The current node is the selected item: the view's own current index
+    // (set on focus, moved to a neighbour when a row goes) is not a choice.
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        const QModelIndexList selected = selectionModel()->selectedIndexes();
+        m_doc.SetCurrent(selected.isEmpty() ? QModelIndex() : selected.first());
+    });
 }
 
 QMenu *CLeftView::MenuAt(const QPoint &position)
@@ -46,4 +50,14 @@ void CLeftView::contextMenuEvent(QContextMenuEvent *event)
         return;
     popup->setAttribute(Qt::WA_DeleteOnClose);
     popup->popup(event->globalPos());
+}
+
+void CLeftView::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end)
+{
+    bool selectedGoes = false;
+    for (QModelIndex item = m_doc.Current(); item.isValid() && !selectedGoes; item = item.parent())
+        selectedGoes = item.parent() == parent && item.row() >= start && item.row() <= end;
+    if (selectedGoes)
+        selectionModel()->clear();
+    QTreeView::rowsAboutToBeRemoved(parent, start, end);
 }

@@ -24,6 +24,9 @@ signals:
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
+    // A deleted node takes the selection with it, rather than handing it to
+    // a neighbour that the next command would act on.
+    void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
 
 private:
     CTMonitorDoc &m_doc;

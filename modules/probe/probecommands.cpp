@@ -19,9 +19,24 @@ constexpr MenuItem DeviceItems[] = {
 // A monitor's own menu, in the texts of the module menu.
 constexpr MenuItem MonitorItems[] = {
     {Edit, "编    辑"}, {Delete, "删    除"}, {MonitorControl, "检测控制"}, {AlertControl, "报警控制"}};
-constexpr MenuItem ModuleItems[] = {
-    {AddMonitor, "添加检测"}, {AddDevice, "添加设备"}, {AddGroup, "添 加 组"}, {Edit, "编    辑"},
-    {Delete, "删    除"}, {Reload, "刷    新"}, {MonitorControl, "检测控制"}, {AlertControl, "报警控制"}};
+constexpr int ModuleItems[] = {AddMonitor, AddDevice, AddGroup, Edit, Delete, Reload, MonitorControl, AlertControl};
+
+constexpr Declaration AllCommands[] = {
+    {AddMonitor, "添加检测", QStyle::SP_FileDialogNewFolder},
+    {AddDevice, "添加设备", QStyle::SP_ComputerIcon},
+    {AddGroup, "添 加 组", QStyle::SP_DirIcon},
+    {Edit, "编    辑", QStyle::SP_FileDialogDetailedView},
+    {Delete, "删    除", QStyle::SP_TrashIcon},
+    {Reload, "刷    新", QStyle::SP_BrowserReload},
+    {MonitorControl, "检测控制", QStyle::SP_MediaPlay},
+    {AlertControl, "报警控制", QStyle::SP_MessageBoxWarning},
+    {ModifyGroup, "修改此组", QStyle::SP_FileDialogDetailedView},
+    {RefreshStatus, "刷新状态", QStyle::SP_BrowserReload},
+    {DeleteGroup, "删除此组", QStyle::SP_TrashIcon},
+    {DeleteTree, "树全删除", QStyle::SP_TrashIcon},
+    {EditDevice, "编辑设备", QStyle::SP_FileDialogDetailedView},
+    {DeleteDevice, "删除设备", QStyle::SP_TrashIcon},
+};
 
 // The kinds each command applies to, as a mask of 1 << kind; Reload needs
 // no current node.
@@ -72,9 +87,14 @@ Menu PopupMenu(Kind kind)
     return {"检测维护", MonitorItems};
 }
 
-std::span<const MenuItem> ModuleMenu()
+std::span<const int> ModuleMenu()
 {
     return ModuleItems;
+}
+
+std::span<const Declaration> Declarations()
+{
+    return AllCommands;
 }
 
 bool Applies(int command, bool hasCurrent, Kind kind)

@@ -2,6 +2,8 @@
 
 #include <span>
 
+#include <QStyle>
+
 #include "frame/elementtree/elementtreemodel.h"
 
 // The commands of ProbeDesk's menus and toolbar, and which of them apply to
@@ -37,10 +39,20 @@ struct Menu
     std::span<const MenuItem> items;
 };
 
+// Every command once: its text in the module menu (or first popup menu)
+// and its toolbar icon.
+struct Declaration
+{
+    int command;
+    const char *text;
+    QStyle::StandardPixmap icon;
+};
+std::span<const Declaration> Declarations();
+
 // The popup menu of a node kind.
 Menu PopupMenu(CElementTreeModel::Kind kind);
-// The module menu "Monitor" (and the toolbar's buttons).
-std::span<const MenuItem> ModuleMenu();
+// The module menu "Monitor" and the toolbar, in order.
+std::span<const int> ModuleMenu();
 
 // Whether command applies with this current node (kind is ignored when there
 // is none).

@@ -8,14 +8,13 @@ class CInventoryActions;
 class CLeftView;
 class CRUpView;
 class CTMonitorDoc;
-class QMenu;
 class QSplitter;
-class QToolBar;
 
 // ProbeDesk's window: the element tree on the left, the details of the
-// selected element on the right, the module menu "Monitor" above. The tree is
-// fetched when the window is first shown. Commands act on the selected node
-// and are disabled where they do not apply.
+// selected element on the right. It declares the module's commands, each
+// enabled only where it applies to the selected node; the module menu
+// "Monitor" and the toolbar show them. The tree is fetched when the window is
+// first shown.
 class CTMonitorFrame : public CProChildFrame
 {
     Q_OBJECT
@@ -27,11 +26,7 @@ public:
     CTMonitorDoc *Document() const { return m_doc; }
     CLeftView *LeftView() const { return m_left; }
     CRUpView *DetailView() const { return m_details; }
-    QMenu *ModuleMenu() const { return m_menu; }
 
-    bool OnCommand(int command) override;
-    // Enables the module menu's and toolbar's commands for the current node.
-    void UpdateCommands(QToolBar *toolBar = nullptr);
     // Fetches the tree and expands it.
     bool Reload();
 
@@ -41,7 +36,6 @@ protected:
 private:
     CTMonitorDoc *m_doc;
     std::unique_ptr<CInventoryActions> m_actions;
-    QMenu *m_menu;
     QSplitter *m_splitter;
     CLeftView *m_left;
     CRUpView *m_details;

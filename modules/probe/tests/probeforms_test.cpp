@@ -195,8 +195,8 @@ TEST(ProbeCommands, MenusAndCommandsFollowTheKind)
     for (Kind kind : {Kind::Root, Kind::Group, Kind::Device, Kind::Monitor})
         for (const auto &item : ProbeCommand::PopupMenu(kind).items)
             EXPECT_TRUE(ProbeCommand::Applies(item.command, true, kind)) << item.text;
-    for (const auto &item : ProbeCommand::ModuleMenu())
-        EXPECT_EQ(ProbeCommand::Applies(item.command, false, Kind::Root), item.command == ProbeCommand::Reload) << item.text;
+    for (int command : ProbeCommand::ModuleMenu())
+        EXPECT_EQ(ProbeCommand::Applies(command, false, Kind::Root), command == ProbeCommand::Reload) << command;
     EXPECT_FALSE(ProbeCommand::Applies(ProbeCommand::Delete, true, Kind::Root));
     EXPECT_FALSE(ProbeCommand::Applies(ProbeCommand::AddMonitor, true, Kind::Monitor));
 }
