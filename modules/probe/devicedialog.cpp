@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
 #include "frame/elementtree/iconlist.h"
@@ -88,6 +89,13 @@ bool CDeviceDialog::ChooseType(const QString &typeCode)
     }
     ShowForm();
     return true;
+}
+
+void CDeviceDialog::ChooseFirstType()
+{
+    for (QTreeWidgetItemIterator it(m_types); *it; ++it)
+        if (ChooseType((*it)->data(0, CodeRole).toString()))
+            return;
 }
 
 void CDeviceDialog::ShowForm()

@@ -31,6 +31,8 @@ public:
     // Chooses a type for a new device; false for a type without a code or an
     // unknown code.
     bool ChooseType(const QString &typeCode);
+    // For a new device: the first type, depth first, that has a code.
+    void ChooseFirstType();
 
     QTreeWidget *TypeTree() const { return m_types; }
     CPropertyForm *Form() const { return m_form; }

@@ -136,6 +136,7 @@ bool CInventoryActions::AddDevice(const QModelIndex &parent)
     ElementObj device = NewElement(IdOf(parent), m_doc.Tree().RootId(), "");
     CDeviceDialog dialog(m_doc.Catalog(), m_window);
     dialog.setWindowTitle(QStringLiteral("添加设备"));
+    dialog.ChooseFirstType();
     if (DialogRunner::Run(dialog) != QDialog::Accepted || !dialog.Store(device).isEmpty())
         return false;
     return m_doc.AddElement(parent, device);
@@ -167,6 +168,7 @@ bool CInventoryActions::AddMonitor(const QModelIndex &deviceItem)
     monitor.set(MonitorObj::AStatus, "0");
     CMonitorDialog dialog(m_doc.Library(), m_doc.Catalog(), device, m_window);
     dialog.setWindowTitle(QStringLiteral("添加检测"));
+    dialog.ChooseFirstKind();
     if (DialogRunner::Run(dialog) != QDialog::Accepted || !dialog.Store(monitor).isEmpty())
         return false;
     return m_doc.AddMonitor(deviceItem, monitor);

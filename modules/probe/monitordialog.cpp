@@ -154,6 +154,13 @@ bool CMonitorDialog::ChooseKind(const QString &kindId)
     return true;
 }
 
+void CMonitorDialog::ChooseFirstKind()
+{
+    QTreeWidgetItem *root = m_kinds->topLevelItem(0);
+    if (root && root->childCount() > 0)
+        ChooseKind(root->child(0)->data(0, KindRole).toString());
+}
+
 void CMonitorDialog::Load(const MonitorObj &monitor)
 {
     m_editing = true;

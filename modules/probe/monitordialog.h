@@ -34,6 +34,8 @@ public:
     // Chooses a kind for a new monitor: its name, default parameters and
     // default conditions. False when the device's type does not allow it.
     bool ChooseKind(const QString &kindId);
+    // For a new monitor: the first kind the type allows, if any.
+    void ChooseFirstKind();
 
     QTreeWidget *KindTree() const { return m_kinds; }
     QLineEdit *NameEdit() const { return m_name; }
