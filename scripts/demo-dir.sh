@@ -4,8 +4,9 @@
 # Every NAME.in of sample/ (at any depth) is kept in UTF-8 in the repository
 # and written to DIR as NAME in GBK, as the client's files are, with
 # @SERVER_PORT@ replaced by PORT. Other files are copied as they are.
-# Keelmon.bmp (the main window's background) is drawn here rather than kept in
-# the repository. Files already in DIR other than these are kept.
+# Keelmon.bmp (the main window's background) and the tree icons under ico/ are
+# drawn here rather than kept in the repository. Files already in DIR other
+# than these are kept.
 # KEEL_SAMPLE_DIR names another sample folder (the script's test uses it).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -45,5 +46,25 @@ if [[ ! -s "$dir/Keelmon.bmp" ]]; then
            -pointsize 36 -annotate +0+40 '网络运维平台')
   fi
   convert -size 1280x800 'gradient:#0f2740-#3d6f9c' "${title[@]}" -type TrueColor "BMP3:$dir/Keelmon.bmp"
+fi
+# Tree icons (MTree.ini, EntityTree.ini): one 16 x 16 picture per element kind
+# and state on the mask colour #FAFAFA; states normal, warning, error, unknown.
+if [[ ! -s "$dir/ico/Server.bmp" ]]; then
+  mkdir -p "$dir/ico"
+  colours=('#2e9e44' '#e0a800' '#d0312d' '#8a8a8a')
+  declare -A shapes=(
+    [root]='circle 7.5,7.5 7.5,1'
+    [group]='polygon 1,4 6,4 7,2 14,2 14,13 1,13'
+    [network]='polygon 7.5,1 14,7.5 7.5,14 1,7.5'
+    [windows]='rectangle 2,2 13,13'
+    [unix]='polygon 7.5,1 14,14 1,14')
+  for kind in root group network windows unix; do
+    for state in 0 1 2 3; do
+      convert -size 16x16 'xc:#FAFAFA' -fill "${colours[$state]}" -stroke '#303030' \
+        -draw "${shapes[$kind]}" -type TrueColor "BMP3:$dir/ico/$kind$state.bmp"
+    done
+  done
+  convert -size 16x16 'xc:#FAFAFA' -fill '#5a7fa8' -stroke '#303030' -draw 'rectangle 3,1 12,14' \
+    -type TrueColor "BMP3:$dir/ico/Server.bmp"
 fi
 echo "demo working directory: $dir"

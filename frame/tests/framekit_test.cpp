@@ -11,7 +11,7 @@
 #include "frame/identifiers.h"
 #include "frame/installroot.h"
 #include "frame/localtextvalidator.h"
-#include "frame/tests/dialogtestsupport.h"
+#include "testsupport/recordingapp.h"
 #include "orb/profile/profilefile.h"
 
 namespace {

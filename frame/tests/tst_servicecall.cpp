@@ -11,9 +11,9 @@
 
 #include "frame/callprogress.h"
 #include "frame/servicecall.h"
-#include "frame/tests/dialogtestsupport.h"
+#include "testsupport/recordingapp.h"
 #include "orb/net/orbclient.h"
-#include "orb/net/tests/fakeserver.h"
+#include "testsupport/fakeserver.h"
 #include "orb/wire/mtxstring.h"
 
 using namespace std::chrono_literals;
@@ -25,7 +25,7 @@ namespace {
 
 // An application whose "sys" client talks to a loopback server, with waits
 // short enough for a test.
-class CallApp : public dialogtest::RecordingApp
+class CallApp : public RecordingApp
 {
 public:
     CallApp(int port, int discoveryPort)

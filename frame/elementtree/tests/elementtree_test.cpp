@@ -13,7 +13,7 @@
 #include "frame/elementtree/elementtreemodel.h"
 #include "frame/elementtree/iconlist.h"
 #include "frame/localtext.h"
-#include "frame/tests/dialogtestsupport.h"
+#include "testsupport/recordingapp.h"
 #include "orb/wire/mtxtree.h"
 #include "services/types/elementobj.h"
 
