@@ -31,7 +31,7 @@ MonitorObj monitor(const std::string &id, const std::string &device)
     record.set(MonitorObj::Text, local("CPU使用率"));
     auto param = std::make_unique<ParamObj>();
     param->set(ParamObj::ParamName, "HostName");
-    param->set(ParamObj::ParamValue, "192.0.2.9");
+    param->set(ParamObj::ParamValue, "127.0.0.9");
     record.params().append(std::move(param));
     auto clause = std::make_unique<ExpressionParamItemObj>();
     clause->set(ExpressionParamItemObj::itemId, "1");
@@ -86,7 +86,10 @@ TEST_F(InventoryTest, ElementsAreAddedChangedAndShownInTheTree)
     ASSERT_TRUE(add(element("d1", "g1", "3", "Web服务器")).succeeded());
 
     ElementObj changed = element("d1", "g1", "3", "Web服务器2");
-    changed.set(ElementObj::Entity_IpAddress, "192.0.2.5");
+    changed.set(ElementObj::Entity_IpAddress, "127.0.0.25");
+    // A client's stale copy of the result fields does not overwrite them.
+    changed.set(ElementObj::LastState, "2");
+    changed.set(ElementObj::Monitor_Description, "stale");
     MtxString updated;
     ASSERT_TRUE(admin().call(Element, "updateElement", {&changed}, &updated).succeeded());
     EXPECT_STREQ(updated.getValue(), "d1");
@@ -95,8 +98,10 @@ TEST_F(InventoryTest, ElementsAreAddedChangedAndShownInTheTree)
     selected.setFactory(&domainFactory());
     ASSERT_TRUE(admin().callText(Element, "selectElementObj", {"d1"}, &selected).succeeded());
     EXPECT_EQ(selected.get(ElementObj::Text), local("Web服务器2"));
-    EXPECT_EQ(selected.get(ElementObj::Entity_IpAddress), "192.0.2.5");
+    EXPECT_EQ(selected.get(ElementObj::Entity_IpAddress), "127.0.0.25");
     EXPECT_EQ(selected.get(ElementObj::SEID), root) << "SEID defaults to the root";
+    EXPECT_EQ(selected.get(ElementObj::LastState), "0");
+    EXPECT_EQ(selected.get(ElementObj::Monitor_Description), "");
 
     for (const char *method : {"findElementTree", "findElementTree1"}) {
         MtxTree tree = elementTree();
@@ -158,7 +163,7 @@ TEST_F(InventoryTest, MonitorsKeepParametersAndConditionsAndAppearUnderTheirDevi
     ASSERT_TRUE(admin().callText(Element, "selectMonitorObj", {"m1"}, &stored).succeeded());
     EXPECT_EQ(stored.get(MonitorObj::Text), local("CPU使用率"));
     ASSERT_EQ(stored.params().size(), 1u);
-    EXPECT_EQ(static_cast<const ParamObj &>(*stored.params().at(0)).get(ParamObj::ParamValue), "192.0.2.9");
+    EXPECT_EQ(static_cast<const ParamObj &>(*stored.params().at(0)).get(ParamObj::ParamValue), "127.0.0.9");
     ASSERT_EQ(stored.condition().errorItems().size(), 1u);
     EXPECT_EQ(static_cast<const ExpressionParamItemObj &>(*stored.condition().errorItems().at(0))
                   .get(ExpressionParamItemObj::Operator), ">=");
