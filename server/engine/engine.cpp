@@ -215,6 +215,9 @@ CheckOutcome Engine::check(const std::shared_ptr<const MonitorSpec> &monitor)
 
 bool Engine::runNow(const std::string &monitorId, const std::string &deviceId, std::string &reason)
 {
+    // A monitor is often tested right after it was added: the tree its state
+    // rolls up through must know it.
+    reloadIfChanged();
     Storage &storage = m_server.storage();
     std::unique_ptr<MtxRecord> monitor, device;
     {

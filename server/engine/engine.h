@@ -91,7 +91,7 @@ private:
 
     mutable std::mutex m_snapshotLock;
     std::shared_ptr<const InventorySnapshot> m_snapshot;
-    std::uint64_t m_loadedChanges = 0;
+    std::atomic<std::uint64_t> m_loadedChanges{0};
     std::mutex m_reloadLock;
 
     std::mutex m_scheduleLock;

@@ -16,14 +16,14 @@ std::string besideDatabase(const std::string &database, const char *name)
 }
 
 // The side channels are small: a few workers, and a frame must arrive whole
-// within 10 seconds of the connection opening.
-ConnectionLimits sideChannelLimits()
+// within the time-out of the connection opening.
+ConnectionLimits sideChannelLimits(std::chrono::milliseconds timeout)
 {
     ConnectionLimits limits;
     limits.maxRequestBytes = 64 * 1024;
-    limits.requestTimeout = std::chrono::seconds(10);
-    limits.idleTimeout = std::chrono::seconds(10);
-    limits.writeTimeout = std::chrono::seconds(10);
+    limits.requestTimeout = timeout;
+    limits.idleTimeout = timeout;
+    limits.writeTimeout = timeout;
     limits.maxConnections = 256;
     limits.workerThreads = 2;
     limits.queueCapacity = 64;
@@ -49,7 +49,12 @@ void listen(ConnectionServer &server, const std::string &address, int port, int 
 
 } // namespace
 
-MonitoringServer::MonitoringServer(ServerOptions options) : m_options(options), m_app(std::move(options)) {}
+MonitoringServer::MonitoringServer(ServerOptions options) : MonitoringServer(options, engineOptions(options)) {}
+
+MonitoringServer::MonitoringServer(ServerOptions options, EngineOptions engine)
+    : m_options(options), m_engineOptions(std::move(engine)), m_app(std::move(options))
+{
+}
 
 MonitoringServer::~MonitoringServer()
 {
@@ -83,13 +88,13 @@ void MonitoringServer::start()
                                      + std::to_string(m_options.port));
     m_app.start();
     try {
-        m_engine = std::make_unique<Engine>(m_app.state(), engineOptions(m_options));
+        m_engine = std::make_unique<Engine>(m_app.state(), m_engineOptions);
         m_engine->start();
         m_probeProtocol = std::make_unique<ProbeProtocol>(m_app.state(), *m_engine);
-        m_probe = std::make_unique<ConnectionServer>(*m_probeProtocol, sideChannelLimits());
+        m_probe = std::make_unique<ConnectionServer>(*m_probeProtocol, sideChannelLimits(m_frameTimeout));
         listen(*m_probe, m_options.listen, m_options.probePort, 8900);
         m_statusProtocol = std::make_unique<StatusProtocol>(m_app.state(), *m_engine);
-        m_status = std::make_unique<ConnectionServer>(*m_statusProtocol, sideChannelLimits());
+        m_status = std::make_unique<ConnectionServer>(*m_statusProtocol, sideChannelLimits(m_frameTimeout));
         listen(*m_status, m_options.httpListen, m_options.httpPort, 8901);
     } catch (const std::exception &failure) {
         std::string message = failure.what();

@@ -15,6 +15,8 @@ class MonitoringServer
 {
 public:
     explicit MonitoringServer(ServerOptions options);
+    // With the engine's settings given apart (tests: no schedule, short time-outs).
+    MonitoringServer(ServerOptions options, EngineOptions engine);
     ~MonitoringServer();
 
     // Throws std::runtime_error with a message that says what to do.
@@ -30,8 +32,13 @@ public:
     // beside the database).
     static EngineOptions engineOptions(const ServerOptions &options);
 
+    // How long a probe or status request may take to arrive (10 s).
+    void setFrameTimeout(std::chrono::milliseconds timeout) { m_frameTimeout = timeout; }
+
 private:
     ServerOptions m_options;
+    EngineOptions m_engineOptions;
+    std::chrono::milliseconds m_frameTimeout{10000};
     AppServer m_app;
     std::unique_ptr<Engine> m_engine;
     std::unique_ptr<ProbeProtocol> m_probeProtocol;
