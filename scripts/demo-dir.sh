@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Makes a demo working directory for the client from sample/:
-#   scripts/demo-dir.sh DIR PORT
-# Keelsys.ini gets the server port and is stored in GBK, as the client's files
+#   scripts/demo-dir.sh DIR PORT [PROBE_PORT]
+# Keelsys.ini gets the server port and the probe channel's port (default
+# PORT + 1) and is stored in GBK, as the client's files
 # are; Keelmon.bmp (the main window's background) is drawn here rather than
 # kept in the repository. Files already in DIR other than these are kept.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-dir=${1:?usage: demo-dir.sh DIR PORT}
-port=${2:?usage: demo-dir.sh DIR PORT}
+dir=${1:?usage: demo-dir.sh DIR PORT [PROBE_PORT]}
+port=${2:?usage: demo-dir.sh DIR PORT [PROBE_PORT]}
+probe_port=${3:-$((port + 1))}
 
 mkdir -p "$dir"
 # Everything of sample/ except the templates and the notes.
@@ -17,7 +19,7 @@ mkdir -p "$dir"
     cp "$file" "$dir/$file"
   done)
 
-sed "s/@SERVER_PORT@/$port/g" "$root/sample/Keelsys.ini.in" | iconv -f UTF-8 -t GBK > "$dir/Keelsys.ini"
+sed -e "s/@SERVER_PORT@/$port/g" -e "s/@PROBE_PORT@/$probe_port/g" "$root/sample/Keelsys.ini.in" | iconv -f UTF-8 -t GBK > "$dir/Keelsys.ini"
 
 if [[ ! -s "$dir/Keelmon.bmp" ]]; then
   if ! command -v convert >/dev/null; then
