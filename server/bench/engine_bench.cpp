@@ -23,6 +23,7 @@
 #include "server/core/schema.h"
 #include "server/engine/monitoringserver.h"
 #include "server/storage/storage.h"
+#include "server/tests/engine/loopbackservers.h"
 #include "server/tests/support/serverharness.h"
 #include "services/types/elementobj.h"
 #include "services/types/expressionparamitemobj.h"
@@ -43,15 +44,10 @@ public:
     {
         m_epoll = ::epoll_create1(0);
         for (int i = 0; i < count; ++i) {
-            int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-            sockaddr_in address{};
-            address.sin_family = AF_INET;
-            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+            int port = 0;
+            int fd = boundLoopback(SOCK_STREAM | SOCK_NONBLOCK, port);
             ::listen(fd, 4096);
-            socklen_t size = sizeof address;
-            ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size);
-            m_ports.push_back(ntohs(address.sin_port));
+            m_ports.push_back(port);
             m_fds.push_back(fd);
             epoll_event event{};
             event.events = EPOLLIN;
@@ -90,20 +86,8 @@ private:
 std::vector<int> closedPorts(int count)
 {
     std::vector<int> ports;
-    std::vector<int> fds;
-    for (int i = 0; i < count; ++i) {
-        int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
-        socklen_t size = sizeof address;
-        ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size);
-        ports.push_back(ntohs(address.sin_port));
-        fds.push_back(fd);
-    }
-    for (int fd : fds)
-        ::close(fd);
+    for (int i = 0; i < count; ++i)
+        ports.push_back(closedPort());
     return ports;
 }
 
@@ -181,19 +165,6 @@ double residentMegabytes()
     return double(resident) * double(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
-ServerOptions serverOptions(const TempDir &dir)
-{
-    ServerOptions options;
-    options.port = 0;
-    options.discovery = false;
-    options.probePort = 0;
-    options.httpPort = 0;
-    options.database = dir.file("bench.db");
-    options.adminPassword = "bench";
-    options.logLevel = serverlog::Level::Error;
-    return options;
-}
-
 void BM_EngineSteadyState(benchmark::State &state)
 {
     const int monitors = int(state.range(0));
@@ -203,7 +174,7 @@ void BM_EngineSteadyState(benchmark::State &state)
         TempDir dir;
         Listeners listeners(50);
         std::vector<int> closed = closedPorts(50);
-        ServerOptions options = serverOptions(dir);
+        ServerOptions options = loopbackServerOptions(dir.file("bench.db"));
         EngineOptions engine = MonitoringServer::engineOptions(options);
         engine.defaultPeriod = 60s;
         engine.checkTimeout = 2000ms;
@@ -251,7 +222,7 @@ void BM_ProbeTestFrame(benchmark::State &state)
 {
     TempDir dir;
     Listeners listeners(1);
-    ServerOptions options = serverOptions(dir);
+    ServerOptions options = loopbackServerOptions(dir.file("bench.db"));
     EngineOptions engine = MonitoringServer::engineOptions(options);
     engine.schedule = false;
     MonitoringServer server(options, engine);

@@ -46,15 +46,7 @@ protected:
 
     void start()
     {
-        ServerOptions options;
-        options.port = 0;
-        options.discovery = false;
-        options.probePort = 0;
-        options.httpPort = 0;
-        options.database = m_dir.file("keelmon.db");
-        options.adminPassword = "Adm1n-pw";
-        options.logLevel = serverlog::Level::Error;
-        m_server = std::make_unique<MonitoringServer>(options, engineOptions());
+        m_server = std::make_unique<MonitoringServer>(loopbackServerOptions(m_dir.file("keelmon.db")), engineOptions());
         m_server->setFrameTimeout(300ms);
         m_server->start();
     }
