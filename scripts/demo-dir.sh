@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
 # Makes a demo working directory for the client from sample/:
-#   scripts/demo-dir.sh DIR PORT
+#   scripts/demo-dir.sh DIR PORT [PROBE_PORT]
 # Every NAME.in of sample/ (at any depth) is kept in UTF-8 in the repository
 # and written to DIR as NAME in GBK, as the client's files are, with
-# @SERVER_PORT@ replaced by PORT. Other files are copied as they are.
+# @SERVER_PORT@ replaced by PORT and @PROBE_PORT@ by the probe channel's port
+# (default PORT + 1). Other files are copied as they are.
 # Keelmon.bmp (the main window's background) and the tree icons under ico/ are
 # drawn here rather than kept in the repository. Files already in DIR other
 # than these are kept.
 # KEEL_SAMPLE_DIR names another sample folder (the script's test uses it).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-dir=${1:?usage: demo-dir.sh DIR PORT}
-port=${2:?usage: demo-dir.sh DIR PORT}
+dir=${1:?usage: demo-dir.sh DIR PORT [PROBE_PORT]}
+port=${2:?usage: demo-dir.sh DIR PORT [PROBE_PORT]}
+probe_port=${3:-$((port + 1))}
 sample=${KEEL_SAMPLE_DIR:-$root/sample}
 
 mkdir -p "$dir"
@@ -27,7 +29,7 @@ mkdir -p "$dir"
   while IFS= read -r -d '' template; do
     target="$dir/${template%.in}"
     mkdir -p "$(dirname "$target")"
-    if ! sed "s/@SERVER_PORT@/$port/g" "$template" | iconv -f UTF-8 -t GBK > "$target"; then
+    if ! sed -e "s/@SERVER_PORT@/$port/g" -e "s/@PROBE_PORT@/$probe_port/g" "$template" | iconv -f UTF-8 -t GBK > "$target"; then
       rm -f "$target"
       echo "demo-dir: $sample/${template#./} is not UTF-8 text that GBK can hold; fix the file" >&2
       exit 1
