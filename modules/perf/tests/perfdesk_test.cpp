@@ -7,25 +7,25 @@
 #include <QToolBar>
 #include <QTreeView>
 
+#include "frame/localtext.h"
 #include "frame/probaseframedoc.h"
 #include "frame/prochildframe.h"
 #include "frame/procommands.h"
-#include "testsupport/referenceserver.h"
-#include "testsupport/tempfolder.h"
-#include "testsupport/testhostapp.h"
 #include "modules/perf/statuslistmodel.h"
 #include "modules/perf/watchdoc.h"
 #include "modules/perf/watchframe.h"
 #include "modules/perf/watchmodule.h"
 #include "modules/perf/watchtypemodel.h"
-#include "frame/localtext.h"
 #include "orb/net/orbclient.h"
 #include "orb/net/orbservice.h"
 #include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxstring.h"
-#include "services/types/syslogobj.h"
 #include "orb/wire/mtxtree.h"
+#include "services/types/syslogobj.h"
 #include "services/types/systypeobj.h"
+#include "testsupport/referenceserver.h"
+#include "testsupport/tempfolder.h"
+#include "testsupport/testhostapp.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxstring.h"
 #include "orb/wire/mtxtree.h"
-#include "testsupport/servertest.h"
 #include "services/types/elementobj.h"
 #include "services/types/expressionparamitemobj.h"
 #include "services/types/monitorobj.h"
 #include "services/types/paramobj.h"
 #include "services/types/tablefactory.h"
+#include "testsupport/servertest.h"
 
 namespace {
 
