@@ -78,16 +78,16 @@ private:
 
 // The contract between the host and a module library. A library exports
 //   extern "C" CProModule *GetModuleInstance();   a new module object, owned by the host
-//   extern "C" int GetModuleApiVersion();         the KeelModuleApiVersion it was built with
+//   extern "C" int GetModuleApiVersion();         the ModuleApiVersion it was built with
 // and the host calls the factory only when the version matches its own (the
 // service libraries' pair is GetServiceInstance / GetServiceApiVersion).
-inline constexpr int KeelModuleApiVersion = 1;
+inline constexpr int ModuleApiVersion = 1;
 inline constexpr const char *ModuleFactorySymbol = "GetModuleInstance";
 inline constexpr const char *ModuleApiVersionSymbol = "GetModuleApiVersion";
 inline constexpr PluginInterface ModuleInterface{"module", ModuleFactorySymbol, ModuleApiVersionSymbol,
-                                                KeelModuleApiVersion};
+                                                ModuleApiVersion};
 
 // Defines the two exports of a module library for its module class.
 #define KEEL_DECLARE_MODULE(ModuleClass)                                                     \
     extern "C" KEEL_EXPORT CProModule *GetModuleInstance() { return new ModuleClass; }       \
-    extern "C" KEEL_EXPORT int GetModuleApiVersion() { return KeelModuleApiVersion; }
+    extern "C" KEEL_EXPORT int GetModuleApiVersion() { return ModuleApiVersion; }

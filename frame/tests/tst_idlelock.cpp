@@ -12,8 +12,8 @@
 #include "frame/lockeddialog.h"
 #include "frame/lockscreen.h"
 #include "frame/promainframe.h"
-#include "testsupport/recordingapp.h"
 #include "frame/unlockdialog.h"
+#include "testsupport/recordingapp.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 
 #include "frame/lockeddialog.h"
 #include "frame/lockscreen.h"
-#include "testsupport/recordingapp.h"
 #include "frame/unlockdialog.h"
+#include "testsupport/recordingapp.h"
 
 
 namespace {

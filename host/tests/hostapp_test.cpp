@@ -20,9 +20,9 @@
 #include "frame/treenavframe.h"
 #include "host/aboutdialog.h"
 #include "host/tests/testmodulepath.h"
+#include "orb/net/orbclient.h"
 #include "testsupport/tempfolder.h"
 #include "testsupport/testhostapp.h"
-#include "orb/net/orbclient.h"
 
 namespace {
 

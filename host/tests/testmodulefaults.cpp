@@ -14,7 +14,7 @@ extern "C" KEEL_EXPORT CProModule *GetModuleInstance()
 }
 extern "C" KEEL_EXPORT int GetModuleApiVersion()
 {
-    return KeelModuleApiVersion;
+    return ModuleApiVersion;
 }
 #elif defined(TEST_MODULE_OLD_API)
 extern "C" KEEL_EXPORT CProModule *GetModuleInstance()
@@ -23,7 +23,7 @@ extern "C" KEEL_EXPORT CProModule *GetModuleInstance()
 }
 extern "C" KEEL_EXPORT int GetModuleApiVersion()
 {
-    return KeelModuleApiVersion + 1;
+    return ModuleApiVersion + 1;
 }
 #elif defined(TEST_MODULE_THROWS)
 extern "C" KEEL_EXPORT CProModule *GetModuleInstance()
@@ -32,7 +32,7 @@ extern "C" KEEL_EXPORT CProModule *GetModuleInstance()
 }
 extern "C" KEEL_EXPORT int GetModuleApiVersion()
 {
-    return KeelModuleApiVersion;
+    return ModuleApiVersion;
 }
 #else
 extern "C" KEEL_EXPORT int SomethingElse()

@@ -129,7 +129,7 @@ TEST_F(CommandRouting, SameNumberReachesTheModuleFromItsToolbarAndTheHostFromIts
     QAction *hostMenu = HostMenuCommand(Frame()->menuBar(), ProCommand::Lock);
     QAction *hostButton = FindCommand(Frame()->MainToolBar()->actions(), ProCommand::Lock);
     ASSERT_TRUE(moduleButton && hostMenu && hostButton);
-    EXPECT_EQ(hostMenu->text(), QStringLiteral("锁定"));
+    EXPECT_EQ(hostMenu->text(), QStringLiteral("锁定(&L)"));
 
     moduleButton->trigger();
     EXPECT_EQ(role->created, 1);

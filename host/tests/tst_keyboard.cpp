@@ -20,7 +20,9 @@
 #include "frame/outlookbar.h"
 #include "host/logindialog.h"
 #include "host/passworddialog.h"
-#include "host/tests/testsupport.h"
+#include "host/tests/testmodulepath.h"
+#include "testsupport/tempfolder.h"
+#include "testsupport/testhostapp.h"
 
 namespace {
 

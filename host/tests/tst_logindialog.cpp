@@ -10,13 +10,13 @@
 #include <QTest>
 
 #include "frame/localtext.h"
-#include "testsupport/recordingapp.h"
-#include "testsupport/modaloperator.h"
 #include "host/hostapp.h"
 #include "host/logindialog.h"
+#include "orb/profile/profilefile.h"
+#include "testsupport/modaloperator.h"
+#include "testsupport/recordingapp.h"
 #include "testsupport/referenceserver.h"
 #include "testsupport/tempfolder.h"
-#include "orb/profile/profilefile.h"
 
 
 namespace {

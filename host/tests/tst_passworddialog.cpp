@@ -7,11 +7,11 @@
 
 #include "frame/lockeddialog.h"
 #include "frame/lockscreen.h"
-#include "testsupport/recordingapp.h"
-#include "testsupport/modaloperator.h"
 #include "frame/unlockdialog.h"
 #include "host/hostapp.h"
 #include "host/passworddialog.h"
+#include "testsupport/modaloperator.h"
+#include "testsupport/recordingapp.h"
 
 
 namespace {

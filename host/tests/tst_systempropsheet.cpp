@@ -9,10 +9,10 @@
 #include <QTest>
 
 #include "frame/localtext.h"
-#include "testsupport/recordingapp.h"
 #include "host/syspropmainpage.h"
 #include "host/syspropnav.h"
 #include "host/systempropsheet.h"
+#include "testsupport/recordingapp.h"
 
 
 namespace {

@@ -24,6 +24,7 @@
 #include "server/engine/monitoringserver.h"
 #include "server/storage/storage.h"
 #include "server/tests/engine/loopbackservers.h"
+#include "testsupport/loopback.h"
 #include "testsupport/servertest.h"
 #include "services/types/elementobj.h"
 #include "services/types/expressionparamitemobj.h"
@@ -233,7 +234,7 @@ void BM_ProbeTestFrame(benchmark::State &state)
     std::string device = server.app().storage().select(schema::monitors, Filter::all()).front()->get(MonitorObj::ParentId);
     std::string frame = *textframe::build("DT", {"seid", device, "m0", "5", "lib", "func"});
     for (auto _ : state) {
-        std::string reply = exchange(server.probePort(), frame, 5000);
+        std::string reply = exchangeOnLoopback(server.probePort(), frame, 5000);
         if (reply != "<return>succeed</end>")
             state.SkipWithError(("unexpected reply: " + reply).c_str());
     }

@@ -8,7 +8,9 @@
 #include "frame/alertlog/alertlogdialog.h"
 #include "frame/alertlog/servicealertlogsource.h"
 #include "frame/localtext.h"
-#include "host/tests/testsupport.h"
+#include "testsupport/referenceserver.h"
+#include "testsupport/tempfolder.h"
+#include "testsupport/testhostapp.h"
 #include "orb/net/orbclient.h"
 #include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxstring.h"
@@ -65,6 +67,11 @@ TEST(AlertLogModel, ShowsEntriesInReplyOrderAndLeavesOtherItems)
     CAlertLogModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     ASSERT_EQ(model.columnCount(), 12);
+    QStringList headings;
+    for (int column = 0; column < model.columnCount(); ++column)
+        headings << model.headerData(column, Qt::Horizontal).toString();
+    EXPECT_EQ(headings, (QStringList{"报警ID", "报警规则ID", "管理者", "报警时间", "是否发送", "报警名称", "对象",
+                                     "报警类型", "是否成功", "备注", "检测ID", "检测结果"}));
 
     const QString longContent(1023 / 2, QChar(0x6d4b)); // 测, two bytes each in GBK
     MtxArray reply;
@@ -92,14 +99,24 @@ TEST(AlertLogDialog, FetchesOnOpeningAndClearsOnlyWhenTheServerAgrees)
     CAlertLogDialog dialog(source);
     EXPECT_EQ(source.fetches, 1);
     EXPECT_EQ(dialog.Model().rowCount(), 2);
-    EXPECT_TRUE(dialog.List()->isColumnHidden(0) && !dialog.List()->isColumnHidden(11));
+    EXPECT_EQ(dialog.List()->objectName(), QStringLiteral("2001"));
+    EXPECT_EQ(dialog.List()->selectionBehavior(), QAbstractItemView::SelectRows);
+    QStringList shown;
+    for (int column = 0; column < 12; ++column) {
+        if (!dialog.List()->isColumnHidden(column))
+            shown << dialog.Model().headerData(column, Qt::Horizontal).toString()
+                         + QString::number(dialog.List()->columnWidth(column));
+    }
+    EXPECT_EQ(shown, (QStringList{"报警时间130", "是否发送60", "报警名称90", "报警类型60", "是否成功60", "检测ID90",
+                                  "检测结果300"}));
+    dialog.SetColumnWidth(10, 0);
+    EXPECT_TRUE(dialog.List()->isColumnHidden(10)) << "the monitoring module hides 检测ID";
 
     source.ids = {"c"};
     source.fetchSucceeds = false;
     EXPECT_FALSE(dialog.Refresh());
     EXPECT_EQ(dialog.Model().rowCount(), 2) << "a failed fetch keeps the rows";
 
-    dialog.show();
     source.clearSucceeds = false;
     dialog.ClearButton()->click();
     EXPECT_EQ(source.clears, 1);
@@ -107,8 +124,9 @@ TEST(AlertLogDialog, FetchesOnOpeningAndClearsOnlyWhenTheServerAgrees)
     source.clearSucceeds = true;
     dialog.ClearButton()->click();
     EXPECT_EQ(dialog.Model().rowCount(), 0);
-    EXPECT_TRUE(dialog.isVisible()) << "清除 does not close the dialog";
+    EXPECT_TRUE(dialog.isHidden()) << "清除 does not close the dialog";
 
+    dialog.show();
     dialog.OkButton()->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     dialog.show();
@@ -116,20 +134,38 @@ TEST(AlertLogDialog, FetchesOnOpeningAndClearsOnlyWhenTheServerAgrees)
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
 }
 
+TEST(AlertLogDialog, AsksBeforeClearingWhenAQuestionIsSet)
+{
+    EnsureApplication();
+    RecordingApp app;
+    ScriptedSource source;
+    CAlertLogDialog dialog(source);
+    dialog.SetClearQuestion(QStringLiteral("清除吗？"));
+    app.answer = false;
+    EXPECT_FALSE(dialog.ClearLog());
+    EXPECT_EQ(app.questions, QStringList{QStringLiteral("清除吗？")});
+    EXPECT_EQ(source.clears, 0) << "a declined question sends nothing";
+    EXPECT_EQ(dialog.Model().rowCount(), 2);
+    app.answer = true;
+    EXPECT_TRUE(dialog.ClearLog());
+    EXPECT_EQ(source.clears, 1);
+    EXPECT_EQ(dialog.Model().rowCount(), 0);
+}
+
 // The monitoring and the alerting module's sources against the reference
 // server's demo data: a rule's log, then a monitor's, each read and cleared.
 TEST(ServiceAlertLogSource, ReadsAndClearsByRuleAndByMonitor)
 {
     EnsureApplication();
-    TestServer server;
-    ASSERT_TRUE(server.Start()) << server.error().toStdString();
+    ReferenceServer server;
+    ASSERT_TRUE(server.start()) << server.error();
     WorkingDirectory dir;
     TestHostApp app; // shows the server's messages
     OrbClient client("127.0.0.1", server.port(), server.port());
     MtxUserSession session;
     session.setUserName("admin");
     MtxStatus status;
-    client.login(status, "admin", TestServer::AdminPassword, "version", session);
+    client.login(status, "admin", ReferenceServer::AdminPassword, "version", session);
     ASSERT_TRUE(status.succeeded()) << status.getMessage();
     TableService alerts(alarmTypes());
     alerts.setSession(session);

@@ -182,7 +182,7 @@ TEST_F(ProbeDeskTest, CommandsFollowTheSelectionAndMenusTheKind)
     Run(ProbeCommand::Delete);
     EXPECT_TRUE(m_app.messages.isEmpty()) << "a disabled command does nothing";
 
-    const QModelIndex web = FindText(QStringLiteral("Web服务器(192.0.2.10)"));
+    const QModelIndex web = FindText(QStringLiteral("Web服务器(127.0.0.1)"));
     ASSERT_TRUE(web.isValid());
     ASSERT_GT(Tree().rowCount(web), 0);
     Select(web);
@@ -215,7 +215,7 @@ TEST_F(ProbeDeskTest, CommandsFollowTheSelectionAndMenusTheKind)
     Select(web);
     EXPECT_TRUE(Run(ProbeCommand::Delete));
     EXPECT_EQ(m_app.messages, QStringList{QStringLiteral("设备下有检测，不能删除!")});
-    EXPECT_TRUE(FindText(QStringLiteral("Web服务器(192.0.2.10)")).isValid());
+    EXPECT_TRUE(FindText(QStringLiteral("Web服务器(127.0.0.1)")).isValid());
 }
 
 TEST_F(ProbeDeskTest, GroupsAndDevicesAddedEditedAndDeleted)
@@ -285,13 +285,13 @@ TEST_F(ProbeDeskTest, GroupsAndDevicesAddedEditedAndDeleted)
 
 TEST_F(ProbeDeskTest, MonitorsWithConditionsAndSchedules)
 {
-    const QModelIndex web = FindText(QStringLiteral("Web服务器(192.0.2.10)"));
+    const QModelIndex web = FindText(QStringLiteral("Web服务器(127.0.0.1)"));
     ASSERT_TRUE(web.isValid());
     const int monitors = Tree().rowCount(web);
     Select(web);
     DialogRunner::SetRunner(Answer<CMonitorDialog>([](CMonitorDialog &dialog) {
         ASSERT_TRUE(dialog.ChooseKind(QStringLiteral("2")));
-        EXPECT_EQ(dialog.Parameters()->Edit(QStringLiteral("HostName"))->text(), QStringLiteral("192.0.2.10"));
+        EXPECT_EQ(dialog.Parameters()->Edit(QStringLiteral("HostName"))->text(), QStringLiteral("127.0.0.1"));
         dialog.NameEdit()->setText(QStringLiteral("CPU测试"));
         dialog.ConditionBox(CMonitorDialog::Warning)->setText(QStringLiteral("[CPU使用率 > 80]and [CPU使用率 < 99]"));
     }));

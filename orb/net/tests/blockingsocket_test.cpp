@@ -7,8 +7,8 @@
 #include <arpa/inet.h>
 #include <unistd.h>
 
-#include "testsupport/fakeserver.h"
 #include "orb/net/blockingsocket.h"
+#include "testsupport/fakeserver.h"
 
 using namespace std::chrono_literals;
 using testing_support::FakeTcpServer;

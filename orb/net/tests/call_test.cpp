@@ -7,14 +7,14 @@
 
 #include <sys/stat.h>
 
-#include "testclient.h"
-#include "testsupport/tempfolder.h"
 #include "orb/net/mtxreply.h"
 #include "orb/net/mtxrequest.h"
+#include "orb/net/orbservice.h"
 #include "orb/wire/codepage.h"
 #include "orb/wire/mtxarray.h"
-#include "orb/net/orbservice.h"
 #include "orb/wire/mtxstring.h"
+#include "testclient.h"
+#include "testsupport/tempfolder.h"
 
 using namespace std::chrono_literals;
 using testing_support::FakeTcpServer;

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "testsupport/fakeserver.h"
 #include "orb/net/orbclient.h"
+#include "testsupport/fakeserver.h"
 
 namespace testing_support {
 

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "testsupport/tempfolder.h"
 #include "orb/wire/memqueue.h"
 #include "orb/wire/mtxstring.h"
+#include "testsupport/tempfolder.h"
 
 // Several threads take and give back pages and pooled copies at once; the
 // ring must end exactly as it started.

@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "testsupport/tempfolder.h"
 #include "orb/wire/memqueue.h"
 #include "orb/wire/mtxstring.h"
 #include "testrecords.h"
+#include "testsupport/tempfolder.h"
 
 namespace {
 

@@ -38,7 +38,6 @@ void setNonBlocking(int fd)
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
 }
 
-// Writes all of text before deadline; false when the peer went away or was too slow.
 // The peer's IPv4 address as text, or empty.
 std::string peerAddress(int fd)
 {
@@ -51,6 +50,7 @@ std::string peerAddress(int fd)
     return text;
 }
 
+// Writes all of text before deadline; false when the peer went away or was too slow.
 bool writeAll(int fd, std::string_view text, Clock::time_point deadline)
 {
     while (!text.empty()) {

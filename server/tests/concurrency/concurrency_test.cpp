@@ -5,9 +5,9 @@
 #include <thread>
 
 #include "orb/wire/mtxtree.h"
+#include "services/types/elementobj.h"
 #include "testsupport/loopback.h"
 #include "testsupport/servertest.h"
-#include "services/types/elementobj.h"
 
 namespace {
 

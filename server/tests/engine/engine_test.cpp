@@ -11,6 +11,7 @@
 #include "server/engine/monitoringserver.h"
 #include "server/storage/storage.h"
 #include "server/tests/engine/loopbackservers.h"
+#include "testsupport/loopback.h"
 #include "testsupport/servertest.h"
 #include "services/types/alertlogobj.h"
 #include "services/types/alertmonitorobj.h"
@@ -144,7 +145,7 @@ protected:
         m_server->engine().reloadIfChanged();
     }
 
-    std::string probe(const std::string &bytes) { return exchange(m_server->probePort(), bytes, 3000); }
+    std::string probe(const std::string &bytes) { return exchangeOnLoopback(m_server->probePort(), bytes, 3000); }
     std::string test(const std::string &device, const std::string &monitor)
     {
         return probe(*textframe::build("DT", {"seid", device, monitor, "5", "lib", "func"}));
@@ -249,7 +250,7 @@ TEST_F(EngineTest, AlertsFireByCountAndCountsAndHistorySurviveARestart)
 TEST_F(EngineTest, StatusEndpointServesHealthAndMetrics)
 {
     auto get = [&](const std::string &path) {
-        return exchange(m_server->httpPort(), "GET " + path + " HTTP/1.0\r\n\r\n", 3000);
+        return exchangeOnLoopback(m_server->httpPort(), "GET " + path + " HTTP/1.0\r\n\r\n", 3000);
     };
     EXPECT_TRUE(get("/health").starts_with("HTTP/1.0 200 OK")) << get("/health");
     std::string metrics = get("/metrics");
@@ -258,7 +259,7 @@ TEST_F(EngineTest, StatusEndpointServesHealthAndMetrics)
                              "keelmon_connections_open", "keelmon_sessions", "keelmon_checks_late_total"})
         EXPECT_NE(metrics.find(std::string("\n") + name + " "), std::string::npos) << name;
     EXPECT_TRUE(get("/nope").starts_with("HTTP/1.0 404"));
-    EXPECT_TRUE(exchange(m_server->httpPort(), "POST /metrics HTTP/1.0\r\n\r\n", 3000).starts_with("HTTP/1.0 405"));
+    EXPECT_TRUE(exchangeOnLoopback(m_server->httpPort(), "POST /metrics HTTP/1.0\r\n\r\n", 3000).starts_with("HTTP/1.0 405"));
 }
 
 namespace {

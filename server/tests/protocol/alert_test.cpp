@@ -2,7 +2,6 @@
 #include "orb/wire/mtxstring.h"
 #include "orb/wire/mtxtree.h"
 #include "server/storage/tabledefinition.h"
-#include "testsupport/servertest.h"
 #include "services/types/alertlogobj.h"
 #include "services/types/alertmonitorobj.h"
 #include "services/types/alertruleobj.h"
@@ -11,6 +10,7 @@
 #include "services/types/alertsendtypeparameterobj.h"
 #include "services/types/elementobj.h"
 #include "services/types/tablefactory.h"
+#include "testsupport/servertest.h"
 
 namespace {
 

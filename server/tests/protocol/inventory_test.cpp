@@ -9,6 +9,7 @@
 #include "services/types/monitorobj.h"
 #include "services/types/paramobj.h"
 #include "services/types/tablefactory.h"
+#include "testsupport/servertest.h"
 
 namespace {
 

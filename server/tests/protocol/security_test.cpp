@@ -6,13 +6,13 @@
 #include "server/core/passwordscrambler.h"
 #include "server/core/timetext.h"
 #include "server/storage/tabledefinition.h"
-#include "testsupport/servertest.h"
 #include "services/types/departmentobj.h"
 #include "services/types/functionmoduleobj.h"
 #include "services/types/roleobj.h"
 #include "services/types/syslogobj.h"
 #include "services/types/tablefactory.h"
 #include "services/types/userobj.h"
+#include "testsupport/servertest.h"
 
 namespace {
 

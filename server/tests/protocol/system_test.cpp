@@ -1,13 +1,13 @@
 #include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxstring.h"
 #include "orb/wire/mtxtree.h"
-#include "testsupport/servertest.h"
 #include "server/core/timetext.h"
 #include "services/types/elementobj.h"
 #include "services/types/syslogobj.h"
 #include "services/types/systypeobj.h"
 #include "services/types/tablefactory.h"
 #include "services/types/tpinfoobj.h"
+#include "testsupport/servertest.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "orb/wire/mtxtree.h"
-#include "testsupport/servertest.h"
 #include "services/types/elementobj.h"
+#include "testsupport/servertest.h"
 
 namespace {
 

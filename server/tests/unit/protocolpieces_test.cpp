@@ -7,9 +7,9 @@
 #include "server/core/replywriter.h"
 #include "server/core/requestreader.h"
 #include "server/core/serveroptions.h"
-#include "testsupport/servertest.h"
 #include "services/types/elementobj.h"
 #include "services/types/tablefactory.h"
+#include "testsupport/servertest.h"
 
 using requestreader::Frame;
 

@@ -4,12 +4,12 @@
 #include "orb/wire/codepage.h"
 #include "server/core/schema.h"
 #include "server/storage/sqlitestorage.h"
-#include "testsupport/servertest.h"
 #include "services/types/expressionparamitemobj.h"
 #include "services/types/monitorobj.h"
 #include "services/types/paramobj.h"
 #include "services/types/syslogobj.h"
 #include "services/types/tablefactory.h"
+#include "testsupport/servertest.h"
 
 namespace {
 

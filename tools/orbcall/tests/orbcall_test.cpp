@@ -6,15 +6,15 @@
 #include <sstream>
 #include <thread>
 
-#include "testsupport/fakeserver.h"
-#include "testsupport/referenceserver.h"
-#include "testsupport/tempfolder.h"
-#include "testsupport/testclient.h"
 #include "orb/wire/codepage.h"
 #include "orb/wire/mtxtree.h"
 #include "services/types/elementobj.h"
 #include "services/types/monitorobj.h"
 #include "services/types/tablefactory.h"
+#include "testsupport/fakeserver.h"
+#include "testsupport/referenceserver.h"
+#include "testsupport/tempfolder.h"
+#include "testsupport/testclient.h"
 #include "tools/orbcall/orbcallcommand.h"
 
 using testing_support::FakeTcpServer;
