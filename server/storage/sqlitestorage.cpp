@@ -44,6 +44,41 @@ std::string lower(std::string_view text)
     return out;
 }
 
+// The values of a history row share one column, separated by a control
+// character that check results never carry (it is replaced if one does).
+constexpr char ValueSeparator = '\x1f';
+
+std::string joinValues(const std::vector<std::string> &values)
+{
+    std::string joined;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i)
+            joined += ValueSeparator;
+        std::string value = values[i];
+        std::replace(value.begin(), value.end(), ValueSeparator, ' ');
+        joined += toStored(value);
+    }
+    return joined;
+}
+
+std::vector<std::string> splitValues(std::string_view joined)
+{
+    std::vector<std::string> values;
+    if (joined.empty())
+        return values;
+    std::size_t start = 0;
+    for (std::size_t end; (end = joined.find(ValueSeparator, start)) != std::string_view::npos; start = end + 1)
+        values.push_back(fromStored(joined.substr(start, end - start)));
+    values.push_back(fromStored(joined.substr(start)));
+    return values;
+}
+
+std::string_view columnText(sqlite3_stmt *statement, int column)
+{
+    auto text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
+    return {text ? text : "", std::size_t(sqlite3_column_bytes(statement, column))};
+}
+
 std::string embeddedXml(const MtxObj &object)
 {
     std::string xml;
@@ -190,6 +225,7 @@ void SqliteStorage::open(std::span<const TableDefinition *const> tables)
                                + ": run a newer keelmon-server on it");
     for (const TableDefinition *definition : tables)
         createOrUpgrade(*definition);
+    createHistory();
     if (version == 0)
         exec("INSERT INTO keel_schema (version) VALUES (" + std::to_string(SchemaVersion) + ")");
     else if (version < SchemaVersion)
@@ -512,6 +548,77 @@ std::vector<std::string> SqliteStorage::distinct(const TableDefinition &definiti
     if (rc != SQLITE_DONE)
         fail(std::string("cannot read values of ") + definition.name, rc);
     return values;
+}
+
+void SqliteStorage::createHistory()
+{
+    exec("CREATE TABLE IF NOT EXISTS keel_history (monitor TEXT NOT NULL, type TEXT NOT NULL, time INTEGER NOT NULL, "
+         "state INTEGER NOT NULL, remark TEXT NOT NULL, vals TEXT NOT NULL)");
+    exec("CREATE INDEX IF NOT EXISTS keel_history_monitor_time ON keel_history (monitor, time)");
+}
+
+void SqliteStorage::appendHistory(std::span<const HistoryRow> rows)
+{
+    if (rows.empty())
+        return;
+    Transaction transaction(*this, true);
+    sqlite3_stmt *insert =
+        prepare("INSERT INTO keel_history (monitor, type, time, state, remark, vals) VALUES (?, ?, ?, ?, ?, ?)");
+    for (const HistoryRow &row : rows) {
+        Statement statement(insert);
+        std::string remark = toStored(row.remark);
+        std::string values = joinValues(row.values);
+        sqlite3_bind_text(statement, 1, row.monitorId.data(), int(row.monitorId.size()), SQLITE_STATIC);
+        sqlite3_bind_text(statement, 2, row.monitorType.data(), int(row.monitorType.size()), SQLITE_STATIC);
+        sqlite3_bind_int64(statement, 3, row.time);
+        sqlite3_bind_int(statement, 4, row.state);
+        sqlite3_bind_text(statement, 5, remark.data(), int(remark.size()), SQLITE_STATIC);
+        sqlite3_bind_text(statement, 6, values.data(), int(values.size()), SQLITE_STATIC);
+        int rc = sqlite3_step(statement);
+        if (rc != SQLITE_DONE)
+            fail("cannot add history of monitor " + row.monitorId, rc);
+    }
+    transaction.commit();
+}
+
+std::vector<HistoryRow> SqliteStorage::selectHistory(const std::string &monitorId, std::int64_t from, std::int64_t to,
+                                                     std::size_t maxRows)
+{
+    std::lock_guard hold(m_lock);
+    Statement statement(prepare("SELECT type, time, state, remark, vals FROM keel_history "
+                                "WHERE monitor = ? AND time >= ? AND time <= ? ORDER BY time, rowid LIMIT ?"));
+    sqlite3_bind_text(statement, 1, monitorId.data(), int(monitorId.size()), SQLITE_STATIC);
+    sqlite3_bind_int64(statement, 2, from);
+    sqlite3_bind_int64(statement, 3, to);
+    sqlite3_bind_int64(statement, 4, std::int64_t(std::min<std::size_t>(maxRows, INT64_MAX)));
+    std::vector<HistoryRow> rows;
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        HistoryRow row;
+        row.monitorId = monitorId;
+        row.monitorType = std::string(columnText(statement, 0));
+        row.time = sqlite3_column_int64(statement, 1);
+        row.state = sqlite3_column_int(statement, 2);
+        row.remark = fromStored(columnText(statement, 3));
+        row.values = splitValues(columnText(statement, 4));
+        rows.push_back(std::move(row));
+    }
+    if (rc != SQLITE_DONE)
+        fail("cannot read the history of monitor " + monitorId, rc);
+    return rows;
+}
+
+int SqliteStorage::deleteHistory(const std::string &monitorId, std::int64_t from, std::int64_t to)
+{
+    std::lock_guard hold(m_lock);
+    Statement statement(prepare("DELETE FROM keel_history WHERE monitor = ? AND time >= ? AND time <= ?"));
+    sqlite3_bind_text(statement, 1, monitorId.data(), int(monitorId.size()), SQLITE_STATIC);
+    sqlite3_bind_int64(statement, 2, from);
+    sqlite3_bind_int64(statement, 3, to);
+    int rc = sqlite3_step(statement);
+    if (rc != SQLITE_DONE)
+        fail("cannot delete the history of monitor " + monitorId, rc);
+    return sqlite3_changes(m_db);
 }
 
 StorageInfo SqliteStorage::info()

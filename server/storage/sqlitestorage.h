@@ -39,6 +39,10 @@ public:
     std::vector<std::pair<std::string, std::int64_t>> countBy(const TableDefinition &table, int field,
                                                               const Filter &filter) override;
     std::vector<std::string> distinct(const TableDefinition &table, int field, const Filter &filter) override;
+    void appendHistory(std::span<const HistoryRow> rows) override;
+    std::vector<HistoryRow> selectHistory(const std::string &monitorId, std::int64_t from, std::int64_t to,
+                                          std::size_t maxRows) override;
+    int deleteHistory(const std::string &monitorId, std::int64_t from, std::int64_t to) override;
     StorageInfo info() override;
 
 private:
@@ -51,6 +55,7 @@ private:
     void exec(const std::string &sql);
     [[noreturn]] void fail(const std::string &what, int rc) const;
     void createOrUpgrade(const TableDefinition &definition);
+    void createHistory();
     int readSchemaVersion();
     std::string whereClause(const Table &table, const Filter &filter) const;
     void bindFilter(sqlite3_stmt *statement, int &index, const Filter &filter) const;

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "server/storage/historyrow.h"
 #include "server/storage/tabledefinition.h"
 
 // A failure of the storage itself (disk, corruption, a broken unique key).
@@ -65,6 +66,15 @@ public:
                                                                       const Filter &filter) = 0;
     // Values of one field of the matching rows, in insertion order, without repeats.
     virtual std::vector<std::string> distinct(const TableDefinition &table, int field, const Filter &filter) = 0;
+
+    // Monitor history, kept apart from the record tables: adds the rows in
+    // one transaction (joining the caller's if one is open).
+    virtual void appendHistory(std::span<const HistoryRow> rows) = 0;
+    // One monitor's rows with from <= time <= to, oldest first, at most maxRows.
+    virtual std::vector<HistoryRow> selectHistory(const std::string &monitorId, std::int64_t from, std::int64_t to,
+                                                  std::size_t maxRows) = 0;
+    // Removes one monitor's rows with from <= time <= to; returns how many.
+    virtual int deleteHistory(const std::string &monitorId, std::int64_t from, std::int64_t to) = 0;
 
     virtual StorageInfo info() = 0;
 };

@@ -170,3 +170,67 @@ TEST(SortableTime, ReadsWireTimesAndRejectsOthers)
     for (const char *bad : {"", "2004", "2004-3", "2004-13-1", "2004-3-7 25:0:0", "2004-3-7 9:5", "x-3-7", "2004-3-7 9:5:1 "})
         EXPECT_EQ(sortableTime(bad), -1) << bad;
 }
+
+namespace {
+
+HistoryRow historyRow(const std::string &monitor, std::int64_t time, int state, std::vector<std::string> values)
+{
+    return {monitor, "5", time, state, local("Status=0,检测"), std::move(values)};
+}
+
+} // namespace
+
+TEST_F(StorageTest, HistoryKeepsRowsPerMonitorInTimeOrder)
+{
+    // Appended out of order and interleaved with another monitor.
+    std::vector<HistoryRow> batch = {historyRow("m1", 300, 2, {"1", "0"}), historyRow("m2", 150, 0, {"0", "3"}),
+                                     historyRow("m1", 100, 0, {"0", "12"}), historyRow("m1", 200, 1, {"", "a\x1f" "b"}),
+                                     historyRow("m1", 400, 0, {})};
+    m_storage->appendHistory(batch);
+
+    auto rows = m_storage->selectHistory("m1", 0, 1000, 100);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0], batch[2]);
+    EXPECT_EQ(rows[1].time, 200);
+    EXPECT_EQ(rows[1].values, (std::vector<std::string>{"", "a b"})) << "empty values keep their place";
+    EXPECT_EQ(rows[2], batch[0]);
+    EXPECT_TRUE(rows[3].values.empty());
+    EXPECT_EQ(rows[0].remark, local("Status=0,检测"));
+
+    // Both ends of the range are included; the cap keeps the oldest rows.
+    rows = m_storage->selectHistory("m1", 200, 300, 100);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].time, 200);
+    EXPECT_EQ(rows[1].time, 300);
+    rows = m_storage->selectHistory("m1", 0, 1000, 2);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1].time, 200);
+    EXPECT_TRUE(m_storage->selectHistory("m3", 0, 1000, 100).empty());
+
+    EXPECT_EQ(m_storage->deleteHistory("m1", 150, 300), 2);
+    EXPECT_EQ(m_storage->deleteHistory("m1", 150, 300), 0);
+    m_storage->close();
+    open();
+    rows = m_storage->selectHistory("m1", 0, 1000, 100);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].time, 100);
+    EXPECT_EQ(rows[1].time, 400);
+    EXPECT_EQ(m_storage->selectHistory("m2", 0, 1000, 100).size(), 1u);
+}
+
+TEST_F(StorageTest, HistoryBatchJoinsTheCallersTransaction)
+{
+    std::vector<HistoryRow> batch = {historyRow("m1", 100, 0, {"0"})};
+    {
+        auto transaction = m_storage->begin(true);
+        m_storage->appendHistory(batch);
+        // not committed: the batch goes with it
+    }
+    EXPECT_TRUE(m_storage->selectHistory("m1", 0, 1000, 10).empty());
+    {
+        auto transaction = m_storage->begin(true);
+        m_storage->appendHistory(batch);
+        transaction->commit();
+    }
+    EXPECT_EQ(m_storage->selectHistory("m1", 0, 1000, 10).size(), 1u);
+}
