@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// What the report program needs to start: the monitor handed over by the
+// monitoring module (StatView/StatView.ini, section "StatView") and the data
+// server's address (Keelsys.ini, section "SYS"), both under the install root.
+// They are read once, at start-up, so every later query and delete of a
+// window concerns the same monitor whatever a second report writes.
+struct StatSettings
+{
+    static constexpr int DefaultPort = 9999;
+
+    QString root;
+    QByteArray monitorId;
+    QByteArray monitorType;
+    QByteArray serverAddress;
+    int port = DefaultPort;
+    // Why the settings cannot be used, empty when they can.
+    QString problem;
+
+    bool Usable() const { return problem.isEmpty(); }
+    QString SettingsPath() const;
+    QString SystemPath() const;
+    QString LibraryPath() const;
+    QString BannerPath() const;
+
+    // The install root: KEELMON_ROOT when set, else the working directory.
+    static QString InstallRoot();
+    // Reads both files while holding the "StatView" lock that the monitoring
+    // module takes while it writes the settings.
+    static StatSettings Read(const QString &root);
+};
