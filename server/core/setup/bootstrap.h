@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 class Storage;
@@ -28,5 +30,9 @@ BootstrapResult bootstrap(Storage &storage, const std::string &adminPassword);
 // A small realistic inventory with monitors, alert rules, topology cells and
 // log entries, added when the inventory holds only its root.
 bool addDemoData(Storage &storage);
+
+// About 24 hours of check results, every five minutes up to now, for each
+// monitor of a kind the demo knows; returns the rows added.
+std::size_t addDemoHistory(Storage &storage, std::int64_t now);
 
 } // namespace setup
