@@ -3,6 +3,7 @@
 #include <QThread>
 
 #include "orb/textframe/textframe.h"
+#include "report/reportdata.h"
 
 CReportExchange::CReportExchange(QObject *parent) : QObject(parent)
 {
@@ -25,6 +26,15 @@ QString CReportExchange::TimeText(const QDateTime &time)
     const QTime clock = time.time();
     return QString::asprintf("%d-%d-%d %d:%d:%d", date.year(), date.month(), date.day(), clock.hour(),
                              clock.minute(), clock.second());
+}
+
+std::optional<QString> CReportExchange::Refusal(const std::string &reply)
+{
+    constexpr std::string_view Open = "<error>";
+    constexpr std::string_view Close = "</end>";
+    if (!reply.starts_with(Open) || !reply.ends_with(Close))
+        return std::nullopt;
+    return CReportData::Decode(QByteArrayView(reply).sliced(Open.size(), reply.size() - Open.size() - Close.size()));
 }
 
 std::optional<std::string> CReportExchange::BuildRequest(Kind kind, const StatSettings &settings,

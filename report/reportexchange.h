@@ -31,6 +31,9 @@ public:
     // "$" or a line break, a frame too long).
     static std::optional<std::string> BuildRequest(Kind kind, const StatSettings &settings, const QDateTime &from,
                                                    const QDateTime &to, QString *error);
+    // The reason of a server's refusal ("<error>" + reason + "</end>"), or
+    // nothing for any other reply.
+    static std::optional<QString> Refusal(const std::string &reply);
     // "%d-%d-%d %d:%d:%d", no leading zeros.
     static QString TimeText(const QDateTime &time);
 

@@ -256,16 +256,19 @@ void CStatViewWindow::OnFinished(CReportExchange::Kind kind, const CDataChannel:
             Query();
             return;
         }
-        const QString reason = result.Complete()
-                                   ? QStringLiteral("数据服务器回答 \"%1\"").arg(CReportData::Decode(result.reply).left(200))
-                                   : ChannelFailure(result);
+        const std::optional<QString> refusal = CReportExchange::Refusal(result.reply);
+        const QString reason = !result.Complete() ? ChannelFailure(result)
+                               : refusal          ? *refusal
+                                                  : QStringLiteral("数据服务器回答 \"%1\"").arg(CReportData::Decode(result.reply).left(200));
         CStatPrompt::Show(this, QStringLiteral("删除失败：%1").arg(reason), CStatPrompt::Icon::Error);
         ShowReport();
         emit ExchangeDone(kind, false);
         return;
     }
-    if (!result.Complete()) {
-        CStatPrompt::Show(this, ChannelFailure(result), CStatPrompt::Icon::Error);
+    const std::optional<QString> refusal = result.Complete() ? CReportExchange::Refusal(result.reply) : std::nullopt;
+    if (!result.Complete() || refusal) {
+        CStatPrompt::Show(this, refusal ? QStringLiteral("数据服务器拒绝了查询：%1").arg(*refusal) : ChannelFailure(result),
+                          CStatPrompt::Icon::Error);
         ShowReport();
         emit ExchangeDone(kind, false);
         return;
