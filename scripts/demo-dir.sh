@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Makes a demo working directory for the client from sample/:
-#   scripts/demo-dir.sh DIR PORT
-# Keelsys.ini gets the server port and is stored in GBK, as the client's files
-# are; Keelmon.bmp (the main window's background) is drawn here rather than
-# kept in the repository. Files already in DIR other than these are kept.
+#   scripts/demo-dir.sh DIR PORT [DATA_PORT]
+# Keelsys.ini gets the server port and the data channel's port (default
+# PORT + 1000) and is stored in GBK, as the client's files are; Keelmon.bmp
+# (the main window's background) and StatView/StatView_Top.bmp (the report
+# program's banner) are drawn here rather than kept in the repository; an
+# empty StatView/StatView.ini is made for the monitoring module to fill. Files
+# already in DIR other than these are kept.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 dir=${1:?usage: demo-dir.sh DIR PORT}
-port=${2:?usage: demo-dir.sh DIR PORT}
+port=${2:?usage: demo-dir.sh DIR PORT [DATA_PORT]}
+data_port=${3:-$((port + 1000))}
 
 mkdir -p "$dir"
 # Everything of sample/ except the templates and the notes.
@@ -17,7 +21,10 @@ mkdir -p "$dir"
     cp "$file" "$dir/$file"
   done)
 
-sed "s/@SERVER_PORT@/$port/g" "$root/sample/Keelsys.ini.in" | iconv -f UTF-8 -t GBK > "$dir/Keelsys.ini"
+sed -e "s/@SERVER_PORT@/$port/g" -e "s/@DATA_PORT@/$data_port/g" "$root/sample/Keelsys.ini.in" |
+  iconv -f UTF-8 -t GBK > "$dir/Keelsys.ini"
+mkdir -p "$dir/StatView"
+[[ -e "$dir/StatView/StatView.ini" ]] || printf '[StatView]\r\n' > "$dir/StatView/StatView.ini"
 
 if [[ ! -s "$dir/Keelmon.bmp" ]]; then
   if ! command -v convert >/dev/null; then
@@ -31,5 +38,13 @@ if [[ ! -s "$dir/Keelmon.bmp" ]]; then
            -pointsize 36 -annotate +0+40 '网络运维平台')
   fi
   convert -size 1280x800 'gradient:#0f2740-#3d6f9c' "${title[@]}" -type TrueColor "BMP3:$dir/Keelmon.bmp"
+fi
+if [[ ! -s "$dir/StatView/StatView_Top.bmp" ]]; then
+  banner=()
+  font=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
+  if [[ -f $font ]]; then
+    banner=(-font "$font" -fill '#dce8f4' -pointsize 26 -gravity west -annotate +24+0 'Keelmon 2.0 检测报告')
+  fi
+  convert -size 1200x60 'gradient:#0f2740-#3d6f9c' "${banner[@]}" -type TrueColor "BMP3:$dir/StatView/StatView_Top.bmp"
 fi
 echo "demo working directory: $dir"

@@ -10,7 +10,9 @@
 # picture of every step.
 #
 # Environment: KEELMON_BUILD_DIR (default build), KEELMON_DEMO_DIR (default
-# build/demo), KEELMON_DEMO_PORT (default: the first free port from 8899). The
+# build/demo), KEELMON_DEMO_PORT (default: the first free port from 8899),
+# KEELMON_DATA_PORT (the report program's data channel; default: the first
+# free port from 9899). The
 # demo database stays in the demo directory between runs; remove the
 # directory to start afresh.
 set -euo pipefail
@@ -35,15 +37,23 @@ if [[ -z $port ]]; then
   done
 fi
 [[ -n $port ]] || { echo "run: no free port between 8899 and 8999; set KEELMON_DEMO_PORT" >&2; exit 1; }
+data_port=${KEELMON_DATA_PORT:-}
+if [[ -z $data_port ]]; then
+  for candidate in $(seq 9899 9999); do
+    if ! listening "$candidate"; then data_port=$candidate; break; fi
+  done
+fi
+[[ -n $data_port ]] || { echo "run: no free port between 9899 and 9999; set KEELMON_DATA_PORT" >&2; exit 1; }
 
 demo=${KEELMON_DEMO_DIR:-$build/demo}
-bash scripts/demo-dir.sh "$demo" "$port"
+bash scripts/demo-dir.sh "$demo" "$port" "$data_port"
 
 # Everything stays on this machine: discovery asks loopback only.
 export KEELMON_DISCOVERY_TARGET=127.0.0.1
 
 "$bin/keelmon-server" --port "$port" --discovery-port "$port" --listen 127.0.0.1 \
-  --db "$demo/keelmon.db" --demo --admin-password "$demo_password" 2>"$demo/server.log" &
+  --data-port "$data_port" --db "$demo/keelmon.db" --demo --admin-password "$demo_password" \
+  2>"$demo/server.log" &
 server=$!
 stop_server() {
   if kill -0 "$server" 2>/dev/null; then
@@ -60,7 +70,7 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 listening "$port" || { echo "run: keelmon-server does not answer on 127.0.0.1:$port" >&2; exit 1; }
-echo "keelmon-server on 127.0.0.1:$port, database $demo/keelmon.db"
+echo "keelmon-server on 127.0.0.1:$port (report data channel on $data_port), database $demo/keelmon.db"
 
 cd "$demo"
 if [[ -n ${DISPLAY:-} ]]; then
@@ -71,7 +81,7 @@ else
   tour="$demo/tour-$(date +%Y%m%d-%H%M%S)"
   echo "No display (DISPLAY is empty), so the client cannot be shown here."
   echo "Running a scripted tour under a virtual display instead: it logs in as \"$demo_user\","
-  echo "opens every configured module and saves a picture of each step."
+  echo "opens every configured module, runs a report of a demo monitor and saves a picture of each step."
   status=0
   KEELMON_TOUR_PASSWORD="$demo_password" xvfb-run -a -s "-screen 0 1600x1000x24" \
     "$bin/keelmon" --tour "$tour" || status=$?

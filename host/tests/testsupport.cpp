@@ -121,9 +121,12 @@ bool TestServer::Start()
         return false;
     }
     m_port = FreeLoopbackPort();
+    for (int attempt = 0; attempt < 10 && (m_dataPort == 0 || m_dataPort == m_port); ++attempt)
+        m_dataPort = FreeLoopbackPort();
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.setStandardOutputFile(QProcess::nullDevice());
     m_process.start(program, {QStringLiteral("--port"), QString::number(m_port), QStringLiteral("--no-discovery"),
+                              QStringLiteral("--data-port"), QString::number(m_dataPort),
                               QStringLiteral("--listen"), QStringLiteral("127.0.0.1"), QStringLiteral("--db"),
                               m_dir.filePath(QStringLiteral("keelmon.db")), QStringLiteral("--demo"),
                               QStringLiteral("--admin-password"), QString::fromLatin1(AdminPassword)});

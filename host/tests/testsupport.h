@@ -68,11 +68,14 @@ public:
     // False (with the reason in error()) when the server is missing or does not answer.
     bool Start();
     int port() const { return m_port; }
+    // The report program's data channel.
+    int dataPort() const { return m_dataPort; }
     QString error() const { return m_error; }
 
 private:
     QTemporaryDir m_dir;
     QProcess m_process;
     int m_port = 0;
+    int m_dataPort = 0;
     QString m_error;
 };

@@ -38,7 +38,7 @@ struct KindHistory
 };
 
 const KindHistory histories[] = {
-    {"1", {{"PacketLoss", 0, 30}, {"RoundTripTime", 1, 12}}, 0, true, 20, 99.5},
+    {"1", {{"PacketLoss", 0, 24}, {"RoundTripTime", 1, 12}}, 0, true, 20, 99.5},
     {"2", {{"CpuUsage", 20, 96}}, 0, true, 75, 90},
     {"3", {{"MemoryUsage", 55, 90}}, 0, true, 85, 95},
     {"4", {{"FreePercent", 2, 30}}, 0, false, 15, 5},
@@ -53,11 +53,6 @@ const KindHistory *historyOf(const std::string &kind)
         if (kind == history.kind)
             return &history;
     return nullptr;
-}
-
-std::string number(double value)
-{
-    return std::to_string(std::llround(value));
 }
 
 } // namespace
@@ -84,10 +79,11 @@ std::size_t addDemoHistory(Storage &storage, std::int64_t now)
             double decisive = 0;
             for (std::size_t i = 0; i < history->values.size(); ++i) {
                 const Shape &shape = history->values[i];
-                const double value = shape.low + (shape.high - shape.low) * std::clamp(level, 0.0, 1.0);
+                // Whole numbers, as the checks report them; the state follows the value shown.
+                const double value = double(std::llround(shape.low + (shape.high - shape.low) * std::clamp(level, 0.0, 1.0)));
                 if (int(i) == history->decisive)
                     decisive = value;
-                row.values.push_back(shape.high > shape.low ? number(value) : std::string());
+                row.values.push_back(shape.high > shape.low ? std::to_string(std::llround(value)) : std::string());
             }
             const bool pastError = history->above ? decisive > history->error : decisive < history->error;
             const bool pastWarning = history->above ? decisive > history->warning : decisive < history->warning;
