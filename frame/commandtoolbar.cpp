@@ -6,7 +6,8 @@
 
 #include "frame/promainframe.h"
 
-QToolBar *CreateCommandToolBar(CProMainFrame *frame, int resourceId, std::span<const CommandButton> buttons)
+QToolBar *CreateCommandToolBar(CProMainFrame *frame, int resourceId, std::span<const CommandButton> buttons,
+                               CommandOrigin origin)
 {
     auto *toolBar = new QToolBar(frame);
     toolBar->setObjectName(QString::number(resourceId));
@@ -18,9 +19,9 @@ QToolBar *CreateCommandToolBar(CProMainFrame *frame, int resourceId, std::span<c
         action->setData(button.command);
         action->setToolTip(QString::fromUtf8(button.toolTip));
         const int command = button.command;
-        QObject::connect(action, &QAction::triggered, frame, [target, command] {
+        QObject::connect(action, &QAction::triggered, frame, [target, command, origin] {
             if (target)
-                target->RouteCommand(command);
+                target->RouteCommand(command, origin);
         });
     }
     return toolBar;

@@ -4,6 +4,7 @@
 
 #include <QStyle>
 
+#include "frame/procommands.h"
 #include "orb/wire/keelexport.h"
 
 class CProMainFrame;
@@ -18,7 +19,7 @@ struct CommandButton
 };
 
 // A flat toolbar of the main frame, identified by its resource number, whose
-// buttons send their commands through the frame (to the active document
-// window first, then to the application).
+// buttons send their commands through the frame from the given origin.
 KEEL_EXPORT QToolBar *CreateCommandToolBar(CProMainFrame *frame, int resourceId,
-                                           std::span<const CommandButton> buttons);
+                                           std::span<const CommandButton> buttons,
+                                           CommandOrigin origin = CommandOrigin::Module);

@@ -17,3 +17,8 @@ bool CProBaseFrameDoc::OnNewDocument()
 {
     return true;
 }
+
+bool CProBaseFrameDoc::SaveModified()
+{
+    return true;
+}

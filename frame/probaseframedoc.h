@@ -18,6 +18,10 @@ public:
 
     // Prepares a new document; false refuses it.
     virtual bool OnNewDocument();
+    // Asked before the document's window closes and before the program exits:
+    // a document with unsaved changes asks the user and returns false to stay
+    // open. Base: true.
+    virtual bool SaveModified();
     CProApp *GetApp() const { return m_app; }
 
 private:

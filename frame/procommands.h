@@ -14,3 +14,10 @@ enum : int {
     CloseDocument = 32773,  // "关闭" in the module windows
 };
 }
+
+// Where a command comes from decides who handles it, so that one number may
+// mean one thing in the host's menus and another in a module's.
+enum class CommandOrigin {
+    Host,   // the host's menus, toolbar and shortcuts: the application
+    Module, // a module's menus and toolbar: the active document window, then the application
+};

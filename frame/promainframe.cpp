@@ -3,6 +3,8 @@
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -10,6 +12,7 @@
 #include "frame/localtext.h"
 #include "frame/lockscreen.h"
 #include "frame/proapp.h"
+#include "frame/probaseframedoc.h"
 #include "frame/prochildframe.h"
 #include "orb/net/orbclient.h"
 
@@ -135,18 +138,58 @@ int CProMainFrame::ToggleNavigationType()
     return 0;
 }
 
-void CProMainFrame::RouteCommand(int command)
+void CProMainFrame::RouteCommand(int command, CommandOrigin origin)
 {
-    if (CProChildFrame *child = ActiveChildFrame(); child && child->OnCommand(command))
-        return;
+    if (origin == CommandOrigin::Module) {
+        if (CProChildFrame *child = ActiveChildFrame(); child && child->OnCommand(command))
+            return;
+    }
     if (m_app)
         m_app->OnCommand(command);
 }
 
+void CProMainFrame::SetModuleMenus(const QList<QMenu *> &menus)
+{
+    for (const QPointer<QMenu> &menu : std::as_const(m_moduleMenus)) {
+        if (menu)
+            menuBar()->removeAction(menu->menuAction());
+    }
+    m_moduleMenus.clear();
+    for (QMenu *menu : menus) {
+        menuBar()->addMenu(menu);
+        m_moduleMenus.append(menu);
+    }
+}
+
+QList<QMenu *> CProMainFrame::ModuleMenus() const
+{
+    QList<QMenu *> menus;
+    for (const QPointer<QMenu> &menu : m_moduleMenus) {
+        if (menu)
+            menus.append(menu);
+    }
+    return menus;
+}
+
+bool CProMainFrame::CanCloseDocuments()
+{
+    for (QMdiSubWindow *window : m_area->subWindowList()) {
+        auto *child = qobject_cast<CProChildFrame *>(window);
+        if (child && child->GetDocument() && !child->GetDocument()->SaveModified()) {
+            m_area->setActiveSubWindow(child);
+            return false;
+        }
+    }
+    return true;
+}
+
 void CProMainFrame::OnSubWindowActivated(QMdiSubWindow *window)
 {
-    if (auto *child = qobject_cast<CProChildFrame *>(window))
-        child->OnActivated();
+    auto *child = qobject_cast<CProChildFrame *>(window);
+    if (!child)
+        return;
+    SetModuleMenus(child->Menus());
+    child->OnActivated();
 }
 
 void CProMainFrame::ServerTick()
@@ -209,6 +252,13 @@ void CProMainFrame::closeEvent(QCloseEvent *event)
 {
     if (!m_closeConfirmed && m_app
         && !m_app->AskQuestion(m_app->Translate(QStringLiteral("Are you sure EXIT?")))) {
+        event->ignore();
+        return;
+    }
+    // Documents with unsaved changes are asked even when the question was
+    // answered already: their own answer can still keep the program open.
+    if (!CanCloseDocuments()) {
+        m_closeConfirmed = false;
         event->ignore();
         return;
     }

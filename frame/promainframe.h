@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "frame/procommands.h"
 #include "orb/wire/keelexport.h"
 
 class CBackgroundArea;
@@ -14,7 +15,7 @@ class QDockWidget;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
-
+class QMenu;
 
 // The host's multiple-document window: main toolbar, status bar with the
 // server and idle panes, the background picture behind the document windows,
@@ -54,9 +55,19 @@ public:
     QString Title() const { return m_title; }
     void SetTitle(const QString &title);
 
-    // Sends a command to the active document window first, then to the
-    // application (module toolbars and the main menu use this).
-    void RouteCommand(int command);
+    // Sends a command to its handler by origin: host commands to the
+    // application only; module commands to the active document window, then
+    // to the application when the window does not declare the command.
+    void RouteCommand(int command, CommandOrigin origin = CommandOrigin::Module);
+
+    // The menus of the active document window, shown after the host's menus;
+    // the previous window's menus leave the menu bar.
+    void SetModuleMenus(const QList<QMenu *> &menus);
+    QList<QMenu *> ModuleMenus() const;
+
+    // Asks every open document whether it may close (unsaved changes); false
+    // as soon as one refuses.
+    bool CanCloseDocuments();
 
     // ---- timers (tests call the ticks directly) ----
     // Timer 1: the server pane shows the "sys" client's current address.
@@ -90,6 +101,7 @@ private:
     CBackgroundArea *m_area;
     QToolBar *m_mainToolBar = nullptr;
     QPointer<QToolBar> m_moduleToolBar;
+    QList<QPointer<QMenu>> m_moduleMenus;
     QLabel *m_serverPane;
     QLabel *m_idlePane;
     QString m_title;

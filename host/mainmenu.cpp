@@ -61,7 +61,7 @@ void BuildMainMenu(CProMainFrame *frame, bool chinese)
             const int command = line.command;
             QObject::connect(action, &QAction::triggered, frame, [target, command] {
                 if (target)
-                    target->RouteCommand(command);
+                    target->RouteCommand(command, CommandOrigin::Host);
             });
         }
     }
@@ -69,5 +69,5 @@ void BuildMainMenu(CProMainFrame *frame, bool chinese)
 
 QToolBar *CreateMainToolBar(CProMainFrame *frame)
 {
-    return CreateCommandToolBar(frame, MainToolBarResource, MainButtons);
+    return CreateCommandToolBar(frame, MainToolBarResource, MainButtons, CommandOrigin::Host);
 }

@@ -3,6 +3,7 @@
 #include <QSplitter>
 #include <QTreeView>
 
+#include "frame/procommands.h"
 #include "modules/perf/rightview.h"
 #include "modules/perf/watchdoc.h"
 
@@ -37,6 +38,11 @@ CWatchFrame::CWatchFrame(CWatchDoc *document)
 
     connect(&document->TypeModel(), &QAbstractItemModel::modelReset, m_left, &QTreeView::expandAll);
     connect(m_left, &QTreeView::clicked, this, &CWatchFrame::Choose);
+
+    AddCommand(Relogin, QStringLiteral("重新登录"), QStyle::SP_DialogApplyButton, [this] { m_doc->Relogin(); });
+    AddCommand(Refresh, QStringLiteral("刷新"), QStyle::SP_BrowserReload, [this] { m_doc->LoadWatchTypes(); });
+    SetToolBarCommands({Relogin, Refresh, ProCommand::CloseDocument});
+    AddMenu(QStringLiteral("操作(&O)"), {Refresh, Separator, ProCommand::CloseDocument});
 }
 
 void CWatchFrame::showEvent(QShowEvent *event)
@@ -53,18 +59,4 @@ void CWatchFrame::Choose(const QModelIndex &index)
     if (!index.isValid())
         return;
     m_doc->ChooseType(index.data(CWatchTypeModel::NumberRole).toInt(), index.data().toString());
-}
-
-bool CWatchFrame::OnCommand(int command)
-{
-    switch (command) {
-    case Relogin:
-        m_doc->Relogin();
-        return true;
-    case Refresh:
-        m_doc->LoadWatchTypes();
-        return true;
-    default:
-        return CProChildFrame::OnCommand(command);
-    }
 }

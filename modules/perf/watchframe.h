@@ -24,7 +24,6 @@ public:
     CRightView *RightView() const { return m_right; }
     QSplitter *Splitter() const { return m_splitter; }
 
-    bool OnCommand(int command) override;
     // The user picked a tree item.
     void Choose(const QModelIndex &index);
 

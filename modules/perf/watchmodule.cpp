@@ -1,8 +1,6 @@
 #include "modules/perf/watchmodule.h"
 
-#include "frame/commandtoolbar.h"
 #include "frame/proapp.h"
-#include "frame/procommands.h"
 #include "frame/prodoctemplate.h"
 #include "modules/perf/watchdoc.h"
 #include "modules/perf/watchframe.h"
@@ -11,12 +9,6 @@ namespace {
 
 const QString Watch = QStringLiteral("Watch");
 const QString DocStrings = QStringLiteral("\nWatch\nWatch\n\n\nProBaseFrame.Document\nWatchDocument");
-
-constexpr CommandButton Buttons[] = {
-    {CWatchFrame::Relogin, "重新登录", QStyle::SP_DialogApplyButton},
-    {CWatchFrame::Refresh, "刷新", QStyle::SP_BrowserReload},
-    {ProCommand::CloseDocument, "关闭", QStyle::SP_DialogCloseButton},
-};
 
 CProDocTemplate *MakeTemplate()
 {
@@ -54,9 +46,8 @@ QString CWatchModule::GetDocName(const QString &)
 
 QToolBar *CWatchModule::LoadSubToolBar(const QString &moduleName)
 {
-    if (moduleName != Watch || !GetMainFrame())
-        return nullptr;
-    return CreateCommandToolBar(GetMainFrame(), ResourceId, Buttons);
+    CProChildFrame *frame = moduleName == Watch ? GetDocumentFrame(moduleName) : nullptr;
+    return frame ? frame->CreateModuleToolBar(ResourceId) : nullptr;
 }
 
 KEEL_DECLARE_MODULE(CWatchModule)
