@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 
+#include "orb/profile/namedlock.h"
 #include "orb/profile/profilefile.h"
 
 namespace {
@@ -47,12 +48,18 @@ QString StatSettings::InstallRoot()
     return root.isEmpty() ? QDir::currentPath() : root;
 }
 
-StatSettings StatSettings::Read(const QString &root)
+StatSettings StatSettings::Read(const QString &root, std::chrono::milliseconds lockWait)
 {
     StatSettings settings;
     settings.root = root;
     QByteArray portText;
     {
+        NamedLock lock("StatView");
+        if (!lock.lock(lockWait)) {
+            settings.problem = QStringLiteral("无法读取报告设置：%1。请稍后重新打开报告。")
+                                   .arg(QString::fromStdString(lock.error()));
+            return settings;
+        }
         const ProfileFile handOver(QFile::encodeName(settings.SettingsPath()).toStdString());
         const ProfileFile system(QFile::encodeName(settings.SystemPath()).toStdString());
         settings.monitorId = Setting(handOver, "StatView", "ID");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 #include <QByteArray>
 #include <QString>
 
@@ -29,6 +31,7 @@ struct StatSettings
     // The install root: KEELMON_ROOT when set, else the working directory.
     static QString InstallRoot();
     // Reads both files while holding the "StatView" lock that the monitoring
-    // module takes while it writes the settings.
-    static StatSettings Read(const QString &root);
+    // module takes while it writes the settings; a lock that cannot be had
+    // within its bounded wait is a problem, not a read without it.
+    static StatSettings Read(const QString &root, std::chrono::milliseconds lockWait = std::chrono::seconds(10));
 };

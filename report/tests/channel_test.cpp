@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include "orb/profile/namedlock.h"
 #include "report/datachannel.h"
 #include "report/reportexchange.h"
 #include "report/statsettings.h"
@@ -147,6 +148,19 @@ TEST_F(SettingsTest, ReadsTheHandOverAndTheServer)
         EXPECT_TRUE(settings.Usable());
         EXPECT_EQ(settings.port, StatSettings::DefaultPort);
     }
+}
+
+TEST_F(SettingsTest, SettingsAreReadUnderTheLockOnly)
+{
+    Write("StatView/StatView.ini", "[StatView]\nID=m-42\nMonitorType=Ping\n");
+    Write("Keelsys.ini", "[SYS]\nmainServerIP=127.0.0.1\n");
+    NamedLock writer("StatView");
+    ASSERT_TRUE(writer.lock(std::chrono::seconds(5))) << writer.error();
+    const StatSettings blocked = StatSettings::Read(m_root.path(), std::chrono::milliseconds(100));
+    EXPECT_FALSE(blocked.Usable());
+    EXPECT_TRUE(blocked.monitorId.isEmpty());
+    writer.unlock();
+    EXPECT_TRUE(StatSettings::Read(m_root.path(), std::chrono::milliseconds(100)).Usable());
 }
 
 TEST_F(SettingsTest, MissingOrBadSettingsAreRefusedWithWhatToDo)
