@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
 # Makes a demo working directory for the client from sample/:
-#   scripts/demo-dir.sh DIR PORT [DATA_PORT]
-# Keelsys.ini gets the server port and the data channel's port (default
-# PORT + 1000) and is stored in GBK, as the client's files are; Keelmon.bmp
-# (the main window's background) and StatView/StatView_Top.bmp (the report
-# program's banner) are drawn here rather than kept in the repository; an
-# empty StatView/StatView.ini is made for the monitoring module to fill. Files
+#   scripts/demo-dir.sh DIR PORT [PROBE_PORT [DATA_PORT]]
+# Keelsys.ini gets the server port, the probe channel's port (default
+# PORT + 1) and the report data channel's port (default PORT + 3) and is
+# stored in GBK, as the client's files are; Keelmon.bmp (the main window's
+# background) and StatView/StatView_Top.bmp (the report program's banner) are
+# drawn here rather than kept in the repository; an empty
+# StatView/StatView.ini is made for the monitoring module to fill. Files
 # already in DIR other than these are kept.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-dir=${1:?usage: demo-dir.sh DIR PORT}
-port=${2:?usage: demo-dir.sh DIR PORT [DATA_PORT]}
-data_port=${3:-$((port + 1000))}
+dir=${1:?usage: demo-dir.sh DIR PORT [PROBE_PORT [DATA_PORT]]}
+port=${2:?usage: demo-dir.sh DIR PORT [PROBE_PORT [DATA_PORT]]}
+probe_port=${3:-$((port + 1))}
+data_port=${4:-$((port + 3))}
 
 mkdir -p "$dir"
 # Everything of sample/ except the templates and the notes.
@@ -21,8 +23,8 @@ mkdir -p "$dir"
     cp "$file" "$dir/$file"
   done)
 
-sed -e "s/@SERVER_PORT@/$port/g" -e "s/@DATA_PORT@/$data_port/g" "$root/sample/Keelsys.ini.in" |
-  iconv -f UTF-8 -t GBK > "$dir/Keelsys.ini"
+sed -e "s/@SERVER_PORT@/$port/g" -e "s/@PROBE_PORT@/$probe_port/g" -e "s/@DATA_PORT@/$data_port/g" \
+  "$root/sample/Keelsys.ini.in" | iconv -f UTF-8 -t GBK > "$dir/Keelsys.ini"
 mkdir -p "$dir/StatView"
 [[ -e "$dir/StatView/StatView.ini" ]] || printf '[StatView]\r\n' > "$dir/StatView/StatView.ini"
 

@@ -12,7 +12,7 @@
 # Environment: KEELMON_BUILD_DIR (default build), KEELMON_DEMO_DIR (default
 # build/demo), KEELMON_DEMO_PORT (default: the first free port from 8899),
 # KEELMON_DATA_PORT (the report program's data channel; default: the first
-# free port from 9899). The
+# free port from the server's port + 3). The
 # demo database stays in the demo directory between runs; remove the
 # directory to start afresh.
 set -euo pipefail
@@ -30,30 +30,33 @@ bin="$build/bin"
 
 listening() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
 
-port=${KEELMON_DEMO_PORT:-}
-if [[ -z $port ]]; then
-  for candidate in $(seq 8899 8999); do
-    if ! listening "$candidate"; then port=$candidate; break; fi
+# The first free port from $1 that is not among the rest.
+free_port() {
+  local from=$1; shift
+  for candidate in $(seq "$from" 8999); do
+    [[ " $* " == *" $candidate "* ]] && continue
+    if ! listening "$candidate"; then echo "$candidate"; return; fi
   done
-fi
+}
+
+port=${KEELMON_DEMO_PORT:-$(free_port 8899)}
 [[ -n $port ]] || { echo "run: no free port between 8899 and 8999; set KEELMON_DEMO_PORT" >&2; exit 1; }
-data_port=${KEELMON_DATA_PORT:-}
-if [[ -z $data_port ]]; then
-  for candidate in $(seq 9899 9999); do
-    if ! listening "$candidate"; then data_port=$candidate; break; fi
-  done
-fi
-[[ -n $data_port ]] || { echo "run: no free port between 9899 and 9999; set KEELMON_DATA_PORT" >&2; exit 1; }
+probe_port=$(free_port $((port + 1)) "$port")
+http_port=$(free_port $((port + 2)) "$port" "$probe_port")
+data_port=${KEELMON_DATA_PORT:-$(free_port $((port + 3)) "$port" "$probe_port" "$http_port")}
+[[ -n $probe_port && -n $http_port && -n $data_port ]] || {
+  echo "run: no free ports for the probe channel, status endpoint and report data channel" >&2; exit 1; }
 
 demo=${KEELMON_DEMO_DIR:-$build/demo}
-bash scripts/demo-dir.sh "$demo" "$port" "$data_port"
+bash scripts/demo-dir.sh "$demo" "$port" "$probe_port" "$data_port"
 
 # Everything stays on this machine: discovery asks loopback only.
 export KEELMON_DISCOVERY_TARGET=127.0.0.1
 
+# The monitoring engine checks only 127.0.0.0/8: the demo's devices are this machine.
 "$bin/keelmon-server" --port "$port" --discovery-port "$port" --listen 127.0.0.1 \
-  --data-port "$data_port" --db "$demo/keelmon.db" --demo --admin-password "$demo_password" \
-  2>"$demo/server.log" &
+  --probe-port "$probe_port" --http-port "$http_port" --check-scope loopback --data-port "$data_port" \
+  --db "$demo/keelmon.db" --demo --admin-password "$demo_password" 2>"$demo/server.log" &
 server=$!
 stop_server() {
   if kill -0 "$server" 2>/dev/null; then
@@ -70,7 +73,7 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 listening "$port" || { echo "run: keelmon-server does not answer on 127.0.0.1:$port" >&2; exit 1; }
-echo "keelmon-server on 127.0.0.1:$port (report data channel on $data_port), database $demo/keelmon.db"
+echo "keelmon-server on 127.0.0.1:$port (probe channel $probe_port, report data channel $data_port, status http://127.0.0.1:$http_port/metrics), database $demo/keelmon.db"
 
 cd "$demo"
 if [[ -n ${DISPLAY:-} ]]; then

@@ -60,13 +60,18 @@ void AppServer::start()
         throw std::runtime_error(failure.what());
     }
     if (m_options.demo) {
-        if (setup::addDemoData(*m_storage)) {
+        setup::DemoPorts ports;
+        if (m_options.port > 0)
+            ports.app = m_options.port;
+        if (m_options.httpPort > 0)
+            ports.http = m_options.httpPort;
+        if (setup::addDemoData(*m_storage, ports)) {
             serverlog::info("demo inventory added (user \"operator\", password \"operator\")");
             const std::size_t rows = setup::addDemoHistory(*m_storage, std::time(nullptr));
             serverlog::info("demo history added: " + std::to_string(rows) + " check results of the last 24 hours");
-        }
-        else
+        } else {
             serverlog::info("--demo ignored: the inventory is not empty");
+        }
     }
 
     ServerInfo info;

@@ -87,6 +87,9 @@ std::string Dispatcher::run(const OrbRequest &request, const HandlerEntry &entry
             writeOperationLog(request, entry, entry.access == Access::Login ? call.text(0) : user, call.time(),
                               call.logDetail());
         transaction->commit();
+        if (entry.access == Access::Write
+            && (std::string_view(entry.service) == "ElementService" || std::string_view(entry.service) == "AlertService"))
+            m_server.noteInventoryChange();
         serverlog::debug(where + " by " + caller + ": done");
         succeeded = true;
         return replywriter::response(request.service, request.method, response.get());

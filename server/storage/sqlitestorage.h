@@ -32,6 +32,8 @@ public:
 
     void insert(const TableDefinition &table, const MtxRecord &record) override;
     int update(const TableDefinition &table, const Filter &filter, const MtxRecord &record) override;
+    int updateFields(const TableDefinition &table, const Filter &filter,
+                     const std::vector<std::pair<int, std::string>> &fields) override;
     int remove(const TableDefinition &table, const Filter &filter) override;
     std::vector<std::unique_ptr<MtxRecord>> select(const TableDefinition &table, const Filter &filter,
                                                    RowOrder order = RowOrder::Insertion) override;
@@ -43,6 +45,8 @@ public:
     std::vector<HistoryRow> selectHistory(const std::string &monitorId, std::int64_t from, std::int64_t to,
                                           std::size_t maxRows) override;
     int deleteHistory(const std::string &monitorId, std::int64_t from, std::int64_t to) override;
+    void saveCounters(const std::string &group, const std::vector<std::pair<std::string, std::int64_t>> &counters) override;
+    std::vector<std::pair<std::string, std::int64_t>> loadCounters(const std::string &group) override;
     StorageInfo info() override;
 
 private:

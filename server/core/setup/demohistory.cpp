@@ -17,12 +17,15 @@ namespace {
 constexpr int StepSeconds = 300;
 constexpr int Steps = 24 * 3600 / StepSeconds;
 
-// One return value: its name and the band it moves in over the day.
+// One return value: its name and the band it moves in over the day; a text
+// value (no band) reads normalText, or errorText in an error state.
 struct Shape
 {
     const char *name;
     double low;
     double high;
+    const char *normalText = nullptr;
+    const char *errorText = nullptr;
 };
 
 // A kind's return values in library order, and the value that decides the
@@ -42,9 +45,10 @@ const KindHistory histories[] = {
     {"2", {{"CpuUsage", 20, 96}}, 0, true, 75, 90},
     {"3", {{"MemoryUsage", 55, 90}}, 0, true, 85, 95},
     {"4", {{"FreePercent", 2, 30}}, 0, false, 15, 5},
-    {"5", {{"Status", 0, 0}, {"ResponseTime", 20, 1400}}, 1, true, 1000, 1e12},
+    {"5", {{"Status", 0, 0, "open", "closed"}, {"ResponseTime", 20, 1400}}, 1, true, 1000, 1e12},
     {"6", {{"ProcessCount", 1, 4}}, 0, false, 0.5, 0.5},
     {"7", {{"InOctets", 3e8, 9.5e8}, {"OutOctets", 1e8, 4e8}}, 0, true, 6e8, 9e8},
+    {"8", {{"StatusCode", 0, 0, "200", "503"}, {"ResponseTime", 5, 400}}, 1, true, 300, 1e12},
 };
 
 const KindHistory *historyOf(const std::string &kind)
@@ -89,8 +93,9 @@ std::size_t addDemoHistory(Storage &storage, std::int64_t now)
             const bool pastWarning = history->above ? decisive > history->warning : decisive < history->warning;
             row.state = pastError ? 2 : pastWarning ? 1 : 0;
             for (std::size_t i = 0; i < history->values.size(); ++i) {
-                if (row.values[i].empty()) // a text value: the port's status
-                    row.values[i] = row.state == 2 ? "closed" : "open";
+                const Shape &shape = history->values[i];
+                if (shape.normalText)
+                    row.values[i] = row.state == 2 ? shape.errorText : shape.normalText;
                 row.remark += (i ? " " : "") + std::string(history->values[i].name) + "=" + row.values[i];
             }
             rows.push_back(std::move(row));
