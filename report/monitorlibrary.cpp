@@ -15,6 +15,21 @@ ItemDefinition ReadItem(const QXmlStreamAttributes &attributes)
                           text("Drawtable"), text("Drawimage"), text("DrawMeasure")};
 }
 
+// Condition defaults in installed libraries carry comparison operators
+// unescaped ("[丢包率 <= 20]" inside an attribute). A "<" that cannot start
+// markup is read as the text it is meant to be.
+QString EscapeStrayLessThan(QString text)
+{
+    for (qsizetype i = text.indexOf(QLatin1Char('<')); i >= 0; i = text.indexOf(QLatin1Char('<'), i + 1)) {
+        const QChar next = i + 1 < text.size() ? text.at(i + 1) : QChar();
+        const bool markup = next.isLetter() || next == QLatin1Char('_') || next == QLatin1Char(':')
+                            || next == QLatin1Char('/') || next == QLatin1Char('!') || next == QLatin1Char('?');
+        if (!markup)
+            text.replace(i, 1, QStringLiteral("&lt;"));
+    }
+    return text;
+}
+
 // Decodes the library text: UTF-8 when it says so in its declaration or
 // carries a byte-order mark, GBK (the library's usual code page) otherwise.
 QString DecodeLibrary(const QByteArray &bytes)
@@ -30,7 +45,7 @@ QString DecodeLibrary(const QByteArray &bytes)
         if (end > 0)
             text.remove(0, end + 2);
     }
-    return text;
+    return EscapeStrayLessThan(text);
 }
 
 } // namespace

@@ -142,6 +142,7 @@ const char *const Library = R"(<?xml version="1.0" encoding="gb2312"?>
 <MonitorLibrary>
   <Monitor Id="Ping" Label="连通性" Name="Ping">
     <Param Name="Host"/>
+    <StateCondition><Item ShowText="正常" DefaultVlaue="[往返时间 <= 20]"/><Item DefaultVlaue="[往返时间 < 5]"/></StateCondition>
     <Return>
       <Item Type="Float" Name="RoundTrip" Label="往返时间" Unit="ms" Primary="1" Drawtable="1" Drawimage="1" DrawMeasure="1"/>
       <Item Type="String" Name="Status" Label="状态"/>
