@@ -12,8 +12,8 @@ void CReplyLineModel::SetReport(const CReportData *data)
     m_data = data;
     m_lineStart.clear();
     if (data) {
-        const QByteArray &text = data->Reply();
-        const char *base = text.constData();
+        const QByteArrayView text = data->Text();
+        const char *base = text.data();
         const char *end = base + text.size();
         m_lineStart.reserve(size_t(data->LineCount() + data->IgnoredLines() + 1));
         for (const char *pos = base; pos < end;) {
@@ -34,11 +34,11 @@ QVariant CReplyLineModel::data(const QModelIndex &index, int role) const
 {
     if (role != Qt::DisplayRole || !m_data || !checkIndex(index, CheckIndexOption::IndexIsValid))
         return QVariant();
-    const QByteArray &text = m_data->Reply();
+    const QByteArrayView text = m_data->Text();
     const size_t row = size_t(index.row());
     const qsizetype begin = m_lineStart[row];
     qsizetype end = row + 1 < m_lineStart.size() ? qsizetype(m_lineStart[row + 1]) : text.size();
     while (end > begin && (text[end - 1] == '\n' || text[end - 1] == '\r'))
         --end;
-    return CReportData::Decode(QByteArrayView(text.constData() + begin, end - begin));
+    return CReportData::Decode(text.sliced(begin, end - begin));
 }

@@ -55,6 +55,16 @@ CReportData::State ReadState(QByteArrayView text)
     return value == 0 ? CReportData::Normal : value == 1 ? CReportData::Danger : CReportData::Error;
 }
 
+size_t ExpectedLines(QByteArrayView text)
+{
+    constexpr qsizetype Sample = 64 * 1024;
+    const QByteArrayView head = text.first(std::min(text.size(), Sample));
+    const qsizetype ends = head.count('\n');
+    if (ends == 0 || head.size() == text.size())
+        return size_t(ends + 1);
+    return size_t(double(text.size()) / double(head.size()) * double(ends) * 1.05) + 16;
+}
+
 bool ReadNumber(const char *&pos, const char *end, int &value)
 {
     const auto [rest, error] = std::from_chars(pos, end, value);
@@ -127,8 +137,9 @@ bool CReportData::ParseTime(QByteArrayView text, int64_t &seconds)
 void CReportData::Parse(QByteArray reply, int itemCount)
 {
     m_reply = std::move(reply);
+    m_textSize = m_reply.size();
     if (m_reply.endsWith(EndMark.data()))
-        m_reply.chop(EndMark.size());
+        m_textSize -= EndMark.size();
     m_itemCount = itemCount < 0 ? 0 : itemCount;
     m_ignored = 0;
     m_firstTime = m_lastTime = 0;
@@ -144,9 +155,9 @@ void CReportData::Parse(QByteArray reply, int itemCount)
     }
     m_counts[Normal] = m_counts[Danger] = m_counts[Error] = 0;
 
-    // Room for every line up front: one pass over the text is cheaper than
-    // growing several arrays by doubling.
-    const qsizetype expected = m_reply.count('\n') + 1;
+    // Room for every line up front, from the length of the first lines: a
+    // count of every line end would cost a pass over the whole text.
+    const size_t expected = ExpectedLines(Text());
     m_lineStart.reserve(size_t(expected));
     m_lineLength.reserve(size_t(expected));
     m_time.reserve(size_t(expected));
@@ -154,7 +165,7 @@ void CReportData::Parse(QByteArray reply, int itemCount)
     m_values.reserve(size_t(expected) * size_t(m_itemCount));
 
     const char *const base = m_reply.constData();
-    const char *const textEnd = base + m_reply.size();
+    const char *const textEnd = base + m_textSize;
     const char *lineBegin = base;
     while (lineBegin < textEnd) {
         const char *newline = static_cast<const char *>(std::memchr(lineBegin, '\n', size_t(textEnd - lineBegin)));
@@ -233,6 +244,13 @@ QByteArrayView CReportData::Field(int line, int index) const
             return QByteArrayView();
     }
     return field;
+}
+
+size_t CReportData::ParsedBytes() const
+{
+    return m_lineStart.capacity() * sizeof(uint32_t) + m_lineLength.capacity() * sizeof(uint32_t)
+           + m_time.capacity() * sizeof(int64_t) + m_state.capacity() + m_values.capacity() * sizeof(double)
+           + m_statistics.capacity() * sizeof(ItemStatistics);
 }
 
 int CReportData::Percent(State state) const

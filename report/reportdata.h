@@ -36,12 +36,14 @@ public:
         double Average() const { return count ? sum / double(count) : std::nan(""); }
     };
 
-    // Replaces everything with the lines of reply; a trailing "</end>" is
-    // not a line. itemCount is the number of return items of the kind.
+    // Replaces everything with the lines of reply, which is kept as it is
+    // (no copy); a trailing "</end>" is not a line. itemCount is the number
+    // of return items of the kind.
     void Parse(QByteArray reply, int itemCount);
     void Clear() { Parse(QByteArray(), 0); }
 
-    const QByteArray &Reply() const { return m_reply; }
+    // The reply's lines: the reply without its closing "</end>".
+    QByteArrayView Text() const { return QByteArrayView(m_reply.constData(), m_textSize); }
     int LineCount() const { return int(m_time.size()); }
     int ItemCount() const { return m_itemCount; }
     // Lines left out: fewer than five fields or a time that cannot be read.
@@ -68,6 +70,9 @@ public:
     // Reply bytes (GBK) as text.
     static QString Decode(QByteArrayView bytes);
 
+    // Bytes held for the parsed lines, besides the reply text itself.
+    size_t ParsedBytes() const;
+
     // Field index of a line ("$"-separated), empty when the line is shorter.
     QByteArrayView Field(int line, int index) const;
 
@@ -81,6 +86,7 @@ public:
 
 private:
     QByteArray m_reply;
+    qsizetype m_textSize = 0;
     int m_itemCount = 0;
     int m_ignored = 0;
     int64_t m_firstTime = 0;

@@ -104,7 +104,7 @@ TEST(ReportData, LinesKeepTheirSlotsOnTheTimeAxis)
     EXPECT_EQ(data.FirstTime(), data.Time(2));
     EXPECT_EQ(data.LastTime(), data.Time(1));
     // "</end>" is not part of the last line.
-    EXPECT_FALSE(data.Reply().contains("</end>"));
+    EXPECT_FALSE(data.Text().contains("</end>"));
 }
 
 TEST(ReportData, TimesAreSecondsSinceTheEpochAndBack)
