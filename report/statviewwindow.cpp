@@ -120,19 +120,25 @@ void CStatViewWindow::BuildLayout()
     connect(m_query, &QPushButton::clicked, this, &CStatViewWindow::Query);
     connect(m_delete, &QPushButton::clicked, this, &CStatViewWindow::Delete);
     connect(m_save, &QPushButton::clicked, this, [this] {
-        QFileDialog dialog(this, QStringLiteral("保存为位图"), QString(), QStringLiteral("*.bmp"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("bmp"));
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            SaveBitmap(dialog.selectedFiles().constFirst());
+        const QString path = AskSavePath(QStringLiteral("保存为位图"), QStringLiteral("bmp"));
+        if (!path.isEmpty())
+            SaveBitmap(path);
     });
     connect(m_csv, &QPushButton::clicked, this, [this] {
-        QFileDialog dialog(this, QStringLiteral("导出CSV"), QString(), QStringLiteral("*.csv"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("csv"));
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            ExportCsv(dialog.selectedFiles().constFirst());
+        const QString path = AskSavePath(QStringLiteral("导出CSV"), QStringLiteral("csv"));
+        if (!path.isEmpty())
+            ExportCsv(path);
     });
+}
+
+QString CStatViewWindow::AskSavePath(const QString &title, const QString &suffix)
+{
+    QFileDialog dialog(this, title, QString(), QStringLiteral("*.") + suffix);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(suffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
 }
 
 void CStatViewWindow::LoadBanner()

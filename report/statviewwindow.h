@@ -70,6 +70,8 @@ protected:
 private:
     void BuildLayout();
     void LoadBanner();
+    // The file dialog of a save command; empty when cancelled.
+    QString AskSavePath(const QString &title, const QString &suffix);
     bool StartExchange(CReportExchange::Kind kind);
     void OnFinished(CReportExchange::Kind kind, const CDataChannel::Result &result);
     void ShowReport();

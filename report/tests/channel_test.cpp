@@ -11,6 +11,7 @@
 #include "report/datachannel.h"
 #include "report/reportexchange.h"
 #include "report/statsettings.h"
+#include "report/tests/reporttestsupport.h"
 #include "report/tests/scripteddataserver.h"
 
 namespace {
@@ -119,12 +120,7 @@ TEST(DataChannel, FailuresAreNeverAComplete)
 class SettingsTest : public ::testing::Test
 {
 protected:
-    void Write(const QString &relative, const std::string &text)
-    {
-        const QString path = m_root.filePath(relative);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        std::ofstream(path.toStdString(), std::ios::binary) << text;
-    }
+    void Write(const QString &relative, const std::string &text) { WriteFile(m_root.path(), relative, text); }
     StatSettings Read() { return StatSettings::Read(m_root.path()); }
 
     QTemporaryDir m_root;

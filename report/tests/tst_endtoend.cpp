@@ -10,6 +10,7 @@
 #include "report/reportcanvas.h"
 #include "report/statprompt.h"
 #include "report/statviewwindow.h"
+#include "report/tests/reporttestsupport.h"
 #include "server/core/appserver.h"
 #include "server/core/schema.h"
 #include "server/storage/storage.h"
@@ -21,14 +22,7 @@ namespace {
 class EndToEndTest : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "tst_endtoend";
-        static char *argv[] = {name, nullptr};
-        if (!QApplication::instance())
-            new QApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { EnsureApplication(); }
 
     void SetUp() override
     {
@@ -51,12 +45,7 @@ protected:
         CStatPrompt::SetHooks({}, {});
     }
 
-    void Write(const QString &relative, const std::string &text)
-    {
-        const QString path = m_root.filePath(relative);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        std::ofstream(path.toStdString(), std::ios::binary) << text;
-    }
+    void Write(const QString &relative, const std::string &text) { WriteFile(m_root.path(), relative, text); }
 
     bool Run(CStatViewWindow &window, bool (CStatViewWindow::*start)())
     {

@@ -18,6 +18,7 @@
 #include "report/reportcanvas.h"
 #include "report/statprompt.h"
 #include "report/statviewwindow.h"
+#include "report/tests/reporttestsupport.h"
 #include "report/tests/scripteddataserver.h"
 
 namespace {
@@ -52,14 +53,7 @@ struct Prompts
 class StatViewWindowTest : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "tst_statviewwindow";
-        static char *argv[] = {name, nullptr};
-        if (!QApplication::instance())
-            new QApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { EnsureApplication(); }
 
     void SetUp() override
     {
@@ -77,12 +71,7 @@ protected:
     }
     void TearDown() override { CStatPrompt::SetHooks({}, {}); }
 
-    void Write(const QString &relative, const std::string &text)
-    {
-        const QString path = m_root.filePath(relative);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        std::ofstream(path.toStdString(), std::ios::binary) << text;
-    }
+    void Write(const QString &relative, const std::string &text) { WriteFile(m_root.path(), relative, text); }
 
     std::unique_ptr<CStatViewWindow> Window(int port)
     {
