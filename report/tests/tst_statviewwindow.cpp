@@ -160,6 +160,13 @@ TEST_F(StatViewWindowTest, QueryFillsEveryDisplay)
     EXPECT_EQ(saved.size(), canvas->size());
     EXPECT_FALSE(window->SaveBitmap(m_root.filePath("missing-folder/report.bmp")));
     EXPECT_TRUE(m_prompts.messages.last().startsWith(QStringLiteral("位图保存失败!")));
+    // A picture past the bound is refused before any memory is taken for it.
+    const QSize shown = canvas->size();
+    canvas->resize(9000, 9000);
+    EXPECT_FALSE(window->SaveBitmap(m_root.filePath("huge.bmp")));
+    EXPECT_TRUE(m_prompts.messages.last().contains(QStringLiteral("图像过大")));
+    EXPECT_FALSE(QFile::exists(m_root.filePath("huge.bmp")));
+    canvas->resize(shown);
 
     const QString csvPath = m_root.filePath("report.csv");
     ASSERT_TRUE(window->ExportCsv(csvPath));
@@ -173,6 +180,30 @@ TEST_F(StatViewWindowTest, QueryFillsEveryDisplay)
     EXPECT_EQ(rows[1], QStringLiteral("2026-12-8 10:0:0,正常,ok,1,1,init"));
     EXPECT_EQ(rows[3], QStringLiteral("2026-12-8 10:10:0,危险,load high,,,"));
     EXPECT_EQ(rows[4], QStringLiteral("2026-12-8 10:15:0,正常,\"ok, quoted \"\"x\"\"\",4,4,cc1plus"));
+}
+
+TEST_F(StatViewWindowTest, CurveTakesInNegativeValuesAndWidensZeroSpans)
+{
+    CReportData data;
+    data.Parse("m1$Cpu$2026-12-8 10:0:0$0$ok$0$1$-5$\r\nm1$Cpu$2026-12-8 10:0:0$0$ok$0$1$-1$\r\n", 1);
+    CCurvePlot plot;
+    plot.resize(500, 300);
+    plot.SetCurve(&data, 0);
+    CCurvePlot::Ranges ranges = plot.CurrentRanges();
+    EXPECT_EQ(ranges.low, -5);
+    EXPECT_EQ(ranges.high, 0);
+    EXPECT_EQ(ranges.lastTime - ranges.firstTime, 60);
+    QImage image(plot.size(), QImage::Format_RGB32);
+    plot.render(&image);
+    EXPECT_EQ(plot.PaintedColumns(), 1);
+
+    data.Parse("m1$Cpu$2026-12-8 10:0:0$0$ok$0$1$7$\r\nm1$Cpu$2026-12-8 10:0:9$0$ok$0$1$7$\r\n", 1);
+    plot.SetCurve(&data, 0);
+    ranges = plot.CurrentRanges();
+    EXPECT_EQ(ranges.low, 0);
+    EXPECT_EQ(ranges.high, 7);
+    plot.render(&image);
+    EXPECT_EQ(plot.PaintedColumns(), 2);
 }
 
 TEST_F(StatViewWindowTest, FailedExchangesKeepThePreviousReport)
