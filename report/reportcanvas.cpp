@@ -213,7 +213,7 @@ int CReportCanvas::PaintRecords(QPainter &painter, int top, const QString &capti
     return y - top + 8;
 }
 
-QImage CReportCanvas::Picture(QString *error) const
+QImage CReportCanvas::Picture(QString *error)
 {
     const QSize size = this->size();
     if (qint64(size.width()) * size.height() > MaxPixels) {
@@ -228,6 +228,6 @@ QImage CReportCanvas::Picture(QString *error) const
         return picture;
     }
     picture.fill(Qt::white);
-    const_cast<CReportCanvas *>(this)->render(&picture);
+    render(&picture);
     return picture;
 }

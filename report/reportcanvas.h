@@ -40,7 +40,7 @@ public:
 
     // The display as a picture; a null image with the reason in error when
     // it is too large or memory runs out.
-    QImage Picture(QString *error) const;
+    QImage Picture(QString *error);
 
     QSize sizeHint() const override;
 

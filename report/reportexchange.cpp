@@ -3,7 +3,6 @@
 #include <QThread>
 
 #include "orb/textframe/textframe.h"
-#include "report/reportdata.h"
 
 CReportExchange::CReportExchange(QObject *parent) : QObject(parent)
 {
@@ -53,7 +52,7 @@ std::optional<std::string> CReportExchange::BuildRequest(Kind kind, const StatSe
 }
 
 bool CReportExchange::Start(Kind kind, const StatSettings &settings, const QDateTime &from, const QDateTime &to,
-                            QString *error)
+                            int itemCount, QString *error)
 {
     if (m_thread) {
         if (error)
@@ -66,8 +65,15 @@ bool CReportExchange::Start(Kind kind, const StatSettings &settings, const QDate
     const std::string host = settings.serverAddress.toStdString();
     const int port = settings.port;
     const CDataChannel::Limits limits = m_limits;
-    m_thread = QThread::create([this, host, port, request = std::move(*request), limits] {
+    m_report.reset();
+    m_thread = QThread::create([this, kind, host, port, request = std::move(*request), limits, itemCount] {
         m_result = CDataChannel::Exchange(host, port, request, limits);
+        if (kind != Kind::Query || !m_result.Complete() || Refusal(m_result.reply))
+            return;
+        m_report = std::make_unique<CReportData>();
+        m_report->Parse(QByteArray::fromStdString(m_result.reply), itemCount);
+        // The parsed report holds its own copy of the text.
+        std::string().swap(m_result.reply);
     });
     // finished is emitted by the worker; this runs on the window's thread.
     connect(m_thread, &QThread::finished, this, [this, kind] {

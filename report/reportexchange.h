@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -7,12 +8,14 @@
 #include <QObject>
 
 #include "report/datachannel.h"
+#include "report/reportdata.h"
 #include "report/statsettings.h"
 
 class QThread;
 
 // Runs the query and delete exchanges of the report window on a worker
 // thread, one at a time, and hands the outcome back on the window's thread.
+// A complete query reply is parsed on the worker too.
 class CReportExchange : public QObject
 {
     Q_OBJECT
@@ -39,8 +42,13 @@ public:
 
     void SetLimits(const CDataChannel::Limits &limits) { m_limits = limits; }
     // False, with the reason in error, when the request cannot be built or
-    // an exchange is still running.
-    bool Start(Kind kind, const StatSettings &settings, const QDateTime &from, const QDateTime &to, QString *error);
+    // an exchange is still running. itemCount: the kind's return items, for
+    // parsing a query's reply.
+    bool Start(Kind kind, const StatSettings &settings, const QDateTime &from, const QDateTime &to, int itemCount,
+               QString *error);
+    // The parsed reply of the query that has just finished, once; null for
+    // an incomplete or refused reply and for a delete.
+    std::unique_ptr<CReportData> TakeReport() { return std::move(m_report); }
     bool Busy() const { return m_thread != nullptr; }
 
 signals:
@@ -50,4 +58,5 @@ private:
     CDataChannel::Limits m_limits;
     QThread *m_thread = nullptr;
     CDataChannel::Result m_result;
+    std::unique_ptr<CReportData> m_report;
 };

@@ -217,8 +217,17 @@ bool CStatViewWindow::StartExchange(CReportExchange::Kind kind)
         CStatPrompt::Show(this, m_settings.problem, CStatPrompt::Icon::Warning);
         return false;
     }
+    if (kind == CReportExchange::Kind::Query) {
+        // The kind's items as the library has them now; another kind's are never kept.
+        CMonitorLibrary library;
+        if (!library.Load(m_settings.LibraryPath(), m_settings.monitorType))
+            CStatPrompt::Show(this, library.Error() + QStringLiteral("\n只显示各状态的检测次数。"),
+                              CStatPrompt::Icon::Warning);
+        m_pendingItems = library.Items();
+        m_pendingKindLabel = library.KindLabel();
+    }
     QString error;
-    if (!m_exchange.Start(kind, m_settings, From(), To(), &error)) {
+    if (!m_exchange.Start(kind, m_settings, From(), To(), int(m_pendingItems.size()), &error)) {
         CStatPrompt::Show(this, error, CStatPrompt::Icon::Warning);
         return false;
     }
@@ -279,13 +288,10 @@ void CStatViewWindow::OnFinished(CReportExchange::Kind kind, const CDataChannel:
         emit ExchangeDone(kind, false);
         return;
     }
-    // The kind's items as the library has them now; another kind's are never kept.
-    CMonitorLibrary library;
-    if (!library.Load(m_settings.LibraryPath(), m_settings.monitorType))
-        CStatPrompt::Show(this, library.Error() + QStringLiteral("\n只显示各状态的检测次数。"), CStatPrompt::Icon::Warning);
-    m_items = library.Items();
-    m_kindLabel = library.KindLabel();
-    m_data.Parse(QByteArray::fromStdString(result.reply), int(m_items.size()));
+    std::unique_ptr<CReportData> report = m_exchange.TakeReport();
+    m_items = std::move(m_pendingItems);
+    m_kindLabel = m_pendingKindLabel;
+    m_data = std::move(*report);
     ShowReport();
     emit ExchangeDone(kind, true);
 }

@@ -81,6 +81,10 @@ private:
     StatSettings m_settings;
     std::vector<ItemDefinition> m_items;
     QString m_kindLabel;
+    // The kind's items as read for the query in progress; they replace the
+    // shown ones only with its report.
+    std::vector<ItemDefinition> m_pendingItems;
+    QString m_pendingKindLabel;
     CReportData m_data;
     CReportExchange m_exchange;
     bool m_shown = false;
