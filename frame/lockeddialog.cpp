@@ -1,5 +1,7 @@
 #include "frame/lockeddialog.h"
 
+#include "frame/hosttexts.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -8,7 +10,7 @@
 CLockedDialog::CLockedDialog(const QString &lockText, int attempts, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
-    setWindowTitle(QStringLiteral("系统已锁定"));
+    setWindowTitle(HostText("系统已锁定"));
     setObjectName(QStringLiteral("dialog189"));
 
     m_lockText = new QLabel(lockText, this);
@@ -17,11 +19,11 @@ CLockedDialog::CLockedDialog(const QString &lockText, int attempts, QWidget *par
     m_retryText->setObjectName(QStringLiteral("control187"));
     m_retryText->setWordWrap(true);
     auto *explanation = new QLabel(
-        QStringLiteral("系统因长时间无操作或操作员的要求而锁定。\n按“解锁”后输入当前用户的口令即可解除锁定；"
-                       "连续三次口令错误后，一个小时内不能解锁。"),
+        HostText("系统因长时间无操作或操作员的要求而锁定。\n按“解锁”后输入当前用户的口令即可解除锁定；"
+                 "连续三次口令错误后，一个小时内不能解锁。"),
         this);
     explanation->setWordWrap(true);
-    m_unlock = new QPushButton(QStringLiteral("解锁"), this);
+    m_unlock = new QPushButton(HostText("解锁"), this);
     m_unlock->setDefault(true);
     connect(m_unlock, &QPushButton::clicked, this, &QDialog::accept);
 
@@ -36,7 +38,7 @@ CLockedDialog::CLockedDialog(const QString &lockText, int attempts, QWidget *par
     setMinimumWidth(420);
 
     if (attempts > 0)
-        m_retryText->setText(QStringLiteral("您已经重试口令%1次，超过三次系统经锁定登录!").arg(attempts));
+        m_retryText->setText(HostText("您已经重试口令%1次，超过三次系统经锁定登录!").arg(attempts));
     if (attempts > 2) {
         m_unlock->setEnabled(false);
         m_timer.setInterval(TickMilliseconds);
@@ -51,7 +53,7 @@ void CLockedDialog::tick()
         return;
     ++m_seconds;
     if (m_seconds >= LockOutSeconds) {
-        m_retryText->setText(QStringLiteral("登录锁定以解除！"));
+        m_retryText->setText(HostText("登录锁定以解除！"));
         m_timer.stop();
         m_unlock->setEnabled(true);
         return;
@@ -63,7 +65,7 @@ void CLockedDialog::showRemaining()
 {
     const int left = LockOutSeconds - m_seconds;
     m_retryText->setText(QString::asprintf("%02d:%02d:%02d", left / 3600, left % 3600 / 60, left % 60)
-                             .prepend(QStringLiteral("您重试密码次数已经超过3次，系统锁定1个小时！")));
+                             .prepend(HostText("您重试密码次数已经超过3次，系统锁定1个小时！")));
 }
 
 QString CLockedDialog::lockText() const

@@ -1,5 +1,7 @@
 #include "frame/lockscreen.h"
 
+#include "frame/hosttexts.h"
+
 #include <QLabel>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -36,7 +38,7 @@ CLockScreen::CLockScreen(const QRect &frameRect, const QString &userName, const 
     QFont big = emblem->font();
     big.setPointSize(big.pointSize() * 2);
     emblem->setFont(big);
-    m_text = new QLabel(QStringLiteral("系统已锁定！"), this);
+    m_text = new QLabel(HostText("系统已锁定！"), this);
     m_text->setObjectName(QStringLiteral("control182"));
     m_text->setAlignment(Qt::AlignCenter);
 

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QVariant>
 
+#include "frame/hosttexts.h"
 #include "frame/localtext.h"
 #include "frame/prochildframe.h"
 #include "frame/procommands.h"
@@ -84,19 +85,8 @@ void CProApp::ExitInstance()
 
 void CProApp::DeleteModules()
 {
-    m_navigation.clear();
-    m_modules.clear();
     m_currentModule = nullptr;
-    for (std::unique_ptr<CProModule> &module : m_ownedModules) {
-        try {
-            module.reset();
-        } catch (...) {
-            // A module's failing destructor must not stop the others' unloading.
-            module.release();
-        }
-    }
-    m_ownedModules.clear();
-    m_templates.clear();
+    m_tables.Clear();
 }
 
 // ---- hooks ----
@@ -234,6 +224,13 @@ bool CProApp::InitServiceSystem()
     const int port = m_profile.readInt("SYS", "mainServerPort", 8899);
     try {
         auto client = std::make_unique<OrbClient>(address.c_str(), port, discoveryPort);
+        // The limit of each call as a whole, in seconds; no value or nonsense keeps the default.
+        const int callSeconds = m_profile.readInt("SYS", "calltimeout", 0);
+        if (callSeconds > 0) {
+            OrbClient::Timeouts timeouts = client->timeouts();
+            timeouts.call = std::chrono::seconds(callSeconds);
+            client->setTimeouts(timeouts);
+        }
         m_client = client.get();
         AdoptService(QStringLiteral("sys"), std::move(client));
     } catch (const std::exception &error) {
@@ -282,16 +279,14 @@ OrbClient *CProApp::GetClient() const
 
 CProModule *CProApp::RegisterModule(std::unique_ptr<CProModule> owned)
 {
-    CProModule *module = owned.get();
-    m_ownedModules.push_back(std::move(owned));
+    CProModule *module = m_tables.Adopt(std::move(owned));
     module->SetApp(this);
     module->SetMainFrame(m_mainFrame);
     module->Initialize();
     if (CProDocTemplate *docTemplate = module->GetDocTemplate())
         AddDocTemplate(std::unique_ptr<CProDocTemplate>(docTemplate));
     module->LoadSubDocTemplate();
-    m_modules.insert(module->GetModuleName(), module);
-    m_navigation.insert(module->GetModuleName(), module);
+    m_tables.EnterModule(module->GetModuleName(), module);
     return module;
 }
 
@@ -302,9 +297,9 @@ void CProApp::OpenModule(const QString &name)
         InvokeModuleDlg(name, QStringLiteral("_Style") + m_moduleStyle, nullptr);
         return;
     }
-    const QString key = m_language == Chinese ? Translate(name) : name;
+    const QString key = Translate(name);
     m_currentModuleName = key;
-    CProModule *module = m_navigation.value(key);
+    CProModule *module = m_tables.Find(key);
     if (!module)
         return;
     m_currentModule = module;
@@ -323,23 +318,17 @@ void CProApp::OpenModule(const QString &name)
             m_mainFrame->MdiArea()->setActiveSubWindow(frame);
             frame->showMaximized();
         }
-        SetMainTitle(QString::fromUtf8(MainTitleCn) + (m_language == Chinese ? Translate(key) : key));
+        SetMainTitle(QString::fromUtf8(MainTitleCn) + Translate(key));
         return;
     }
-    const QString docName = module->GetDocName(key);
-    for (const std::unique_ptr<CProDocTemplate> &docTemplate : m_templates) {
-        if (docTemplate->GetDocName() == docName) {
-            if (docTemplate->OpenDocumentFile())
-                module->SetDocumentOpen(key, true);
-            return;
-        }
-    }
+    if (CProDocTemplate *docTemplate = m_tables.FindTemplate(module->GetDocName(key));
+        docTemplate && docTemplate->OpenDocumentFile())
+        module->SetDocumentOpen(key, true);
 }
 
 QString CProApp::InvokeModuleDlg(const QString &moduleName, const QString &method, const MtxObj *const *args)
 {
-    const QString key = m_language == Chinese ? Translate(moduleName) : moduleName;
-    CProModule *module = m_navigation.value(key);
+    CProModule *module = m_tables.Find(Translate(moduleName));
     if (!module) {
         ShowMessage(Translate(QStringLiteral("Not find module")));
         return {};
@@ -349,35 +338,31 @@ QString CProApp::InvokeModuleDlg(const QString &moduleName, const QString &metho
 
 CProDocTemplate *CProApp::AddDocTemplate(std::unique_ptr<CProDocTemplate> docTemplate)
 {
-    m_templates.push_back(std::move(docTemplate));
-    return m_templates.back().get();
+    return m_tables.AddTemplate(std::move(docTemplate));
 }
 
 CProDocTemplate *CProApp::AddSubDocTemplate(std::unique_ptr<CProDocTemplate> docTemplate, const QString &name,
                                             CProModule *module)
 {
-    m_navigation.insert(name, module);
+    m_tables.EnterDocument(name, module);
     return AddDocTemplate(std::move(docTemplate));
 }
 
 void CProApp::OnDocumentActivated(const QString &name, CProChildFrame *frame)
 {
-    CProModule *module = m_navigation.value(name);
+    CProModule *module = m_tables.Find(name);
     if (!module)
         return;
     module->SetDocumentFrame(name, frame);
     if (m_mainFrame)
         m_mainFrame->SetModuleToolBar(name, module->LoadSubToolBar(name));
     m_currentModule = module;
-    if (m_language == Chinese)
-        SetMainTitle(QString::fromUtf8(MainTitleCn) + Translate(name));
-    else
-        SetMainTitle(QString::fromUtf8(MainTitleEn) + name);
+    SetMainTitle(QString::fromUtf8(IsChinese() ? MainTitleCn : MainTitleEn) + Translate(name));
 }
 
 void CProApp::OnDocumentClosed(const QString &name)
 {
-    if (CProModule *module = m_navigation.value(name)) {
+    if (CProModule *module = m_tables.Find(name)) {
         module->SetDocumentOpen(name, false);
         if (module->HideNavigation()) {
             if (m_mainFrame)
@@ -394,27 +379,32 @@ void CProApp::OnDocumentClosed(const QString &name)
 
 void CProApp::LoadNamesTable()
 {
-    m_names.clear();
-    const int count = GetProfileInt("NAMES", QStringLiteral("namesCount"), 0);
-    for (int i = 0; i < count; ++i) {
-        const QString name = GetProfileString("NAMES", QStringLiteral("name%1").arg(i));
-        const QString english = GetProfileString("NAMES", QStringLiteral("name%1.en").arg(i));
-        m_names.insert(name, english);
-        m_names.insert(english, name);
-    }
+    m_names.Load(m_profile);
+}
+
+bool CProApp::IsChinese() const
+{
+    return m_language == Chinese;
+}
+
+bool CProApp::IsEnglish() const
+{
+    return m_language == QLatin1String("en");
 }
 
 QString CProApp::Translate(const QString &text) const
 {
-    if (m_language != Chinese)
-        return text;
-    const QString counterpart = m_names.value(text);
-    return counterpart.isEmpty() ? text : counterpart;
+    return IsChinese() ? m_names.Translate(text) : text;
+}
+
+QString CProApp::HostText(const QString &chinese) const
+{
+    return IsEnglish() ? HostTexts().Translate(chinese) : chinese;
 }
 
 void CProApp::TranslateWindow(QWidget *window) const
 {
-    if (!window || m_language != Chinese)
+    if (!window || !IsChinese())
         return;
     window->setWindowTitle(Translate(window->windowTitle()));
     for (QObject *child : window->children()) {

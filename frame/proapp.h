@@ -9,8 +9,11 @@
 #include <QString>
 
 #include "frame/moduleentry.h"
+#include "frame/moduletables.h"
 #include "frame/namedtable.h"
+#include "frame/namestable.h"
 #include "frame/promainframe.h"
+#include "frame/serverlink.h"
 #include "orb/profile/profilefile.h"
 #include "orb/wire/keelexport.h"
 #include "orb/wire/mtxusersession.h"
@@ -102,13 +105,13 @@ public:
     CProDocTemplate *AddDocTemplate(std::unique_ptr<CProDocTemplate> docTemplate);
     CProDocTemplate *AddSubDocTemplate(std::unique_ptr<CProDocTemplate> docTemplate, const QString &name,
                                        CProModule *module);
-    const std::vector<std::unique_ptr<CProDocTemplate>> &DocTemplates() const { return m_templates; }
+    const std::vector<std::unique_ptr<CProDocTemplate>> &DocTemplates() const { return m_tables.Templates(); }
     void OnDocumentActivated(const QString &name, CProChildFrame *frame);
     void OnDocumentClosed(const QString &name);
     QString GetCurrentModuleName() const { return m_currentModuleName; }
     CProModule *GetCurrentModule() const { return m_currentModule; }
-    const NamedTable<CProModule> &Modules() const { return m_modules; }
-    const NamedTable<CProModule> &Navigation() const { return m_navigation; }
+    const NamedTable<CProModule> &Modules() const { return m_tables.Modules(); }
+    const NamedTable<CProModule> &Navigation() const { return m_tables.Navigation(); }
     QString GetModuleStyle() const { return m_moduleStyle; }
 
     // ---- names table and translation ----
@@ -116,8 +119,16 @@ public:
     QString Translate(const QString &text) const;
     void TranslateWindow(QWidget *window) const;
 
+    // The host's own texts (written in Chinese) in the chosen language.
+    QString HostText(const QString &chinese) const;
+
     // ---- login texts ----
     QString GetLanguage() const { return m_language; }
+    // The Chinese version was chosen at login ("cn"): the names table applies.
+    bool IsChinese() const;
+    // The English version was chosen ("en"): the host's own texts are shown
+    // in English. Before login they are shown as written (Chinese).
+    bool IsEnglish() const;
     QString GetUserName() const { return m_userName; }
     QString GetPassword() const { return m_password; }
     void SetPassword(const QString &password) { m_password = password; }
@@ -140,6 +151,9 @@ public:
     void SetIdleSeconds(int seconds) { m_idleSeconds = seconds; }
 
     QString DatabaseSource() const { return m_dsn; }
+
+    // The link to the server as the last calls found it (status bar, messages).
+    CServerLink &ServerLink() { return m_serverLink; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -164,13 +178,11 @@ private:
     void DeleteModules();
 
     ProfileFile m_profile;
-    NamedTable<CProModule> m_modules;
-    NamedTable<CProModule> m_navigation;
+    CModuleTables m_tables;
     NamedTable<OrbService> m_services;
     std::vector<std::unique_ptr<OrbService>> m_ownedServices;
-    std::vector<std::unique_ptr<CProModule>> m_ownedModules;
-    std::vector<std::unique_ptr<CProDocTemplate>> m_templates;
-    QHash<QString, QString> m_names;
+    CNamesTable m_names;
+    CServerLink m_serverLink;
     QPointer<CProMainFrame> m_mainFrame;
     OrbClient *m_client = nullptr;
     CProModule *m_currentModule = nullptr;

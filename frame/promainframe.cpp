@@ -1,5 +1,9 @@
 #include "frame/promainframe.h"
 
+#include "frame/hosttexts.h"
+
+#include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QLabel>
@@ -37,6 +41,18 @@ CProMainFrame::CProMainFrame(CProApp *app)
     m_idleTimer.setInterval(TimerInterval);
     connect(&m_serverTimer, &QTimer::timeout, this, &CProMainFrame::ServerTick);
     connect(&m_idleTimer, &QTimer::timeout, this, &CProMainFrame::IdleTick);
+
+    // Ctrl+F4 closes the active document. Inside a document window its own
+    // close shortcut does it; elsewhere in this window (navigation bar,
+    // toolbars) this one, which steps aside there so the two never compete.
+    auto *closeDocument = new QAction(this);
+    closeDocument->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
+    closeDocument->setShortcutContext(Qt::WindowShortcut);
+    connect(closeDocument, &QAction::triggered, m_area, &QMdiArea::closeActiveSubWindow);
+    connect(qApp, &QApplication::focusChanged, closeDocument, [this, closeDocument](QWidget *, QWidget *now) {
+        closeDocument->setEnabled(!now || !m_area->isAncestorOf(now));
+    });
+    addAction(closeDocument);
 }
 
 CProMainFrame::~CProMainFrame()
@@ -72,7 +88,9 @@ QMdiArea *CProMainFrame::MdiArea() const
 
 CProChildFrame *CProMainFrame::ActiveChildFrame() const
 {
-    return qobject_cast<CProChildFrame *>(m_area->activeSubWindow());
+    // The current window, even while another program has the focus: a
+    // module command must not lose its target to a focus change.
+    return qobject_cast<CProChildFrame *>(m_area->currentSubWindow());
 }
 
 void CProMainFrame::SetTitle(const QString &title)
@@ -194,9 +212,11 @@ void CProMainFrame::OnSubWindowActivated(QMdiSubWindow *window)
 
 void CProMainFrame::ServerTick()
 {
-    OrbClient *client = m_app ? m_app->GetClient() : nullptr;
-    const QString address = client ? fromLocal(client->getCurrentHost()) : QStringLiteral("0.0.0.0");
-    m_serverPane->setText(QStringLiteral("服务器IP: ") + address);
+    if (!m_app)
+        return;
+    CServerLink &link = m_app->ServerLink();
+    link.Observe(m_app->GetClient());
+    m_serverPane->setText(link.PaneText(!m_app->IsEnglish()));
 }
 
 void CProMainFrame::IdleTick()
@@ -225,11 +245,11 @@ void CProMainFrame::OnIdleMessage(int seconds)
     if (seconds == -1) {
         if (RunLockScreen()) {
             m_idleTimer.start();
-            m_idlePane->setText(QStringLiteral("系统空闲时间超时锁定"));
+            m_idlePane->setText(HostText("系统空闲时间超时锁定"));
         }
         return;
     }
-    m_idlePane->setText(QStringLiteral("系统空闲时间：%1:%2:%3")
+    m_idlePane->setText(HostText("系统空闲时间：%1:%2:%3")
                             .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
                             .arg((seconds % 3600) / 60, 2, 10, QLatin1Char('0'))
                             .arg(seconds % 60, 2, 10, QLatin1Char('0')));

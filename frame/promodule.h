@@ -6,6 +6,7 @@
 
 #include "frame/probaseframedoc.h"
 #include "frame/prochildframe.h"
+#include "orb/plugin/plugininterface.h"
 #include "orb/wire/keelexport.h"
 
 class CProApp;
@@ -75,13 +76,16 @@ private:
     QHash<QString, QPointer<CProChildFrame>> m_documentFrames;
 };
 
-// The version of the interface between the host and module libraries. A
-// module library exports KeelModuleApiVersion() beside GetModuleInstance();
-// the host refuses a library whose version differs.
+// The contract between the host and a module library. A library exports
+//   extern "C" CProModule *GetModuleInstance();   a new module object, owned by the host
+//   extern "C" int GetModuleApiVersion();         the KeelModuleApiVersion it was built with
+// and the host calls the factory only when the version matches its own (the
+// service libraries' pair is GetServiceInstance / GetServiceApiVersion).
 inline constexpr int KeelModuleApiVersion = 1;
 inline constexpr const char *ModuleFactorySymbol = "GetModuleInstance";
 inline constexpr const char *ModuleApiVersionSymbol = "GetModuleApiVersion";
-using ModuleFactoryFunction = CProModule *(*)();
+inline constexpr PluginInterface ModuleInterface{"module", ModuleFactorySymbol, ModuleApiVersionSymbol,
+                                                KeelModuleApiVersion};
 
 // Defines the two exports of a module library for its module class.
 #define KEEL_DECLARE_MODULE(ModuleClass)                                                     \

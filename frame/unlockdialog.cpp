@@ -1,5 +1,7 @@
 #include "frame/unlockdialog.h"
 
+#include "frame/hosttexts.h"
+
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -11,7 +13,7 @@
 CUnlockDialog::CUnlockDialog(int attempts, const QString &storedPassword, QWidget *parent)
     : QDialog(parent), m_storedPassword(storedPassword), m_attempts(attempts)
 {
-    setWindowTitle(QStringLiteral("解除系统锁定"));
+    setWindowTitle(HostText("解除系统锁定"));
     setObjectName(QStringLiteral("dialog188"));
 
     m_user = new QLineEdit(this);
@@ -19,13 +21,13 @@ CUnlockDialog::CUnlockDialog(int attempts, const QString &storedPassword, QWidge
     m_password = new QLineEdit(this);
     m_password->setObjectName(QStringLiteral("control186"));
     m_password->setEchoMode(QLineEdit::Password);
-    m_login = new QPushButton(QStringLiteral("登录"), this);
+    m_login = new QPushButton(HostText("登录"), this);
     m_login->setDefault(true);
     connect(m_login, &QPushButton::clicked, this, &CUnlockDialog::onLogin);
 
     auto *fields = new QFormLayout;
-    fields->addRow(QStringLiteral("用户名:"), m_user);
-    fields->addRow(QStringLiteral("口令:"), m_password);
+    fields->addRow(HostText("用户名:"), m_user);
+    fields->addRow(HostText("口令:"), m_password);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_login);
@@ -42,9 +44,9 @@ void CUnlockDialog::onLogin()
         return;
     }
     const QString text = m_attempts >= 2
-        ? QStringLiteral("对不起，你已三次输入错误口令！系统将锁定一个小时！")
-        : QStringLiteral("你第%1次密码输入错误！请重试！").arg(m_attempts + 1);
+        ? HostText("对不起，你已三次输入错误口令！系统将锁定一个小时！")
+        : HostText("你第%1次密码输入错误！请重试！").arg(m_attempts + 1);
     if (CProApp *app = CProApp::instance())
-        app->ShowMessageBox(text, QStringLiteral("口令错误！"), CProApp::MessageIcon::Error);
+        app->ShowMessageBox(text, HostText("口令错误！"), CProApp::MessageIcon::Error);
     reject();
 }

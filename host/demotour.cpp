@@ -13,6 +13,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QToolBar>
+#include <QTreeView>
 
 #include "frame/lockeddialog.h"
 #include "frame/lockscreen.h"
@@ -95,6 +97,43 @@ bool FindMonitor(const MtxTree &tree, MonitorRef &found)
     return false;
 }
 
+// The active document window's first visible tree, or null.
+QTreeView *ActiveTree(QWidget *mainFrame)
+{
+    auto *area = mainFrame ? mainFrame->findChild<QMdiArea *>() : nullptr;
+    QMdiSubWindow *window = area ? area->activeSubWindow() : nullptr;
+    if (!window)
+        return nullptr;
+    for (QTreeView *view : window->findChildren<QTreeView *>())
+        if (view->isVisible() && view->model() && view->model()->rowCount() > 0)
+            return view;
+    return nullptr;
+}
+
+// The first node, depth first, whose children all are leaves: in the
+// inventory tree a device with its monitors.
+QModelIndex FirstLeafParent(const QAbstractItemModel &model, const QModelIndex &parent)
+{
+    bool leavesOnly = model.rowCount(parent) > 0;
+    for (int row = 0; row < model.rowCount(parent); ++row)
+        leavesOnly = leavesOnly && model.rowCount(model.index(row, 0, parent)) == 0;
+    if (leavesOnly && parent.isValid())
+        return parent;
+    for (int row = 0; row < model.rowCount(parent); ++row)
+        if (QModelIndex found = FirstLeafParent(model, model.index(row, 0, parent)); found.isValid())
+            return found;
+    return {};
+}
+
+// Selects the item the way a click does, and shows it.
+void SelectInTree(QAbstractItemView *view, const QModelIndex &index)
+{
+    if (!view || !index.isValid())
+        return;
+    view->scrollTo(index);
+    view->setCurrentIndex(index);
+}
+
 } // namespace
 
 CDemoTour::CDemoTour(const QString &folder, const QString &password, QObject *parent)
@@ -135,6 +174,10 @@ void CDemoTour::Start(CHostApp &host)
             Say(QStringLiteral("opening %1").arg(name));
             m_host->OpenModule(name);
         });
+        if (name == QLatin1String("TMonitor") || host.Translate(name) == QLatin1String("TMonitor")) {
+            AddInventorySteps(picture);
+            continue;
+        }
         m_steps.append([this] { PickFirstEntry(m_host->GetMainFrame()); });
         m_steps.append([this, picture] { Save(m_host->GetMainFrame(), picture); });
     }
@@ -143,6 +186,47 @@ void CDemoTour::Start(CHostApp &host)
     m_steps.append([this] { m_host->ShowSystemSettings(); });
     m_steps.append([this] { Finish(); });
     QTimer::singleShot(StepMs, this, &CDemoTour::RunNextStep);
+}
+
+void CDemoTour::AddInventorySteps(const QString &picture)
+{
+    const auto device = [this] {
+        QAbstractItemView *tree = ActiveTree(m_host->GetMainFrame());
+        return tree ? FirstLeafParent(*tree->model(), {}) : QModelIndex();
+    };
+    m_steps.append([this, device] { SelectInTree(ActiveTree(m_host->GetMainFrame()), device()); });
+    m_steps.append([this, picture] { Save(m_host->GetMainFrame(), picture + QStringLiteral("-device")); });
+    m_steps.append([this, device] {
+        const QModelIndex chosen = device();
+        SelectInTree(ActiveTree(m_host->GetMainFrame()), chosen.model() ? chosen.model()->index(0, 0, chosen) : QModelIndex());
+    });
+    m_steps.append([this, picture] { Save(m_host->GetMainFrame(), picture + QStringLiteral("-monitor")); });
+    m_steps.append([this, device] {
+        const QModelIndex chosen = device();
+        SelectInTree(ActiveTree(m_host->GetMainFrame()), chosen.parent());
+    });
+    m_steps.append([this, picture] { OpenDialog(QStringLiteral("添加设备"), picture + QStringLiteral("-add-device")); });
+    m_steps.append([this, device] { SelectInTree(ActiveTree(m_host->GetMainFrame()), device()); });
+    m_steps.append([this, picture] { OpenDialog(QStringLiteral("添加检测"), picture + QStringLiteral("-add-monitor")); });
+    m_steps.append([this, picture] { Save(m_host->GetMainFrame(), picture); });
+}
+
+void CDemoTour::OpenDialog(const QString &command, const QString &picture)
+{
+    QToolBar *toolBar = m_host->GetMainFrame()->ModuleToolBar();
+    for (QAction *action : toolBar ? toolBar->actions() : QList<QAction *>()) {
+        if (action->text() != command)
+            continue;
+        if (!action->isEnabled())
+            break;
+        Say(QStringLiteral("opening %1").arg(command));
+        m_expectedDialog = picture;
+        action->trigger();
+        m_expectedDialog.clear();
+        return;
+    }
+    ++m_problems;
+    Say(QStringLiteral("no enabled command \"%1\" on the module toolbar").arg(command));
 }
 
 void CDemoTour::RunNextStep()
@@ -179,6 +263,11 @@ void CDemoTour::Watch()
     } else if (auto *sheet = qobject_cast<CSystemPropSheet *>(modal)) {
         Save(sheet, QStringLiteral("92-settings"));
         sheet->reject();
+    } else if (auto *dialog = qobject_cast<QDialog *>(modal); dialog && !m_expectedDialog.isEmpty()
+               && !qobject_cast<QMessageBox *>(modal)) {
+        Save(dialog, m_expectedDialog);
+        m_expectedDialog.clear();
+        dialog->done(QDialog::Rejected);
     } else if (auto *dialog = qobject_cast<QDialog *>(modal)) {
         ++m_problems;
         const auto *box = qobject_cast<QMessageBox *>(modal);

@@ -39,6 +39,12 @@ public:
     int Problems() const { return m_problems; }
 
 private:
+    // The monitoring module's extra steps: a device and a monitor selected,
+    // the add-device and add-monitor dialogs opened, a picture of each.
+    void AddInventorySteps(const QString &picture);
+    // Triggers the module toolbar's command of this text; the dialog it opens
+    // is pictured as picture and closed.
+    void OpenDialog(const QString &command, const QString &picture);
     void Watch();
     void RunNextStep();
     void Save(QWidget *widget, const QString &name);
@@ -52,6 +58,7 @@ private:
     QList<std::function<void()>> m_steps;
     CHostApp *m_host = nullptr;
     QSet<QString> m_seen;
+    QString m_expectedDialog;
     int m_pictures = 0;
     int m_problems = 0;
 };

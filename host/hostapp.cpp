@@ -2,7 +2,11 @@
 
 #include <algorithm>
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
+#include <QLibraryInfo>
 
 #include "frame/iconnavframe.h"
 #include "frame/localtext.h"
@@ -13,7 +17,6 @@
 #include "host/logindialog.h"
 #include "host/mainmenu.h"
 #include "host/passworddialog.h"
-#include "host/pluginlibrary.h"
 #include "host/systempropsheet.h"
 #include "orb/net/orbclient.h"
 #include "services/types/serviceapi.h"
@@ -28,24 +31,12 @@ QString Numbered(const char *prefix, int index, const char *suffix)
     return QString::fromLatin1(prefix) + QString::number(index) + QString::fromLatin1(suffix);
 }
 
-QStringList Paths(const std::list<std::unique_ptr<QLibrary>> &libraries)
+QStringList Paths(const std::list<PluginLibrary> &libraries)
 {
     QStringList paths;
     for (const auto &library : libraries)
-        paths.append(library->fileName());
+        paths.append(QFile::decodeName(library.path().c_str()));
     return paths;
-}
-
-// A factory that throws is treated like one that gives no instance: nothing
-// thrown inside a library goes further.
-template <class Factory>
-auto CallFactory(Factory factory) -> decltype(factory())
-{
-    try {
-        return factory();
-    } catch (...) {
-        return nullptr;
-    }
 }
 
 } // namespace
@@ -58,10 +49,8 @@ CHostApp::~CHostApp()
     // libraries first, then service libraries, each in the order loaded.
     ExitInstance();
     for (auto *libraries : {&m_moduleLibraries, &m_serviceLibraries}) {
-        while (!libraries->empty()) {
-            libraries->back()->unload();
+        while (!libraries->empty())
             libraries->pop_back();
-        }
     }
 }
 
@@ -94,10 +83,29 @@ bool CHostApp::PromptLogin(QString &user, QString &password, QString &language)
     return true;
 }
 
+bool CHostApp::UseLanguage(const QString &language)
+{
+    if (m_qtTranslator) {
+        QCoreApplication::removeTranslator(m_qtTranslator.get());
+        m_qtTranslator.reset();
+    }
+    if (language != QStringLiteral("cn"))
+        return true;
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        qWarning("Qt's Chinese translations (qtbase_zh_CN.qm) are not installed: standard buttons stay English");
+        return false;
+    }
+    QCoreApplication::installTranslator(translator.get());
+    m_qtTranslator = std::move(translator);
+    return true;
+}
+
 bool CHostApp::Login(QString &user, QString &password, QString &language)
 {
     if (!PromptLogin(user, password, language))
         return false;
+    UseLanguage(language);
     QElapsedTimer timer;
     timer.start();
     OrbClient *client = GetClient();
@@ -139,10 +147,19 @@ void CHostApp::ShowSystemSettings()
     sheet.exec();
 }
 
-void CHostApp::ReportLoadError(const QString &fileName, const QString &detail)
+// A name without a folder is looked for in the working directory, then beside the program.
+PluginLibrary CHostApp::OpenLibrary(const QString &fileName, const PluginInterface &interface) const
 {
-    if (!detail.isEmpty())
-        qWarning("%s", qPrintable(detail));
+    std::vector<std::string> folders{QFile::encodeName(QDir::currentPath()).toStdString()};
+    if (QCoreApplication::instance())
+        folders.push_back(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+    return PluginLibrary::open(QFile::encodeName(fileName).toStdString(), interface, folders);
+}
+
+void CHostApp::ReportLoadError(const QString &fileName, const std::string &detail)
+{
+    if (!detail.empty())
+        qWarning("%s", detail.c_str());
     ShowMessage(fileName + QLatin1Char(' ') + Translate(QStringLiteral("load error!")));
 }
 
@@ -154,19 +171,13 @@ void CHostApp::LoadServices(OrbClient *client, const MtxUserSession &session)
         const QString fileName = GetProfileString(ServiceSection, Numbered("service", n, ".DLLname"));
         if (fileName.isEmpty())
             continue;
-        PluginLibrary plugin = PluginLibrary::Open(fileName, ServiceFactorySymbol, ServiceApiVersionSymbol,
-                                                   ServiceApiVersion);
-        if (plugin.outcome != PluginLibrary::Outcome::Ready) {
-            ReportLoadError(fileName, plugin.detail);
-            continue;
-        }
-        std::unique_ptr<OrbService> service(CallFactory(reinterpret_cast<ServiceFactoryFunction>(plugin.factory)));
+        PluginLibrary plugin = OpenLibrary(fileName, ServiceInterface);
+        std::unique_ptr<OrbService> service = plugin.create<OrbService>();
         if (!service) {
-            plugin.Release();
-            ReportLoadError(fileName, QString());
+            ReportLoadError(fileName, plugin.detail());
             continue;
         }
-        m_serviceLibraries.push_front(std::move(plugin.library));
+        m_serviceLibraries.push_front(std::move(plugin));
         service->setSession(session);
         service->setClient(client);
         AdoptService(name, std::move(service));
@@ -191,23 +202,19 @@ bool CHostApp::LoadModules()
 
 bool CHostApp::LoadModule(const QString &fileName)
 {
-    PluginLibrary plugin = PluginLibrary::Open(fileName, ModuleFactorySymbol, ModuleApiVersionSymbol,
-                                               KeelModuleApiVersion);
-    if (plugin.outcome == PluginLibrary::Outcome::NotLoaded) {
-        ReportLoadError(fileName, plugin.detail);
+    PluginLibrary plugin = OpenLibrary(fileName, ModuleInterface);
+    if (plugin.outcome() == PluginLibrary::Outcome::NotLoaded) {
+        ReportLoadError(fileName, plugin.detail());
         return false;
     }
-    CProModule *module = nullptr;
-    if (plugin.outcome == PluginLibrary::Outcome::Ready)
-        module = CallFactory(reinterpret_cast<ModuleFactoryFunction>(plugin.factory));
+    std::unique_ptr<CProModule> module = plugin.create<CProModule>();
     if (!module) {
-        plugin.Release();
-        ReportLoadError(fileName, plugin.detail);
+        ReportLoadError(fileName, plugin.detail());
         return true;
     }
-    RegisterModule(std::unique_ptr<CProModule>(module));
-    module->SetLibraryPath(plugin.library->fileName());
-    m_moduleLibraries.push_front(std::move(plugin.library));
+    module->SetLibraryPath(QFile::decodeName(plugin.path().c_str()));
+    RegisterModule(std::move(module));
+    m_moduleLibraries.push_front(std::move(plugin));
     return true;
 }
 

@@ -3,9 +3,10 @@
 #include <list>
 #include <memory>
 
-#include <QLibrary>
+#include <QTranslator>
 
 #include "frame/proapp.h"
+#include "orb/plugin/pluginlibrary.h"
 
 // The host's application object: supplies the hooks of CProApp (login, loading
 // of services and modules, the module entries, the main frame and its
@@ -42,6 +43,9 @@ public:
     // login dialog.
     virtual bool PromptLogin(QString &user, QString &password, QString &language);
     void SetCredentials(const QString &user, const QString &password, const QString &language);
+    // Qt's own texts (standard buttons, dialogs) in the chosen language, from
+    // Qt's translations; false when the Chinese ones are not installed.
+    bool UseLanguage(const QString &language);
 
     int ModuleCount() const { return m_moduleCount; }
     const std::vector<ModuleEntry> &ModuleEntries() const { return m_entries; }
@@ -52,10 +56,12 @@ public:
     qint64 LoginMilliseconds() const { return m_loginMilliseconds; }
 
 private:
-    void ReportLoadError(const QString &fileName, const QString &detail);
+    void ReportLoadError(const QString &fileName, const std::string &detail);
+    PluginLibrary OpenLibrary(const QString &fileName, const PluginInterface &interface) const;
 
-    std::list<std::unique_ptr<QLibrary>> m_moduleLibraries;
-    std::list<std::unique_ptr<QLibrary>> m_serviceLibraries;
+    std::unique_ptr<QTranslator> m_qtTranslator;
+    std::list<PluginLibrary> m_moduleLibraries;
+    std::list<PluginLibrary> m_serviceLibraries;
     std::vector<ModuleEntry> m_entries;
     int m_moduleCount = 0;
     QString m_givenUser;

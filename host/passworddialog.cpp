@@ -1,5 +1,7 @@
 #include "host/passworddialog.h"
 
+#include "frame/hosttexts.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
@@ -7,12 +9,12 @@
 #include <QVBoxLayout>
 
 #include "frame/proapp.h"
-#include "host/localtextvalidator.h"
+#include "frame/localtextvalidator.h"
 
 CPasswordDialog::CPasswordDialog(const QString &storedPassword, const QString &userName, QWidget *parent)
     : QDialog(parent), m_storedPassword(storedPassword), m_userName(userName)
 {
-    setWindowTitle(QStringLiteral("修改登录密码"));
+    setWindowTitle(HostText("修改登录密码"));
     setObjectName(QStringLiteral("dialog3334"));
 
     auto *fields = new QFormLayout;
@@ -22,9 +24,9 @@ CPasswordDialog::CPasswordDialog(const QString &storedPassword, const QString &u
         const char *name;
         QString label;
     } rows[] = {
-        {m_old, "control1025", QStringLiteral("旧密码：")},
-        {m_new, "control1026", QStringLiteral("新密码：")},
-        {m_confirm, "control1027", QStringLiteral("确认密码：")},
+        {m_old, "control1025", HostText("旧密码：")},
+        {m_new, "control1026", HostText("新密码：")},
+        {m_confirm, "control1027", HostText("确认密码：")},
     };
     for (const auto &row : rows) {
         row.edit = new QLineEdit(this);
@@ -34,8 +36,8 @@ CPasswordDialog::CPasswordDialog(const QString &storedPassword, const QString &u
         fields->addRow(row.label, row.edit);
     }
     auto *buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole)->setDefault(true);
-    buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    buttons->addButton(HostText("确定"), QDialogButtonBox::AcceptRole)->setDefault(true);
+    buttons->addButton(HostText("取消"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &CPasswordDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -53,11 +55,11 @@ QString CPasswordDialog::newPassword() const
 QString CPasswordDialog::check() const
 {
     if (m_new->text().isEmpty())
-        return QStringLiteral("不允许空密码");
+        return HostText("不允许空密码");
     if (m_new->text() != m_confirm->text())
-        return QStringLiteral("新密码与验证密码不符，请重新输入！");
+        return HostText("新密码与验证密码不符，请重新输入！");
     if (m_old->text() != m_storedPassword)
-        return QStringLiteral("旧密码不正确，请重新输入！");
+        return HostText("旧密码不正确，请重新输入！");
     return {};
 }
 
@@ -69,5 +71,5 @@ void CPasswordDialog::accept()
         return;
     }
     if (CProApp *app = CProApp::instance())
-        app->ShowMessageBox(refusal, QStringLiteral("错误！"), CProApp::MessageIcon::Error);
+        app->ShowMessageBox(refusal, HostText("错误！"), CProApp::MessageIcon::Error);
 }

@@ -5,7 +5,7 @@
 #include <QRegularExpressionValidator>
 
 #include "frame/proapp.h"
-#include "host/localtextvalidator.h"
+#include "frame/localtextvalidator.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "frame/probaseframedoc.h"
 #include "frame/prochildframe.h"
 #include "frame/promainframe.h"
-#include "frame/tests/dialogtestsupport.h"
+#include "testsupport/recordingapp.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ public:
     int asked = 0;
 };
 
-class FrameApp : public dialogtest::RecordingApp
+class FrameApp : public RecordingApp
 {
 public:
     QToolBar *CreateToolBar(CProMainFrame *frame) override { return new QToolBar(frame); }

@@ -12,12 +12,12 @@
 #include "frame/lockeddialog.h"
 #include "frame/lockscreen.h"
 #include "frame/promainframe.h"
-#include "frame/tests/dialogtestsupport.h"
+#include "testsupport/recordingapp.h"
 #include "frame/unlockdialog.h"
 
 namespace {
 
-class FrameApp : public dialogtest::RecordingApp
+class FrameApp : public RecordingApp
 {
 public:
     QToolBar *CreateToolBar(CProMainFrame *frame) override { return new QToolBar(frame); }

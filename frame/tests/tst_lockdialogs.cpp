@@ -10,10 +10,9 @@
 
 #include "frame/lockeddialog.h"
 #include "frame/lockscreen.h"
-#include "frame/tests/dialogtestsupport.h"
+#include "testsupport/recordingapp.h"
 #include "frame/unlockdialog.h"
 
-using dialogtest::RecordingApp;
 
 namespace {
 

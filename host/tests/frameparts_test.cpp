@@ -10,7 +10,8 @@
 #include "frame/backgroundarea.h"
 #include "frame/imaging/dibfile.h"
 #include "frame/outlookbar.h"
-#include "host/tests/testsupport.h"
+#include "testsupport/tempfolder.h"
+#include "testsupport/testhostapp.h"
 
 namespace {
 
@@ -85,7 +86,8 @@ TEST_F(FramePartsTest, BackgroundReportsAFailureOnceAndPicksUpANewFile)
     area.Refresh();
     area.Refresh();
     QApplication::processEvents();
-    EXPECT_EQ(app.messages, QStringList{QStringLiteral(" Open File %1 Fails ! ").arg(QStringLiteral("Keelmon.bmp"))})
+    // A message box without a caption.
+    EXPECT_EQ(app.messages, QStringList{QStringLiteral("| Open File %1 Fails ! ").arg(QStringLiteral("Keelmon.bmp"))})
         << "one message, not one per paint";
     EXPECT_TRUE(area.Picture().isNull());
 

@@ -18,7 +18,8 @@
 #include "frame/procommands.h"
 #include "frame/prodoctemplate.h"
 #include "frame/promodule.h"
-#include "host/tests/testsupport.h"
+#include "testsupport/tempfolder.h"
+#include "testsupport/testhostapp.h"
 
 namespace {
 

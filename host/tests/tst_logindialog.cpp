@@ -10,14 +10,14 @@
 #include <QTest>
 
 #include "frame/localtext.h"
-#include "frame/tests/dialogtestsupport.h"
+#include "testsupport/recordingapp.h"
+#include "testsupport/modaloperator.h"
 #include "host/hostapp.h"
 #include "host/logindialog.h"
-#include "host/tests/testsupport.h"
+#include "testsupport/referenceserver.h"
+#include "testsupport/tempfolder.h"
 #include "orb/profile/profilefile.h"
 
-using dialogtest::ModalOperator;
-using dialogtest::Recording;
 
 namespace {
 
@@ -118,7 +118,7 @@ protected:
 
     void SetUp() override
     {
-        ASSERT_TRUE(server.Start()) << server.error().toStdString();
+        ASSERT_TRUE(server.start()) << server.error();
         WriteKeelsysIni(QStringLiteral("[SYS]\nmainServerIP=127.0.0.1\nmainServerPort=%1\ndomainPort=%1\n"
                                        "sysdefaultuser=admin\nproduction=Keelmon 2.0,demo\n")
                             .arg(server.port()));
@@ -147,7 +147,7 @@ protected:
     }
 
     WorkingDirectory cwd;
-    TestServer server;
+    ReferenceServer server;
     App app;
     QString user, typed, language, shownUser;
     bool focusOnPassword = false;
@@ -155,11 +155,11 @@ protected:
 
 TEST_F(HostLoginTest, RightPasswordLogsInAndRemembersTheUser)
 {
-    ASSERT_TRUE(login(QString::fromLatin1(TestServer::AdminPassword), true));
+    ASSERT_TRUE(login(QString::fromLatin1(ReferenceServer::AdminPassword), true));
     EXPECT_EQ(shownUser, QStringLiteral("admin"));
     EXPECT_TRUE(focusOnPassword);
     EXPECT_EQ(user, QStringLiteral("admin"));
-    EXPECT_EQ(typed, QString::fromLatin1(TestServer::AdminPassword));
+    EXPECT_EQ(typed, QString::fromLatin1(ReferenceServer::AdminPassword));
     EXPECT_EQ(language, QStringLiteral("en"));
     EXPECT_STREQ(app.GetSession().getUserName(), "admin");
     EXPECT_TRUE(app.messages.isEmpty()) << app.messages.join(QLatin1Char('\n')).toStdString();

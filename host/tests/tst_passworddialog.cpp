@@ -7,13 +7,12 @@
 
 #include "frame/lockeddialog.h"
 #include "frame/lockscreen.h"
-#include "frame/tests/dialogtestsupport.h"
+#include "testsupport/recordingapp.h"
+#include "testsupport/modaloperator.h"
 #include "frame/unlockdialog.h"
 #include "host/hostapp.h"
 #include "host/passworddialog.h"
 
-using dialogtest::ModalOperator;
-using dialogtest::Recording;
 
 namespace {
 

@@ -9,12 +9,11 @@
 #include <QTest>
 
 #include "frame/localtext.h"
-#include "frame/tests/dialogtestsupport.h"
+#include "testsupport/recordingapp.h"
 #include "host/syspropmainpage.h"
 #include "host/syspropnav.h"
 #include "host/systempropsheet.h"
 
-using dialogtest::Recording;
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include "orb/net/blockingsocket.h"
 
+#include "orb/net/callcontrol.h"
+
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -26,8 +28,44 @@ CBlockingSocket::CBlockingSocket() = default;
 
 CBlockingSocket::~CBlockingSocket()
 {
-    if (m_socket >= 0)
-        ::close(m_socket);
+    releaseHandle();
+}
+
+void CBlockingSocket::releaseHandle()
+{
+    if (m_socket < 0)
+        return;
+    DetachFromCall();
+    ::close(m_socket);
+    m_socket = -1;
+}
+
+void CBlockingSocket::AttachToCall(CallControl *control)
+{
+    if (control == m_control)
+        return;
+    DetachFromCall();
+    m_control = control;
+    if (m_control && m_socket >= 0)
+        m_control->attach(m_socket);
+}
+
+void CBlockingSocket::DetachFromCall()
+{
+    if (m_control && m_socket >= 0)
+        m_control->detach(m_socket);
+    m_control = nullptr;
+}
+
+std::chrono::milliseconds CBlockingSocket::allowed(const char *operation, std::chrono::milliseconds timeout) const
+{
+    if (!m_control)
+        return timeout;
+    // A zero wait (a poll) stays zero; a call with no time left fails.
+    const std::chrono::milliseconds allowed = m_control->allow(timeout);
+    if (allowed.count() <= 0 && (timeout.count() > 0 || m_control->cancelled() || m_control->expired()))
+        throw CBlockingSocketException(operation, 0);
+    return allowed;
 }
 
 void CBlockingSocket::requireSocket(const char *operation) const
@@ -42,10 +80,10 @@ void CBlockingSocket::Create(int type)
     const int handle = ::socket(AF_INET, type | SOCK_CLOEXEC, protocol);
     if (handle < 0)
         throw CBlockingSocketException("Create");
-    if (m_socket >= 0)
-        ::close(m_socket);
+    releaseHandle();
     m_socket = handle;
     m_receiveTimeout = std::chrono::milliseconds(-1);
+    AttachToCall(CallControl::current());
 }
 
 void CBlockingSocket::CreateDatagram()
@@ -63,6 +101,8 @@ void CBlockingSocket::Bind(const sockaddr_in &address)
 void CBlockingSocket::Connect(const sockaddr_in &address, std::chrono::milliseconds timeout)
 {
     requireSocket("Connect");
+    // Without a time-out of its own, a connect still ends with the call.
+    timeout = allowed("Connect", timeout.count() > 0 || !m_control ? timeout : std::chrono::hours(1));
     if (timeout.count() > 0) {
         // A blocking connect waits at most the socket's send time-out.
         timeval value{};
@@ -73,6 +113,8 @@ void CBlockingSocket::Connect(const sockaddr_in &address, std::chrono::milliseco
     }
     const auto *target = reinterpret_cast<const sockaddr *>(&address);
     for (int attempt = 0; attempt < 3; ++attempt) {
+        if (attempt > 0)
+            allowed("Connect", timeout);
         if (::connect(m_socket, target, sizeof address) == 0)
             return;
         if (errno == EINPROGRESS || errno == EALREADY)
@@ -94,6 +136,7 @@ int CBlockingSocket::Close()
         return 0;
     // The descriptor is released even when close() reports an error, so the
     // handle is dropped either way; the error is still reported.
+    DetachFromCall();
     const int handle = m_socket;
     m_socket = -1;
     m_receiveTimeout = std::chrono::milliseconds(-1);
@@ -121,6 +164,7 @@ bool CBlockingSocket::waitFor(short events, std::chrono::milliseconds timeout) c
 int CBlockingSocket::Send(const char *data, int length, std::chrono::milliseconds timeout)
 {
     requireSocket("Send");
+    timeout = allowed("Send timeout", timeout);
     // Sent without blocking: a socket with room takes the bytes at once, and
     // one without room is waited for only as long as the time-out allows (a
     // blocking send of a large buffer could wait for ever on a peer that
@@ -158,6 +202,7 @@ void CBlockingSocket::SetReceiveTimeout(std::chrono::milliseconds timeout)
 int CBlockingSocket::Receive(char *buffer, int size, std::chrono::milliseconds timeout)
 {
     requireSocket("Receive");
+    timeout = allowed("Receive timeout", timeout);
     // The wait is the socket's own receive time-out (zero there would mean no
     // limit, so a zero wait polls instead); a socket prepared with
     // SetReceiveTimeout ahead needs one system call per receive.

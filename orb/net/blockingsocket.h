@@ -7,6 +7,8 @@
 
 #include "orb/net/blockingsocketexception.h"
 
+class CallControl;
+
 // A thin blocking wrapper over an IPv4 TCP or UDP socket. Every failure
 // throws CBlockingSocketException naming the operation; sends and receives
 // wait for readiness with a time-out first.
@@ -48,6 +50,13 @@ public:
     // peer has not closed it, reset it, or sent anything unasked.
     bool IsConnectionAlive() const;
 
+    // Ties the socket to a call's control (see CallControl): its waits are
+    // cut to the call's time left, and cancelling the call shuts it down. A
+    // socket made while a call's control is current is attached already.
+    void AttachToCall(CallControl *control);
+    // Unties it, before it outlives the call (a connection put into a pool).
+    void DetachFromCall();
+
     bool IsOpen() const { return m_socket >= 0; }
     int GetHandle() const { return m_socket; }
 
@@ -56,8 +65,13 @@ private:
     void requireSocket(const char *operation) const;
     // Waits for events; false on time-out.
     bool waitFor(short events, std::chrono::milliseconds timeout) const;
+    // The wait a step may take under the attached call's limits; throws
+    // "<operation>" (error 0) when the call has no time left.
+    std::chrono::milliseconds allowed(const char *operation, std::chrono::milliseconds timeout) const;
+    void releaseHandle();
 
     int m_socket = -1;
     // The receive time-out the socket carries; negative until one is set.
     std::chrono::milliseconds m_receiveTimeout{-1};
+    CallControl *m_control = nullptr;
 };

@@ -4,6 +4,7 @@
 #include <system_error>
 #include <vector>
 
+#include "orb/net/callcontrol.h"
 #include "orb/net/mtxreply.h"
 #include "orb/net/mtxrequest.h"
 #include "orb/net/serverdiscovery.h"
@@ -51,6 +52,9 @@ std::unique_ptr<CBlockingSocket> OrbClient::openConnection()
         socket->SetReceiveTimeout(limits.receive);
         return socket;
     } catch (const CBlockingSocketException &) {
+        // A cancelled call says nothing about the server.
+        if (const CallControl *control = CallControl::current(); control && control->cancelled())
+            return nullptr;
         // Later attempts fail at once until a reconnect finds the server; a
         // host that a reconnect set meanwhile is kept.
         std::lock_guard lock(m_mutex);
@@ -65,6 +69,8 @@ bool OrbClient::addConnection()
     std::unique_ptr<CBlockingSocket> socket = openConnection();
     if (!socket)
         return false;
+    // A pooled connection serves later calls, not the one that opened it.
+    socket->DetachFromCall();
     std::lock_guard lock(m_mutex);
     m_pool.push_front(std::move(socket));
     return true;

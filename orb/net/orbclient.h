@@ -29,6 +29,9 @@ public:
         std::chrono::milliseconds receive{10000};
         std::chrono::milliseconds discoveryReceive{5000};
         std::chrono::milliseconds discoveryPause{10};
+        // The whole of one call, discovery included, however the server
+        // trickles its bytes.
+        std::chrono::milliseconds call{60000};
     };
 
     static constexpr const char *DefaultDiscoveryTarget = "255.255.255.255";

@@ -1,8 +1,11 @@
 #include "orb/net/orbservice.h"
 
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "orb/net/blockingsocket.h"
+#include "orb/net/callcontrol.h"
 #include "orb/net/debugdump.h"
 #include "orb/net/mtxreply.h"
 #include "orb/net/mtxrequest.h"
@@ -59,10 +62,13 @@ void receiveReply(CBlockingSocket &connection, const MtxRequest &request, MtxRep
 {
     Internal::ReplyCollector collector;
     char piece[ReceivePiece];
+    bool closedEarly = false;
     for (;;) {
         const int received = connection.Receive(piece, ReceivePiece, timeout);
-        if (received <= 0)
+        if (received <= 0) {
+            closedEarly = !collector.complete();
             break;
+        }
         collector.append(piece, static_cast<std::size_t>(received));
         if (collector.complete())
             break;
@@ -72,14 +78,35 @@ void receiveReply(CBlockingSocket &connection, const MtxRequest &request, MtxRep
         }
     }
     Internal::writeDebugDump("b.xml", collector.text());
+    const char *service = request.getServiceName();
+    const char *method = request.getMethodName();
     if (collector.text().empty())
-        reply.setClientError(request.getServiceName(), request.getMethodName(), "Server Not return value");
+        reply.setClientError(service, method, "Server Not return value");
+    else if (closedEarly && !collector.hasRoot())
+        reply.setClientError(service, method, "Server reply is not well-formed XML");
+    else if (closedEarly && !collector.endsWithRoot())
+        reply.setClientError(service, method,
+                             "Server reply incomplete (" + std::to_string(collector.size()) + " bytes)");
     else if (collector.looksLikeReply()) {
         std::string text = collector.takeText();
         reply.decodeInPlace(text);
     }
     else
-        reply.setClientError(request.getServiceName(), request.getMethodName(), busyMessage());
+        reply.setClientError(service, method, busyMessage());
+}
+
+// What a failed call says when its control ended it: cancelled, or out of time.
+void reportControlledEnd(const CallControl &control, std::chrono::milliseconds limit, const char *service,
+                         const char *method, MtxReply &reply)
+{
+    const MtxStatus *status = reply.getStatus();
+    if (control.cancelled()) {
+        reply.setClientError(service, method, CallControl::CancelledMessage);
+    } else if (control.expired() && status && std::string_view(status->getCode()) == MtxStatus::ClientExceptionCode) {
+        const std::string shown = limit.count() < 1000 ? std::to_string(limit.count()) + " ms"
+                                                        : std::to_string((limit.count() + 999) / 1000) + " s";
+        reply.setClientError(service, method, "Server call timed out (" + shown + ")");
+    }
 }
 
 } // namespace
@@ -124,15 +151,30 @@ void OrbService::call(MtxRequest &request, MtxReply &reply)
     const std::string framed = MtxRequest::frame(text);
 
     const OrbClient::Timeouts timeouts = m_client->timeouts();
+    // The call's deadline: that of the caller's control (which may cancel it)
+    // when there is one, else one of its own.
+    std::optional<CallControl> ownControl;
+    std::optional<CallControl::Scope> scope;
+    CallControl *control = CallControl::current();
+    if (!control) {
+        control = &ownControl.emplace();
+        scope.emplace(*control);
+    }
+    control->limitTo(timeouts.call);
+
     std::unique_ptr<CBlockingSocket> connection;
     try {
         connection = m_client->getPooledSocketClient();
+        if (connection)
+            connection->AttachToCall(control);
         bool sent = connection && sendWhole(*connection, framed, timeouts.send);
-        if (!sent) {
+        if (!sent && !control->cancelled() && !control->expired()) {
             // The failed connection is closed before the server is looked for again.
             closeQuietly(connection);
             m_client->reconnect();
             connection = m_client->getPooledSocketClient();
+            if (connection)
+                connection->AttachToCall(control);
             sent = connection && sendWhole(*connection, framed, timeouts.send);
         }
         if (sent)
@@ -145,12 +187,17 @@ void OrbService::call(MtxRequest &request, MtxReply &reply)
         reply.setClientError(service, method, "Client out of memory");
     }
     closeQuietly(connection);
+    reportControlledEnd(*control, timeouts.call, service, method, reply);
 }
 
 MtxStatus OrbService::invoke(const char *method, std::initializer_list<const MtxObj *> args, MtxObj *response)
 {
     MtxStatus status;
     MtxRequest request(getServiceName(), method, std::vector<const MtxObj *>(args));
+    // Items read into the response keep their types (a record's parameter
+    // and condition arrays) only when made by this service's factory.
+    if (response && !response->getFactory())
+        response->setFactory(this);
     MtxReply reply(&status, response);
     call(request, reply);
     return status;

@@ -38,7 +38,8 @@ public:
     void call(MtxRequest &request, MtxReply &reply);
 
     // Convenience over call(): method with arguments, response read into
-    // response (may be null when the caller needs only the status).
+    // response (may be null when the caller needs only the status). A response
+    // without a factory is given this service as its factory.
     MtxStatus invoke(const char *method, std::initializer_list<const MtxObj *> args,
                      MtxObj *response = nullptr);
 

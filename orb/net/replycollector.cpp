@@ -50,8 +50,13 @@ bool ReplyCollector::complete() const
         return false;
     if (m_text[size - 1] != '>' || m_text[size - 4] != 'r' || m_text[size - 6] != 'o')
         return false;
-    return m_text.size() >= m_closingTag.size()
-        && m_text.compare(size - m_closingTag.size(), m_closingTag.size(), m_closingTag) == 0;
+    return endsWithRoot();
+}
+
+bool ReplyCollector::endsWithRoot() const
+{
+    return !m_closingTag.empty() && m_text.size() >= m_closingTag.size()
+        && m_text.compare(m_text.size() - m_closingTag.size(), m_closingTag.size(), m_closingTag) == 0;
 }
 
 bool ReplyCollector::looksLikeReply() const

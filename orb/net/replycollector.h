@@ -16,6 +16,11 @@ public:
     bool complete() const;
     // The reply test: the eighth byte from the end is the 'p' of "</pro-rep>".
     bool looksLikeReply() const;
+    // True once the text showed the name of its first element.
+    bool hasRoot() const { return !m_closingTag.empty(); }
+    // True when the text ends with the closing tag of its first element,
+    // whatever the classic end test says.
+    bool endsWithRoot() const;
     const std::string &text() const { return m_text; }
     // Hands the collected text over (for decoding in place); the collector is
     // left empty.

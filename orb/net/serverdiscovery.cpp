@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "orb/net/blockingsocket.h"
+#include "orb/net/callcontrol.h"
 
 namespace Internal {
 
@@ -39,7 +40,11 @@ std::string discoverServer(const DiscoveryRequest &request)
 {
     const std::string datagram = discoveryDatagram();
     int port = request.port;
+    const CallControl *control = CallControl::current();
     for (int attempt = 0; attempt < Attempts; ++attempt) {
+        // A cancelled call, or one past its deadline, asks no more.
+        if (control && (control->cancelled() || control->expired()))
+            break;
         CBlockingSocket socket;
         try {
             socket.CreateDatagram();

@@ -1,4 +1,5 @@
 #include "orb/profile/profilefile.h"
+#include "testsupport/tempfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -12,28 +13,11 @@ namespace {
 class ProfileFileTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/profiletestXXXXXX";
-        m_dir = mkdtemp(pattern);
-        m_path = m_dir + "/Keelsys.ini";
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
+    void write(const std::string &content) { m_dir.write("Keelsys.ini", content); }
+    std::string content() const { return readFile(m_path); }
 
-    void write(const std::string &content)
-    {
-        std::ofstream(m_path, std::ios::binary) << content;
-    }
-    std::string content() const
-    {
-        std::ifstream in(m_path, std::ios::binary);
-        std::stringstream buffer;
-        buffer << in.rdbuf();
-        return buffer.str();
-    }
-
-    std::string m_dir;
-    std::string m_path;
+    TempFolder m_dir;
+    std::string m_path = m_dir.file("Keelsys.ini");
 };
 
 TEST_F(ProfileFileTest, MissingFileReadsAsEmptyAndWriteCreatesIt)
@@ -99,7 +83,7 @@ TEST_F(ProfileFileTest, WriteToLastLineWithoutEndAndUnwritablePath)
     ASSERT_TRUE(profile.writeString("SYS", "navtype", "1"));
     EXPECT_EQ(content(), "[SYS]\nnav=2\nnavtype=1\n");
 
-    ProfileFile nowhere(m_dir + "/no/such/folder/x.ini");
+    ProfileFile nowhere(m_dir.file("no/such/folder/x.ini"));
     EXPECT_FALSE(nowhere.writeString("SYS", "a", "b"));
     EXPECT_FALSE(profile.writeString("", "a", "b"));
     EXPECT_EQ(content(), "[SYS]\nnav=2\nnavtype=1\n");

@@ -1,8 +1,6 @@
 // Request throughput and large-tree latency of keelmon-server on loopback,
 // each beside the bare lower bound measured in the same run.
-#include <arpa/inet.h>
 #include <benchmark/benchmark.h>
-#include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -12,11 +10,14 @@
 #include <thread>
 
 #include "orb/wire/mtxtree.h"
+#include "server/core/appserver.h"
 #include "server/core/schema.h"
 #include "server/storage/storage.h"
-#include "server/tests/support/serverharness.h"
 #include "services/types/elementobj.h"
 #include "services/types/paramobj.h"
+#include "testsupport/loopback.h"
+#include "testsupport/tempfolder.h"
+#include "testsupport/testclient.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ constexpr int MonitorsPerDevice = 4; // 50 + 2,000 + 8,000 elements below the ro
 // One server for the whole run, filled with the 10,000-element inventory.
 struct Site
 {
-    TempDir dir;
+    TempFolder dir;
     std::unique_ptr<AppServer> server;
     std::string sampleId;
 
@@ -131,17 +132,8 @@ struct BareServer
         reply = "<pro-rep><service-name>ElementService</service-name><method-name>selectElementObj</method-name><response>";
         element.toXML(reply, "ElementObj", 1);
         reply += "</response></pro-rep>";
-        listenFd = ::socket(AF_INET, SOCK_STREAM, 0);
-        int on = 1;
-        ::setsockopt(listenFd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(listenFd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        listenFd = bindLoopback(SOCK_STREAM, port);
         ::listen(listenFd, 512);
-        socklen_t length = sizeof address;
-        ::getsockname(listenFd, reinterpret_cast<sockaddr *>(&address), &length);
-        port = ntohs(address.sin_port);
         for (int i = 0; i < 4; ++i)
             threads.emplace_back([this] { serve(); });
     }
@@ -178,7 +170,7 @@ void BM_BareLoopbackExchange(benchmark::State &state)
                                 "<args xsi-type=\"com.Velmora.Orb.MtxRequest\"><value xsi-type=\"Orb.MtxString\">g7-d3"
                                 "</value></args></pro-req>\r\n\r\n\r\n";
     for (auto _ : state) {
-        std::string reply = exchange(bare.port, request);
+        std::string reply = exchangeOnLoopback(bare.port, request);
         if (reply.size() != bare.reply.size()) {
             state.SkipWithError("short reply from the bare server");
             break;

@@ -22,7 +22,10 @@ public:
     {
         return requestreader::frame(received, checked);
     }
-    std::string handle(std::string_view request) override { return m_dispatcher.handle(request); }
+    std::string handle(std::string_view request, const std::string &peer) override
+    {
+        return m_dispatcher.handle(request, peer);
+    }
     std::string refuse(Problem problem) override
     {
         switch (problem) {

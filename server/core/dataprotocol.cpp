@@ -20,7 +20,7 @@ requestreader::Frame DataProtocol::frame(std::string_view received, std::size_t)
                                                                      : requestreader::Frame::Incomplete;
 }
 
-std::string DataProtocol::handle(std::string_view request)
+std::string DataProtocol::handle(std::string_view request, const std::string &)
 {
     textframe::Header header;
     textframe::parseHeader(request, header);

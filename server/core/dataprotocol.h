@@ -16,7 +16,7 @@ public:
     explicit DataProtocol(ServerState &server) : m_server(server) {}
 
     requestreader::Frame frame(std::string_view received, std::size_t checked) override;
-    std::string handle(std::string_view request) override;
+    std::string handle(std::string_view request, const std::string &peer) override;
     std::string refuse(Problem problem) override;
 
     // The limits of a data connection: one short request, a reply that may

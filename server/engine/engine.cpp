@@ -1,5 +1,7 @@
 #include "server/engine/engine.h"
 
+#include <malloc.h>
+
 #include <functional>
 
 #include "orb/wire/codepage.h"
@@ -72,7 +74,7 @@ void Engine::reload()
     // Results checked against the old inventory are written first, so the
     // states read from storage are the latest.
     m_recorder.flush();
-    m_recorder.reset(*fresh);
+    m_recorder.reset(*fresh); // takes the tree; the snapshot keeps the monitors and rules
     bool first;
     {
         std::lock_guard snapshotHold(m_snapshotLock);
@@ -83,6 +85,7 @@ void Engine::reload()
     m_stats.monitors = fresh->monitors.size();
     if (m_options.schedule)
         scheduleNew(*fresh, first);
+    ::malloc_trim(0); // reading the inventory left much freed memory behind
 }
 
 void Engine::reloadIfChanged()
@@ -219,7 +222,8 @@ bool Engine::runNow(const std::string &monitorId, const std::string &deviceId, s
     // rolls up through must know it.
     reloadIfChanged();
     Storage &storage = m_server.storage();
-    std::unique_ptr<MtxRecord> monitor, device;
+    std::unique_ptr<MtxRecord> monitor;
+    std::string address;
     {
         auto transaction = storage.begin(false);
         auto rows = storage.select(schema::monitors, Filter::where(MonitorObj::Id, monitorId));
@@ -235,10 +239,9 @@ bool Engine::runNow(const std::string &monitorId, const std::string &deviceId, s
         }
         auto devices = storage.select(schema::elements, Filter::where(ElementObj::ID, parent));
         if (!devices.empty())
-            device = std::move(devices.front());
+            address = devices.front()->get(ElementObj::Entity_IpAddress);
     }
-    auto spec = MonitorSpec::from(static_cast<const MonitorObj &>(*monitor),
-                                  static_cast<const ElementObj *>(device.get()), m_options.defaultPeriod);
+    auto spec = MonitorSpec::from(static_cast<const MonitorObj &>(*monitor), address, m_options.defaultPeriod);
     m_recorder.writeNow(check(spec));
     return true;
 }

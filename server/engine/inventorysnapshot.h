@@ -12,14 +12,15 @@
 class Storage;
 
 // The inventory as the engine last read it: the monitors to run, the tree
-// their states roll up through, and the enabled alert rules.
+// their states roll up through (handed over to the recorder), and the
+// enabled alert rules.
 struct InventorySnapshot
 {
     struct Node
     {
         std::string parent;
         bool monitor = false;
-        int state = 0; // as stored when read
+        int state = 0; // as stored when read; the recorder keeps it current
     };
 
     std::unordered_map<std::string, std::shared_ptr<const MonitorSpec>> monitors;
@@ -27,5 +28,5 @@ struct InventorySnapshot
     std::unordered_map<std::string, std::vector<std::string>> children;
     std::vector<std::shared_ptr<const AlertRule>> rules;
 
-    static std::shared_ptr<const InventorySnapshot> load(Storage &storage, std::chrono::seconds defaultPeriod);
+    static std::shared_ptr<InventorySnapshot> load(Storage &storage, std::chrono::seconds defaultPeriod);
 };

@@ -3,11 +3,10 @@
 #include <charconv>
 
 #include "server/engine/monitorkinds.h"
-#include "services/types/elementobj.h"
 #include "services/types/monitorobj.h"
 #include "services/types/paramobj.h"
 
-std::shared_ptr<const MonitorSpec> MonitorSpec::from(const MonitorObj &monitor, const ElementObj *device,
+std::shared_ptr<const MonitorSpec> MonitorSpec::from(const MonitorObj &monitor, const std::string &deviceAddress,
                                                      std::chrono::seconds defaultPeriod)
 {
     auto spec = std::make_shared<MonitorSpec>();
@@ -19,8 +18,8 @@ std::shared_ptr<const MonitorSpec> MonitorSpec::from(const MonitorObj &monitor, 
     for (const auto &item : monitor.params())
         if (const auto *param = dynamic_cast<const ParamObj *>(item.get()))
             spec->params[param->get(ParamObj::ParamName)] = param->get(ParamObj::ParamValue);
-    if (spec->params["HostName"].empty() && device)
-        spec->params["HostName"] = device->get(ElementObj::Entity_IpAddress);
+    if (spec->params["HostName"].empty())
+        spec->params["HostName"] = deviceAddress;
     const StateConditionObj &condition = monitor.condition();
     spec->error = Condition::from(condition, StateConditionObj::Error);
     spec->warning = Condition::from(condition, StateConditionObj::Warning);
@@ -30,7 +29,8 @@ std::shared_ptr<const MonitorSpec> MonitorSpec::from(const MonitorObj &monitor, 
     spec->alerting = ControlWindow(monitor.get(MonitorObj::AStatus), monitor.get(MonitorObj::ASTime),
                                    monitor.get(MonitorObj::AETime));
     spec->period = defaultPeriod;
-    const std::string &interval = spec->params["Interval"];
+    auto found = spec->params.find("Interval");
+    const std::string interval = found == spec->params.end() ? std::string() : found->second;
     int seconds = 0;
     auto [end, ec] = std::from_chars(interval.data(), interval.data() + interval.size(), seconds);
     if (ec == std::errc() && end == interval.data() + interval.size() && seconds > 0)

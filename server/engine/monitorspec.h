@@ -8,7 +8,6 @@
 #include "server/engine/condition.h"
 #include "server/engine/controlwindow.h"
 
-class ElementObj;
 class MonitorObj;
 struct MonitorKind;
 
@@ -28,6 +27,6 @@ struct MonitorSpec
 
     // HostName defaults to the device's address; the period comes from an
     // "Interval" parameter (seconds) or defaultPeriod.
-    static std::shared_ptr<const MonitorSpec> from(const MonitorObj &monitor, const ElementObj *device,
+    static std::shared_ptr<const MonitorSpec> from(const MonitorObj &monitor, const std::string &deviceAddress,
                                                    std::chrono::seconds defaultPeriod);
 };

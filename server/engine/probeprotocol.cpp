@@ -70,7 +70,7 @@ std::string ProbeProtocol::refuse(Problem problem)
     return failure("the probe server is busy, try again");
 }
 
-std::string ProbeProtocol::handle(std::string_view request)
+std::string ProbeProtocol::handle(std::string_view request, const std::string &)
 {
     std::string_view kind = request.substr(0, 2);
     auto parts = textframe::split(request.substr(textframe::HeaderSize));

@@ -16,13 +16,13 @@ ResultRecorder::ResultRecorder(Storage &storage, AlertDelivery &delivery, Engine
 {
 }
 
-void ResultRecorder::reset(const InventorySnapshot &snapshot)
+void ResultRecorder::reset(InventorySnapshot &snapshot)
 {
     std::lock_guard hold(m_writeLock);
-    m_nodes.clear();
-    for (const auto &[id, node] : snapshot.nodes)
-        m_nodes[id] = {node.parent, node.monitor, node.state};
-    m_children = snapshot.children;
+    m_nodes = std::move(snapshot.nodes);
+    m_children = std::move(snapshot.children);
+    snapshot.nodes.clear();
+    snapshot.children.clear();
     m_alerts.reset(snapshot.rules, m_storage);
 }
 

@@ -33,8 +33,9 @@ class ResultRecorder
 public:
     ResultRecorder(Storage &storage, AlertDelivery &delivery, EngineStats &stats);
 
-    // Takes the states, tree and rules of a newly read inventory.
-    void reset(const InventorySnapshot &snapshot);
+    // Takes the states, tree (moved out of snapshot) and rules of a newly
+    // read inventory.
+    void reset(InventorySnapshot &snapshot);
 
     // Queues a result for the next flush.
     void push(CheckOutcome outcome);
@@ -49,12 +50,7 @@ public:
     long alertCount(const std::string &ruleId, const std::string &monitorId) const;
 
 private:
-    struct Node
-    {
-        std::string parent;
-        bool monitor = false;
-        int state = 0;
-    };
+    using Node = InventorySnapshot::Node;
 
     void write(std::vector<CheckOutcome> &batch);
     std::vector<std::string> chainOf(const std::string &monitorId, const std::string &deviceId) const;

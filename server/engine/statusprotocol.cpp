@@ -22,7 +22,7 @@ requestreader::Frame StatusProtocol::frame(std::string_view received, std::size_
     return received.size() > 8192 ? requestreader::Frame::Malformed : requestreader::Frame::Incomplete;
 }
 
-std::string StatusProtocol::handle(std::string_view request)
+std::string StatusProtocol::handle(std::string_view request, const std::string &)
 {
     std::string_view line = request.substr(0, request.find_first_of("\r\n"));
     std::size_t space = line.find(' ');

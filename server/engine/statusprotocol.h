@@ -13,7 +13,7 @@ public:
     StatusProtocol(ServerState &server, Engine &engine) : m_server(server), m_engine(engine) {}
 
     requestreader::Frame frame(std::string_view received, std::size_t checked) override;
-    std::string handle(std::string_view request) override;
+    std::string handle(std::string_view request, const std::string &peer) override;
     std::string refuse(Problem problem) override;
 
     std::string metrics() const;

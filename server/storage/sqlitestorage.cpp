@@ -521,8 +521,8 @@ int SqliteStorage::remove(const TableDefinition &definition, const Filter &filte
     return sqlite3_changes(m_db);
 }
 
-std::vector<std::unique_ptr<MtxRecord>> SqliteStorage::select(const TableDefinition &definition, const Filter &filter,
-                                                              RowOrder order)
+void SqliteStorage::readRows(const TableDefinition &definition, const Filter &filter, RowOrder order,
+                             const std::function<void(std::unique_ptr<MtxRecord>)> &take)
 {
     std::lock_guard hold(m_lock);
     const Table &t = table(definition);
@@ -530,13 +530,25 @@ std::vector<std::unique_ptr<MtxRecord>> SqliteStorage::select(const TableDefinit
                                           " ORDER BY _time DESC, rowid DESC"};
     Statement statement(
         prepareFiltered("SELECT " + t.selectColumns + " FROM " + t.name(), t, filter, orderBy[int(order)]));
-    std::vector<std::unique_ptr<MtxRecord>> rows;
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
-        rows.push_back(readRow(statement, t));
+        take(readRow(statement, t));
     if (rc != SQLITE_DONE)
         fail(std::string("cannot read rows of ") + definition.name, rc);
+}
+
+std::vector<std::unique_ptr<MtxRecord>> SqliteStorage::select(const TableDefinition &definition, const Filter &filter,
+                                                              RowOrder order)
+{
+    std::vector<std::unique_ptr<MtxRecord>> rows;
+    readRows(definition, filter, order, [&](std::unique_ptr<MtxRecord> row) { rows.push_back(std::move(row)); });
     return rows;
+}
+
+void SqliteStorage::forEach(const TableDefinition &definition, const Filter &filter,
+                            const std::function<void(const MtxRecord &)> &visit)
+{
+    readRows(definition, filter, RowOrder::Insertion, [&](std::unique_ptr<MtxRecord> row) { visit(*row); });
 }
 
 std::int64_t SqliteStorage::count(const TableDefinition &definition, const Filter &filter)

@@ -37,6 +37,8 @@ public:
     int remove(const TableDefinition &table, const Filter &filter) override;
     std::vector<std::unique_ptr<MtxRecord>> select(const TableDefinition &table, const Filter &filter,
                                                    RowOrder order = RowOrder::Insertion) override;
+    void forEach(const TableDefinition &table, const Filter &filter,
+                 const std::function<void(const MtxRecord &)> &visit) override;
     std::int64_t count(const TableDefinition &table, const Filter &filter) override;
     std::vector<std::pair<std::string, std::int64_t>> countBy(const TableDefinition &table, int field,
                                                               const Filter &filter) override;
@@ -68,6 +70,8 @@ private:
                                   const std::string &tail = {});
     void bindRecord(sqlite3_stmt *statement, int &index, const Table &table, const MtxRecord &record) const;
     std::unique_ptr<MtxRecord> readRow(sqlite3_stmt *statement, const Table &table) const;
+    void readRows(const TableDefinition &definition, const Filter &filter, RowOrder order,
+                  const std::function<void(std::unique_ptr<MtxRecord>)> &take);
 
     std::string m_path;
     MtxFactory &m_factory;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <stdexcept>
@@ -63,6 +64,10 @@ public:
     virtual int remove(const TableDefinition &table, const Filter &filter) = 0;
     virtual std::vector<std::unique_ptr<MtxRecord>> select(const TableDefinition &table, const Filter &filter,
                                                            RowOrder order = RowOrder::Insertion) = 0;
+    // Like select in insertion order, one row at a time, so that a large table
+    // is read without holding all of it; visit must not use the storage.
+    virtual void forEach(const TableDefinition &table, const Filter &filter,
+                         const std::function<void(const MtxRecord &)> &visit) = 0;
     virtual std::int64_t count(const TableDefinition &table, const Filter &filter) = 0;
     // Row counts per distinct value of field.
     virtual std::vector<std::pair<std::string, std::int64_t>> countBy(const TableDefinition &table, int field,

@@ -18,7 +18,7 @@
             return nullptr;                                                                       \
         }                                                                                         \
     }                                                                                             \
-    extern "C" KEEL_EXPORT int KeelServiceApiVersion()                                            \
+    extern "C" KEEL_EXPORT int GetServiceApiVersion()                                            \
     {                                                                                             \
         return ServiceApiVersion;                                                                 \
     }

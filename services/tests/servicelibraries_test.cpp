@@ -1,24 +1,28 @@
-// The five service libraries loaded the way the host loads them: dlopen by
-// file name, the API version checked, the factory resolved by name. Each
+// The five service libraries loaded the way the host loads them, through the
+// plug-in loader (the API version checked before the factory is called). Each
 // service object's factory is checked against the type list the product
 // documents for its library.
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <typeinfo>
 #include <vector>
 
 #include "orb/net/orbservice.h"
+#include "orb/plugin/pluginlibrary.h"
 #include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxqueryresult.h"
+#include "orb/wire/mtxstring.h"
 #include "orb/wire/mtxtree.h"
 #include "services/tests/wiretest.h"
+#include "services/types/elementobj.h"
 #include "services/types/monitorobj.h"
 #include "services/types/paramobj.h"
 #include "services/types/serviceapi.h"
 #include "services/types/servicetables.h"
+#include "testsupport/referenceserver.h"
+#include "testsupport/testclient.h"
 
 using namespace wiretest;
 
@@ -81,41 +85,24 @@ bool takesFactory(const std::string &typeName)
     return typeName == "Orb.MtxArray" || typeName == "Orb.MtxQueryResult";
 }
 
-// One service library opened with dlopen, closed when the test is done.
+// One service library opened through the plug-in loader from the build's bin
+// folder, closed when the test is done.
 class LoadedLibrary
 {
 public:
     explicit LoadedLibrary(const char *name)
     {
         const char *binDir = std::getenv("KEEL_BIN_DIR");
-        m_path = std::string(binDir ? binDir : ".") + "/lib" + name + ".so";
-        m_handle = dlopen(m_path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!m_handle)
-            m_error = dlerror();
+        m_library = PluginLibrary::open(name, ServiceInterface, {binDir ? binDir : "."});
     }
-    ~LoadedLibrary()
-    {
-        if (m_handle)
-            dlclose(m_handle);
-    }
-    LoadedLibrary(const LoadedLibrary &) = delete;
-    LoadedLibrary &operator=(const LoadedLibrary &) = delete;
 
-    bool loaded() const { return m_handle; }
-    const std::string &error() const { return m_error; }
-    const std::string &path() const { return m_path; }
-    void *symbol(const char *name) const { return dlsym(m_handle, name); }
-
-    std::unique_ptr<OrbService> newService() const
-    {
-        auto factory = reinterpret_cast<ServiceFactoryFunction>(symbol(ServiceFactorySymbol));
-        return std::unique_ptr<OrbService>(factory ? factory() : nullptr);
-    }
+    bool loaded() const { return m_library.ready(); }
+    const std::string &error() const { return m_library.detail(); }
+    const std::string &path() const { return m_library.path(); }
+    std::unique_ptr<OrbService> newService() { return m_library.create<OrbService>(); }
 
 private:
-    std::string m_path;
-    std::string m_error;
-    void *m_handle = nullptr;
+    PluginLibrary m_library;
 };
 
 class ServiceLibrary : public ::testing::TestWithParam<ExpectedLibrary>
@@ -140,12 +127,8 @@ protected:
 
 } // namespace
 
-TEST_P(ServiceLibrary, ExportsTheApiVersionAndNamesItsService)
+TEST_P(ServiceLibrary, NamesItsService)
 {
-    auto version =
-        reinterpret_cast<ServiceApiVersionFunction>(m_library->symbol(ServiceApiVersionSymbol));
-    ASSERT_TRUE(version);
-    EXPECT_EQ(version(), ServiceApiVersion);
     EXPECT_STREQ(m_service->getServiceName(), GetParam().serviceName);
     EXPECT_STREQ(m_service->getVersion(), "2.00");
     EXPECT_EQ(m_service->getClient(), nullptr);
@@ -283,4 +266,61 @@ TEST(InventorySvc, MonitorInAReplyArrayKeepsItsParameterTypes)
 
     array.reset();
     service.reset();
+}
+
+// Select, then update what was read, through InventorySvc against the demo
+// server: the records come back with every parameter and condition item,
+// although the caller gave them no factory.
+TEST(InventorySvc, SelectThenUpdateKeepsParametersAndConditions)
+{
+    ReferenceServer server;
+    ASSERT_TRUE(server.start()) << server.error();
+    TestClient client(server.port(), server.discoveryPort());
+    ASSERT_TRUE(client.login("admin", ReferenceServer::AdminPassword).succeeded());
+    LoadedLibrary library("InventorySvc");
+    std::unique_ptr<OrbService> service = library.newService();
+    ASSERT_TRUE(service) << library.error();
+    service->setClient(&client.client());
+    service->setSession(client.session());
+
+    // A device with parameters and one of its monitors.
+    MtxTree tree(std::make_unique<ElementObj>());
+    const MtxString all("-1");
+    ASSERT_TRUE(service->invoke("findElementTree", {&all}, &tree).succeeded());
+    std::string deviceId;
+    std::function<void(const MtxTree &)> findDevice = [&](const MtxTree &node) {
+        const auto &element = static_cast<const ElementObj &>(node.node());
+        if (deviceId.empty() && !element.get(ElementObj::Entity_IpAddress).empty())
+            deviceId = element.get(ElementObj::ID);
+        for (std::size_t i = 0; i < node.childCount(); ++i)
+            findDevice(*node.child(i));
+    };
+    findDevice(tree);
+    ASSERT_FALSE(deviceId.empty()) << "the demo has devices with an address";
+    const MtxString device(deviceId.c_str());
+    MtxArray monitors;
+    ASSERT_TRUE(service->invoke("findElementArray", {&device}, &monitors).succeeded());
+    ASSERT_GT(monitors.size(), 0u) << "the demo device has monitors";
+    const MtxString monitorId(static_cast<const ElementObj &>(*monitors.at(0)).get(ElementObj::ID).c_str());
+
+    ElementObj element;
+    ASSERT_TRUE(service->invoke("selectElementObj", {&device}, &element).succeeded());
+    ASSERT_GT(element.params().size(), 0u);
+    MonitorObj monitor;
+    ASSERT_TRUE(service->invoke("selectMonitorObj", {&monitorId}, &monitor).succeeded());
+    ASSERT_GT(monitor.params().size(), 0u);
+    ASSERT_GT(monitor.condition().errorItems().size(), 0u);
+    const std::string elementText = write(element);
+    const std::string monitorText = write(monitor);
+
+    ASSERT_TRUE(service->invoke("updateElement", {&element}).succeeded());
+    ASSERT_TRUE(service->invoke("updateMonitor", {&monitor}).succeeded());
+    ElementObj elementAgain;
+    MonitorObj monitorAgain;
+    ASSERT_TRUE(service->invoke("selectElementObj", {&device}, &elementAgain).succeeded());
+    ASSERT_TRUE(service->invoke("selectMonitorObj", {&monitorId}, &monitorAgain).succeeded());
+    EXPECT_EQ(write(elementAgain), elementText);
+    EXPECT_EQ(write(monitorAgain), monitorText);
+
+    service.reset(); // the library's objects go before the library
 }

@@ -2,14 +2,16 @@
 
 // The contract between the host and a service library. A library exports
 //   extern "C" OrbService *GetServiceInstance();   a new service object, owned by the caller
-//   extern "C" int KeelServiceApiVersion();        the ServiceApiVersion it was built with
+//   extern "C" int GetServiceApiVersion();        the ServiceApiVersion it was built with
 // and the host calls the factory only when the version matches its own.
+
+#include "orb/plugin/plugininterface.h"
 
 class OrbService;
 
 inline constexpr int ServiceApiVersion = 1;
 inline constexpr const char *ServiceFactorySymbol = "GetServiceInstance";
-inline constexpr const char *ServiceApiVersionSymbol = "KeelServiceApiVersion";
+inline constexpr const char *ServiceApiVersionSymbol = "GetServiceApiVersion";
 
-using ServiceFactoryFunction = OrbService *(*)();
-using ServiceApiVersionFunction = int (*)();
+inline constexpr PluginInterface ServiceInterface{"service", ServiceFactorySymbol, ServiceApiVersionSymbol,
+                                                 ServiceApiVersion};

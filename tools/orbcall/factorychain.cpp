@@ -4,17 +4,12 @@
 #include <cstring>
 #include <filesystem>
 
-#include <dlfcn.h>
-
 #include "orb/net/orbservice.h"
 #include "orb/wire/mtxarray.h"
 #include "services/types/serviceapi.h"
+#include "services/types/servicetables.h"
 
 namespace {
-
-constexpr const char *ServiceLibraries[] = {
-    "libInventorySvc.so", "libAlarmSvc.so", "libAccessSvc.so", "libMapSvc.so", "libCatalogSvc.so",
-};
 
 bool isType(const std::unique_ptr<MtxObj> &object, const char *typeName)
 {
@@ -28,43 +23,23 @@ FactoryChain::FactoryChain() = default;
 FactoryChain::~FactoryChain()
 {
     for (Library &library : m_services)
-        delete library.service;
-    for (Library &library : m_services)
-        dlclose(library.handle);
-}
-
-std::string FactoryChain::executableFolder()
-{
-    std::error_code error;
-    const auto path = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string(".") : path.parent_path().string();
+        library.service.reset();
 }
 
 void FactoryChain::loadServiceLibraries(const std::string &folder, std::ostream &warnings)
 {
-    for (const char *name : ServiceLibraries) {
-        const std::string path = folder + "/" + name;
-        if (!std::filesystem::exists(path))
+    for (const ServiceTypeTable *table : serviceTypeTables()) {
+        const std::string name = std::string("lib") + table->libraryName() + ".so";
+        if (!std::filesystem::exists(std::filesystem::path(folder) / name))
             continue;
-        void *handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (handle == nullptr) {
-            warnings << "orbcall: cannot load " << path << " (" << dlerror() << "); its types are unknown\n";
-            continue;
-        }
-        auto version = reinterpret_cast<ServiceApiVersionFunction>(dlsym(handle, ServiceApiVersionSymbol));
-        auto factory = reinterpret_cast<ServiceFactoryFunction>(dlsym(handle, ServiceFactorySymbol));
-        if (version == nullptr || factory == nullptr || version() != ServiceApiVersion) {
-            warnings << "orbcall: " << path << " is not a service library of this version; skipped\n";
-            dlclose(handle);
+        PluginLibrary library = PluginLibrary::open(name, ServiceInterface, {folder});
+        std::unique_ptr<OrbService> service = library.create<OrbService>();
+        if (!service) {
+            warnings << "orbcall: " << library.detail() << "; the types of " << table->serviceName()
+                     << " are unknown\n";
             continue;
         }
-        OrbService *service = factory();
-        if (service == nullptr) {
-            warnings << "orbcall: " << path << " gave no service object; skipped\n";
-            dlclose(handle);
-            continue;
-        }
-        m_services.push_back({handle, service});
+        m_services.push_back({std::move(library), std::move(service)});
     }
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "orb/plugin/pluginlibrary.h"
 #include "orb/wire/mtxfactory.h"
 
 class OrbService;
@@ -24,8 +25,9 @@ public:
     FactoryChain(const FactoryChain &) = delete;
     FactoryChain &operator=(const FactoryChain &) = delete;
 
-    // Loads each known service library present in folder. A library that is
-    // present but unusable is reported on warnings and skipped.
+    // Loads each service library of the service type table that is present in
+    // folder. A library that is present but unusable is reported on warnings
+    // and skipped.
     void loadServiceLibraries(const std::string &folder, std::ostream &warnings);
     // Asks the library of this service first.
     void preferService(const char *serviceName);
@@ -36,14 +38,11 @@ public:
     // As createKnown, with a plain MtxObj for unknown names.
     std::unique_ptr<MtxObj> createObject(const char *typeName) override;
 
-    // The folder holding the running executable.
-    static std::string executableFolder();
-
 private:
     struct Library
     {
-        void *handle = nullptr;
-        OrbService *service = nullptr;
+        PluginLibrary library;
+        std::unique_ptr<OrbService> service;
     };
 
     std::vector<Library> m_services;

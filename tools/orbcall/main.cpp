@@ -6,5 +6,5 @@
 int main(int argc, char **argv)
 {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    return orbcall::run(arguments, std::cout, std::cerr, FactoryChain::executableFolder());
+    return orbcall::run(arguments, std::cout, std::cerr, PluginLibrary::executableFolder());
 }

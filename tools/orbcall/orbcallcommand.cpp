@@ -1,5 +1,6 @@
 #include "tools/orbcall/orbcallcommand.h"
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -54,6 +55,9 @@ std::unique_ptr<MtxObj> readArgumentFile(const std::string &path, FactoryChain &
             + " (no service library beside orbcall knows it)";
         return nullptr;
     }
+    // Records read their arrays' items through their factory.
+    if (!object->getFactory())
+        object->setFactory(&factories);
     object->fromXML(element);
     return object;
 }
@@ -75,8 +79,12 @@ OrbClient::Timeouts timeoutsFor(const Options &options)
 {
     OrbClient::Timeouts timeouts;
     if (options.timeoutSeconds) {
-        const auto each = std::chrono::milliseconds(static_cast<long long>(*options.timeoutSeconds * 1000 + 0.5));
-        timeouts.connect = timeouts.send = timeouts.receive = timeouts.discoveryReceive = each;
+        // The limit of the whole call; no single step waits longer either.
+        const auto limit = std::chrono::milliseconds(static_cast<long long>(*options.timeoutSeconds * 1000 + 0.5));
+        for (std::chrono::milliseconds *step :
+             {&timeouts.connect, &timeouts.send, &timeouts.receive, &timeouts.discoveryReceive})
+            *step = std::min(*step, limit);
+        timeouts.call = limit;
     }
     return timeouts;
 }
@@ -148,6 +156,8 @@ int run(const std::vector<std::string> &arguments, std::ostream &out, std::ostre
         response = std::make_unique<CapturedResponse>();
     } else if (!(response = factories.createKnown(options.responseType.c_str()))) {
         return badUsage("unknown response type " + options.responseType, err);
+    } else if (!response->getFactory()) {
+        response->setFactory(&factories);
     }
 
     OrbClient client(options.host.c_str(), options.port, options.discoveryPort);

@@ -63,7 +63,8 @@ const char *usage()
            "                 it as that type writes itself; by default the response element is\n"
            "                 printed as received\n"
            "  --show-request print the exact bytes sent on standard error\n"
-           "  --timeout S    time-out of each connect, send and receive (default 5/5/10 s)\n"
+           "  --timeout S    limit of each call as a whole, server discovery included\n"
+           "                 (default 60 s; no connect, send or receive waits longer either)\n"
            "\n"
            "Exit status: 0 success, 1 server exception, 2 client-side failure, 64 bad usage.\n";
 }

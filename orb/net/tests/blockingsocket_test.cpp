@@ -7,7 +7,7 @@
 #include <arpa/inet.h>
 #include <unistd.h>
 
-#include "fakeserver.h"
+#include "testsupport/fakeserver.h"
 #include "orb/net/blockingsocket.h"
 
 using namespace std::chrono_literals;

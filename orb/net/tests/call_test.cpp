@@ -8,9 +8,12 @@
 #include <sys/stat.h>
 
 #include "testclient.h"
+#include "testsupport/tempfolder.h"
 #include "orb/net/mtxreply.h"
 #include "orb/net/mtxrequest.h"
 #include "orb/wire/codepage.h"
+#include "orb/wire/mtxarray.h"
+#include "orb/net/orbservice.h"
 #include "orb/wire/mtxstring.h"
 
 using namespace std::chrono_literals;
@@ -49,11 +52,6 @@ Outcome callOnce(TestClient &test, const char *initialResponse = "")
     return {status.getCode(), status.getMessage(), response.getValue()};
 }
 
-std::string readFile(const std::filesystem::path &path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
 
 } // namespace
 
@@ -227,9 +225,8 @@ TEST(Call, DebugDumpsOnlyWhenAFolderIsNamedAndNeverFailTheCall)
     const std::string reply = testing_support::stringReply("m", "ok");
     FakeTcpServer server(replyWith(reply));
     TestClient test(server.port());
-    const auto folder = std::filesystem::temp_directory_path() / ("orbnet-dump-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
+    const TempFolder temp;
+    const std::filesystem::path folder = temp.path();
 
     ::unsetenv("KEELMON_DUMP_DIR");
     EXPECT_EQ(callOnce(test).code, "1");
@@ -250,7 +247,6 @@ TEST(Call, DebugDumpsOnlyWhenAFolderIsNamedAndNeverFailTheCall)
     EXPECT_EQ(outcome.response, "ok");
 
     ::unsetenv("KEELMON_DUMP_DIR");
-    std::filesystem::remove_all(folder);
 }
 
 TEST(Call, WithoutServerOrClientTheCallReportsNotFound)
@@ -267,4 +263,28 @@ TEST(Call, WithoutServerOrClientTheCallReportsNotFound)
     MtxStatus status = lonely.invoke("findElementTree", {});
     EXPECT_STREQ(status.getCode(), "CLIENT_EXCEPTION");
     EXPECT_STREQ(status.getMessage(), "Server Not Found Error");
+}
+
+// invoke gives a response without a factory its service; a bare service
+// object knows no type, so framework items still come out typed.
+TEST(Call, ResponseReadThroughABareServiceKeepsFrameworkItems)
+{
+    FakeTcpServer server(replyWith("<pro-rep><service-name>S</service-name><method-name>m</method-name><response>"
+                                   "<MtxArray xsi-type=\"Orb.MtxArray\"><MtxString xsi-type=\"Orb.MtxString\">a"
+                                   "</MtxString></MtxArray></response></pro-rep>"));
+    TestClient test(server.port());
+    OrbService service("S");
+    service.setClient(test.client.get());
+    MtxArray response;
+    ASSERT_TRUE(service.invoke("m", {}, &response).succeeded());
+    EXPECT_EQ(response.getFactory(), &service);
+    ASSERT_EQ(response.size(), 1u);
+    const auto *item = dynamic_cast<const MtxString *>(response.at(0));
+    ASSERT_NE(item, nullptr);
+    EXPECT_STREQ(item->getValue(), "a");
+
+    MtxArray own;
+    own.setFactory(&frameworkFactory());
+    ASSERT_TRUE(service.invoke("m", {}, &own).succeeded());
+    EXPECT_EQ(own.getFactory(), &frameworkFactory()) << "a factory the caller set stays";
 }

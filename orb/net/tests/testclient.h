@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "fakeserver.h"
+#include "testsupport/fakeserver.h"
 #include "orb/net/orbclient.h"
 
 namespace testing_support {

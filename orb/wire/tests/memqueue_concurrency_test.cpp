@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "memtestutil.h"
+#include "testsupport/tempfolder.h"
 #include "orb/wire/memqueue.h"
 #include "orb/wire/mtxstring.h"
 
@@ -12,7 +12,7 @@
 TEST(MemQueueConcurrency, GetAndPutFromSeveralThreads)
 {
     TempFolder folder;
-    MemLog log((folder.path() / "MemErro.log").string());
+    MemLog log(folder.file("MemErro.log"));
     constexpr int threads = 4;
     constexpr int rounds = 3000;
     MemQueue queue("shared", threads * 2, 2048, log);

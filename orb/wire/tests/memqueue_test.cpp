@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "memtestutil.h"
+#include "testsupport/tempfolder.h"
 #include "orb/wire/memqueue.h"
 #include "orb/wire/mtxstring.h"
 #include "testrecords.h"
@@ -15,7 +15,7 @@ namespace {
 struct QueueFixture : ::testing::Test
 {
     TempFolder folder;
-    MemLog log{(folder.path() / "MemLog" / "MemErro.log").string()};
+    MemLog log{folder.file("MemLog/MemErro.log")};
     std::string logText() const { return readFile(log.path()); }
 };
 
@@ -30,7 +30,7 @@ bool allZero(const void *page, int size)
 TEST(MemLog, LineFormatAndFolderCreation)
 {
     TempFolder folder;
-    MemLog log((folder.path() / "nested" / "MemLog" / "MemErro.log").string());
+    MemLog log(folder.file("nested/MemLog/MemErro.log"));
     log.write("q1 MemQueue is Full ");
     log.write("second");
     const std::string text = readFile(log.path());
@@ -46,7 +46,7 @@ TEST(MemLog, LineFormatAndFolderCreation)
     EXPECT_EQ(match[2].str()[0] == '0', false);
 
     // A log that cannot be written is silently skipped.
-    MemLog unwritable((folder.path() / "nested" / "MemLog" / "MemErro.log" / "x.log").string());
+    MemLog unwritable(folder.file("nested/MemLog/MemErro.log/x.log"));
     unwritable.write("lost");
 }
 

@@ -1,5 +1,3 @@
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -7,7 +5,8 @@
 #include <thread>
 
 #include "orb/wire/mtxtree.h"
-#include "server/tests/support/serverharness.h"
+#include "testsupport/loopback.h"
+#include "testsupport/servertest.h"
 #include "services/types/elementobj.h"
 
 namespace {
@@ -31,12 +30,8 @@ TEST_F(ConcurrencyTest, ClientsWorkAtOnceBesideIdleConnections)
 {
     std::vector<int> idle;
     for (int i = 0; i < 40; ++i) {
-        int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(std::uint16_t(m_server->port()));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        const int fd = connectLoopback(m_server->port());
+        ASSERT_GE(fd, 0);
         idle.push_back(fd);
     }
 

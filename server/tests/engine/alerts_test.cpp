@@ -13,7 +13,7 @@
 #include "server/engine/monitorspec.h"
 #include "server/storage/sqlitestorage.h"
 #include "server/tests/engine/loopbackservers.h"
-#include "server/tests/support/serverharness.h"
+#include "testsupport/servertest.h"
 #include "services/types/alertlogobj.h"
 #include "services/types/tablefactory.h"
 
@@ -71,7 +71,7 @@ protected:
         return m_storage->select(schema::alertLogs, Filter::all());
     }
 
-    TempDir m_dir;
+    TempFolder m_dir;
     std::unique_ptr<SqliteStorage> m_storage;
     MonitorSpec m_monitor;
     EngineStats m_stats;

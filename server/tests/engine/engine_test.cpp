@@ -11,7 +11,7 @@
 #include "server/engine/monitoringserver.h"
 #include "server/storage/storage.h"
 #include "server/tests/engine/loopbackservers.h"
-#include "server/tests/support/serverharness.h"
+#include "testsupport/servertest.h"
 #include "services/types/alertlogobj.h"
 #include "services/types/alertmonitorobj.h"
 #include "services/types/alertruleobj.h"
@@ -46,15 +46,7 @@ protected:
 
     void start()
     {
-        ServerOptions options;
-        options.port = 0;
-        options.discovery = false;
-        options.probePort = 0;
-        options.httpPort = 0;
-        options.database = m_dir.file("keelmon.db");
-        options.adminPassword = "Adm1n-pw";
-        options.logLevel = serverlog::Level::Error;
-        m_server = std::make_unique<MonitoringServer>(options, engineOptions());
+        m_server = std::make_unique<MonitoringServer>(loopbackServerOptions(m_dir.file("keelmon.db")), engineOptions());
         m_server->setFrameTimeout(300ms);
         m_server->start();
     }
@@ -160,7 +152,7 @@ protected:
 
     std::unique_ptr<ElementObj> element(const std::string &id) { return inventory::element(storage(), id); }
 
-    TempDir m_dir;
+    TempFolder m_dir;
     std::unique_ptr<MonitoringServer> m_server;
 };
 

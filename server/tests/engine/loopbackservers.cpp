@@ -10,9 +10,9 @@
 #include <cstring>
 #include <utility>
 
-namespace {
+#include "server/core/serveroptions.h"
 
-int bound(int type, int &port)
+int boundLoopback(int type, int &port)
 {
     int fd = ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
@@ -24,6 +24,21 @@ int bound(int type, int &port)
     port = ntohs(address.sin_port);
     return fd;
 }
+
+ServerOptions loopbackServerOptions(const std::string &database)
+{
+    ServerOptions options;
+    options.port = 0;
+    options.discovery = false;
+    options.probePort = 0;
+    options.httpPort = 0;
+    options.database = database;
+    options.adminPassword = "Adm1n-pw";
+    options.logLevel = serverlog::Level::Error;
+    return options;
+}
+
+namespace {
 
 bool readable(int fd, int millis)
 {
@@ -61,7 +76,7 @@ void sendText(int fd, const std::string &text)
 
 LoopbackTcpServer::LoopbackTcpServer(Handler handler) : m_handler(std::move(handler))
 {
-    m_fd = bound(SOCK_STREAM, m_port);
+    m_fd = boundLoopback(SOCK_STREAM, m_port);
     ::listen(m_fd, 64);
     m_thread = std::thread([this] {
         while (!m_stop) {
@@ -133,7 +148,7 @@ std::vector<std::string> SmtpSink::messages() const
 
 LoopbackDns::LoopbackDns(std::string name, std::string address) : m_name(std::move(name)), m_address(std::move(address))
 {
-    m_fd = bound(SOCK_DGRAM, m_port);
+    m_fd = boundLoopback(SOCK_DGRAM, m_port);
     m_thread = std::thread([this] {
         while (!m_stop) {
             if (!readable(m_fd, 50))
@@ -182,7 +197,7 @@ LoopbackDns::~LoopbackDns()
 int closedPort()
 {
     int port = 0;
-    int fd = bound(SOCK_STREAM, port);
+    int fd = boundLoopback(SOCK_STREAM, port);
     ::close(fd);
     return port;
 }

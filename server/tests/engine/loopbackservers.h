@@ -66,3 +66,11 @@ private:
 
 // A port on 127.0.0.1 that nothing listens on (bound then closed).
 int closedPort();
+
+// A socket of type bound to 127.0.0.1 on a free port, which is set.
+int boundLoopback(int type, int &port);
+
+// Options of an in-process server on free loopback ports with its database
+// at path, logging errors only.
+struct ServerOptions;
+ServerOptions loopbackServerOptions(const std::string &database);

@@ -2,7 +2,7 @@
 #include "orb/wire/mtxstring.h"
 #include "orb/wire/mtxtree.h"
 #include "server/storage/tabledefinition.h"
-#include "server/tests/support/serverharness.h"
+#include "testsupport/servertest.h"
 #include "services/types/alertlogobj.h"
 #include "services/types/alertmonitorobj.h"
 #include "services/types/alertruleobj.h"

@@ -5,7 +5,8 @@
 #include "server/core/schema.h"
 #include "server/core/timetext.h"
 #include "server/storage/storage.h"
-#include "server/tests/support/serverharness.h"
+#include "testsupport/loopback.h"
+#include "testsupport/servertest.h"
 #include "services/types/monitorobj.h"
 #include "services/types/syslogobj.h"
 
@@ -23,7 +24,7 @@ protected:
 
     std::string request(const std::vector<std::string> &fields)
     {
-        return exchange(m_server->dataPort(), *textframe::build("DR", fields));
+        return exchangeOnLoopback(m_server->dataPort(), *textframe::build("DR", fields));
     }
 
     static HistoryRow row(const std::string &monitor, std::int64_t time, int state, std::string remark,
@@ -79,9 +80,9 @@ TEST_F(DataChannelTest, BadFramesAndRequestsAreRefusedWithAnError)
         return reply.rfind("<error>", 0) == 0 && reply.ends_with("</end>");
     };
     // Refused on its header, before 2000 bytes are waited for.
-    EXPECT_TRUE(refused(exchange(port, "DR2000GetReport$", 3000)));
-    EXPECT_TRUE(refused(exchange(port, "XY0002a$")));
-    EXPECT_TRUE(refused(exchange(port, "DRabcd")));
+    EXPECT_TRUE(refused(exchangeOnLoopback(port, "DR2000GetReport$", 3000)));
+    EXPECT_TRUE(refused(exchangeOnLoopback(port, "XY0002a$")));
+    EXPECT_TRUE(refused(exchangeOnLoopback(port, "DRabcd")));
     EXPECT_TRUE(refused(request({"ListReports", "m1", "2", "2026-1-1 0:0:0", "2026-1-2 0:0:0", "4"})));
     EXPECT_TRUE(refused(request({"GetReport", "m1", "2", "yesterday", "2026-1-2 0:0:0", "4"})));
     EXPECT_TRUE(refused(request({"GetReport", "m1", "2"})));

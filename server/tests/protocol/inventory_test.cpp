@@ -3,7 +3,7 @@
 #include "orb/wire/mtxtree.h"
 #include "server/core/schema.h"
 #include "server/storage/storage.h"
-#include "server/tests/support/serverharness.h"
+#include "testsupport/servertest.h"
 #include "services/types/elementobj.h"
 #include "services/types/expressionparamitemobj.h"
 #include "services/types/monitorobj.h"

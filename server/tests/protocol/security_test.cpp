@@ -6,7 +6,7 @@
 #include "server/core/passwordscrambler.h"
 #include "server/core/timetext.h"
 #include "server/storage/tabledefinition.h"
-#include "server/tests/support/serverharness.h"
+#include "testsupport/servertest.h"
 #include "services/types/departmentobj.h"
 #include "services/types/functionmoduleobj.h"
 #include "services/types/roleobj.h"

@@ -1,12 +1,11 @@
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <thread>
 
 #include "orb/wire/mtxstring.h"
-#include "server/tests/support/serverharness.h"
+#include "testsupport/loopback.h"
+#include "testsupport/servertest.h"
 
 namespace {
 
@@ -27,7 +26,7 @@ protected:
     }
     bool serverStillAnswers()
     {
-        std::string reply = exchange(m_server->port(), request("<args><value xsi-type=\"Orb.MtxString\">SysInfo</value></args>"));
+        std::string reply = exchangeOnLoopback(m_server->port(), request("<args><value xsi-type=\"Orb.MtxString\">SysInfo</value></args>"));
         return reply.find("<response><MtxTree") != std::string::npos;
     }
     static bool endsLikeAReply(const std::string &reply)
@@ -36,12 +35,8 @@ protected:
     }
     static int connectTo(int port)
     {
-        int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(std::uint16_t(port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        const int fd = connectLoopback(port);
+        EXPECT_GE(fd, 0) << "cannot connect to 127.0.0.1:" << port;
         return fd;
     }
 };
@@ -65,7 +60,7 @@ TEST_F(RobustnessTest, MalformedRequestsGetAnExceptionOrAClosedConnection)
         request(std::string(2000, '<')),
     };
     for (const std::string &bytes : corpus) {
-        std::string reply = exchange(m_server->port(), bytes);
+        std::string reply = exchangeOnLoopback(m_server->port(), bytes);
         if (!reply.empty()) {
             EXPECT_TRUE(endsLikeAReply(reply)) << bytes.substr(0, 60) << " -> " << reply;
             EXPECT_NE(reply.find("<exception>"), std::string::npos) << bytes.substr(0, 60) << " -> " << reply;
@@ -77,7 +72,7 @@ TEST_F(RobustnessTest, MalformedRequestsGetAnExceptionOrAClosedConnection)
 TEST_F(RobustnessTest, OversizedRequestsAreRefusedWithoutReadingThemWhole)
 {
     std::string huge = "Orb.MtxRequest\r\n<pro-req>" + std::string(5u << 20, 'a');
-    std::string reply = exchange(m_server->port(), huge);
+    std::string reply = exchangeOnLoopback(m_server->port(), huge);
     EXPECT_TRUE(endsLikeAReply(reply)) << reply.substr(0, 200);
     EXPECT_NE(reply.find("BAD_REQUEST"), std::string::npos);
     EXPECT_EQ(m_server->state().connectionStats().oversized, 1u);

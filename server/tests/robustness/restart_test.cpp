@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "orb/wire/mtxtree.h"
-#include "server/tests/support/serverharness.h"
+#include "testsupport/servertest.h"
 #include "services/types/elementobj.h"
 
 namespace {
@@ -71,7 +71,7 @@ private:
 
 TEST(ServerProgram, ChangesSurviveSigtermAndARestart)
 {
-    TempDir dir;
+    TempFolder dir;
     const std::string database = dir.file("keelmon.db");
     {
         ServerProcess server(database, dir.file("first.log"));
@@ -108,7 +108,7 @@ TEST(ServerProgram, ChangesSurviveSigtermAndARestart)
 
 TEST(ServerProgram, RefusesBadOptionsAndAnUnusableDatabaseWithAMessage)
 {
-    TempDir dir;
+    TempFolder dir;
     std::string program = std::string(std::getenv("KEEL_BIN_DIR") ? std::getenv("KEEL_BIN_DIR") : ".") + "/keelmon-server";
     std::string command = program + " --port nope 2>" + dir.file("a.log");
     EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 2);

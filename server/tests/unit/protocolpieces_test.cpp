@@ -7,7 +7,7 @@
 #include "server/core/replywriter.h"
 #include "server/core/requestreader.h"
 #include "server/core/serveroptions.h"
-#include "server/tests/support/serverharness.h"
+#include "testsupport/servertest.h"
 #include "services/types/elementobj.h"
 #include "services/types/tablefactory.h"
 

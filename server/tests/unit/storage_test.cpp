@@ -4,7 +4,7 @@
 #include "orb/wire/codepage.h"
 #include "server/core/schema.h"
 #include "server/storage/sqlitestorage.h"
-#include "server/tests/support/serverharness.h"
+#include "testsupport/servertest.h"
 #include "services/types/expressionparamitemobj.h"
 #include "services/types/monitorobj.h"
 #include "services/types/paramobj.h"
@@ -52,7 +52,7 @@ protected:
     }
     void SetUp() override { open(); }
 
-    TempDir m_dir;
+    TempFolder m_dir;
     std::unique_ptr<SqliteStorage> m_storage;
 };
 
@@ -82,6 +82,7 @@ TEST_F(StorageTest, UpdateRemoveCountAndUniqueKeys)
     EXPECT_THROW(m_storage->insert(schema::monitors, sampleMonitor("m-1")), StorageError);
     try {
         m_storage->insert(schema::monitors, sampleMonitor("m-2"));
+        ADD_FAILURE() << "a second m-2 was stored";
     } catch (const StorageError &error) {
         EXPECT_EQ(error.kind(), StorageError::Constraint);
     }

@@ -4,9 +4,17 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
-#include "orb/net/tests/fakeserver.h"
+#include "testsupport/fakeserver.h"
+#include "testsupport/referenceserver.h"
+#include "testsupport/tempfolder.h"
+#include "testsupport/testclient.h"
 #include "orb/wire/codepage.h"
+#include "orb/wire/mtxtree.h"
+#include "services/types/elementobj.h"
+#include "services/types/monitorobj.h"
+#include "services/types/tablefactory.h"
 #include "tools/orbcall/orbcallcommand.h"
 
 using testing_support::FakeTcpServer;
@@ -47,12 +55,6 @@ FakeTcpServer::Behaviour answer(std::string reply)
     };
 }
 
-std::filesystem::path writeTemp(const std::string &name, const std::string &text)
-{
-    const auto path = std::filesystem::temp_directory_path() / (name + std::to_string(::getpid()));
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-}
 
 } // namespace
 
@@ -85,11 +87,11 @@ TEST(OrbCall, PrintsResponseAsReceivedAndTheExactRequestBytes)
     FakeTcpServer server(answer("<pro-rep><service-name>ElementService</service-name><method-name>find"
                                 "</method-name><response><MtxArray xsi-type=\"Orb.MtxArray\"><MtxString "
                                 "xsi-type=\"Orb.MtxString\">a\xD6\xD0</MtxString></MtxArray></response></pro-rep>"));
-    const auto file = writeTemp("orbcall-arg-", "<value xsi-type=\"Orb.MtxStatus\"><code>7</code>"
+    const TempFolder folder;
+    const std::string file = folder.write("arg.xml", "<value xsi-type=\"Orb.MtxStatus\"><code>7</code>"
                                                 "<message>m</message></value>");
     const Result result = runTool({"--port", std::to_string(server.port()), "--show-request", "ElementService",
-                                   "find", "-1", "@" + file.string(), "@@x"});
-    std::filesystem::remove(file);
+                                   "find", "-1", "@" + file, "@@x"});
     EXPECT_EQ(result.exit, 0) << result.err;
     EXPECT_EQ(result.out, "<response><MtxArray xsi-type=\"Orb.MtxArray\"><MtxString xsi-type=\"Orb.MtxString\">a"
                           "\xE4\xB8\xAD</MtxString></MtxArray></response>\n") << "printed in UTF-8";
@@ -134,7 +136,28 @@ TEST(OrbCall, LoginCarriesTheSessionAndExitStatusFollowsTheOutcome)
     FakeTcpServer refusing(nullptr, false);
     const Result failed = runTool({"--timeout", "0.02", "--port", std::to_string(refusing.port()), "S", "m"});
     EXPECT_EQ(failed.exit, 2);
-    EXPECT_EQ(failed.err, "status: CLIENT_EXCEPTION Server Not Found Error\n");
+    EXPECT_EQ(failed.err, "status: CLIENT_EXCEPTION Server call timed out (20 ms)\n")
+        << "connection refused, and discovery cut short by the call's limit";
+}
+
+TEST(OrbCall, TimeoutLimitsTheWholeCallAgainstATricklingServer)
+{
+    // One byte every 20 ms for up to 2 s: no single receive ever waits long.
+    FakeTcpServer server([](Peer &peer) {
+        if (peer.readRequest().empty())
+            return;
+        const std::string reply = testing_support::stringReply("m", std::string(1000, 'x'));
+        for (std::size_t i = 0; i < 100; ++i) {
+            peer.send(reply.substr(i, 1));
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const Result result = runTool({"--timeout", "0.3", "--port", std::to_string(server.port()), "S", "m"});
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(result.exit, 2);
+    EXPECT_EQ(result.err, "status: CLIENT_EXCEPTION Server call timed out (300 ms)\n");
+    EXPECT_LT(took, std::chrono::seconds(2));
 }
 
 TEST(OrbCall, DomainTypesComeFromServiceLibrariesBesideTheTool)
@@ -143,15 +166,71 @@ TEST(OrbCall, DomainTypesComeFromServiceLibrariesBesideTheTool)
     ASSERT_TRUE(folder != nullptr && std::filesystem::exists(std::string(folder) + "/libInventorySvc.so"))
         << "libInventorySvc.so not found in KEEL_BIN_DIR: run the test through ctest after a full build";
     FakeTcpServer server(answer(testing_support::stringReply("addElement", "ok")));
-    const auto file = writeTemp("orbcall-element-", "<value xsi-type=\"Orb.ElementObj\"></value>");
+    const TempFolder temp;
+    const std::string file = temp.write("element.xml", "<value xsi-type=\"Orb.ElementObj\"></value>");
     const Result result = runTool({"--port", std::to_string(server.port()), "--show-request", "ElementService",
-                                   "addElement", "@" + file.string()},
+                                   "addElement", "@" + file},
                                   folder);
     EXPECT_EQ(result.exit, 0) << result.err;
     EXPECT_NE(result.err.find("<value xsi-type=\"Orb.ElementObj\">"), std::string::npos) << result.err;
 
-    const Result unknown = runTool({"--port", std::to_string(server.port()), "S", "m", "@" + file.string()});
-    std::filesystem::remove(file);
+    // A library of the type table that is present but broken is named and skipped.
+    temp.write("libMapSvc.so", "not a library");
+    const Result broken = runTool({"--port", std::to_string(server.port()), "S", "m"}, temp.path());
+    EXPECT_EQ(broken.exit, 0) << broken.err;
+    EXPECT_NE(broken.err.find("orbcall: cannot load the service library libMapSvc.so"), std::string::npos)
+        << broken.err;
+    EXPECT_NE(broken.err.find("the types of TPService are unknown"), std::string::npos) << broken.err;
+
+    const Result unknown = runTool({"--port", std::to_string(server.port()), "S", "m", "@" + file});
     EXPECT_EQ(unknown.exit, 64);
     EXPECT_NE(unknown.err.find("unknown wire type Orb.ElementObj"), std::string::npos) << unknown.err;
+}
+
+// An @FILE record goes out with its arrays: a demo monitor read, sent back
+// whole through the tool and read again is unchanged.
+TEST(OrbCall, RecordFromAFileKeepsItsArrays)
+{
+    const char *folder = std::getenv("KEEL_BIN_DIR");
+    ASSERT_TRUE(folder != nullptr) << "run the test through ctest after a full build";
+    ReferenceServer server;
+    ASSERT_TRUE(server.start()) << server.error();
+    TestClient client(server.port(), server.discoveryPort());
+    ASSERT_TRUE(client.login("admin", ReferenceServer::AdminPassword).succeeded());
+    MtxTree tree(std::make_unique<ElementObj>());
+    tree.setFactory(&domainFactory());
+    ASSERT_TRUE(client.callText("ElementService", "findElementTree", {"-1"}, &tree).succeeded());
+    std::vector<const MtxTree *> pending{&tree};
+    std::string monitorId;
+    while (!pending.empty() && monitorId.empty()) {
+        const MtxTree *node = pending.back();
+        pending.pop_back();
+        if (const auto &element = static_cast<const ElementObj &>(node->node()); element.get(ElementObj::Type) == "5")
+            monitorId = element.get(ElementObj::ID);
+        for (std::size_t i = 0; i < node->childCount(); ++i)
+            pending.push_back(node->child(i));
+    }
+    ASSERT_FALSE(monitorId.empty()) << "the demo has monitors";
+    auto select = [&] {
+        MonitorObj monitor;
+        monitor.setFactory(&domainFactory());
+        EXPECT_TRUE(client.callText("ElementService", "selectMonitorObj", {monitorId}, &monitor).succeeded());
+        return monitor;
+    };
+    MonitorObj before = select();
+    ASSERT_GT(before.params().size(), 0u);
+    ASSERT_GT(before.condition().errorItems().size(), 0u);
+    std::string xml;
+    before.toXML(xml, "value", 1);
+    const TempFolder temp;
+    const std::string file = temp.write("monitor.xml", orb::toUtf8(xml));
+
+    const Result result = runTool({"--port", std::to_string(server.port()), "--user", "admin", "--password",
+                                   ReferenceServer::AdminPassword, "ElementService", "updateMonitor", "@" + file},
+                                  folder);
+    EXPECT_EQ(result.exit, 0) << result.err;
+    const MonitorObj after = select();
+    std::string again;
+    after.toXML(again, "value", 1);
+    EXPECT_EQ(again, xml);
 }

@@ -1,0 +1,262 @@
+// The inventory tree at scale: from the "findElementTree" request to the
+// painted, expandable tree (server in this process on loopback), the model's
+// own part, the memory the loaded tree adds, and expanding every node.
+// Run with QT_QPA_PLATFORM=offscreen.
+
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <map>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPixmap>
+
+#include "modules/probe/leftview.h"
+#include "modules/probe/tmonitordoc.h"
+#include "orb/net/orbclient.h"
+#include "orb/wire/mtxstring.h"
+#include "orb/wire/mtxtree.h"
+#include "server/core/appserver.h"
+#include "server/core/schema.h"
+#include "server/storage/storage.h"
+#include "services/types/elementobj.h"
+#include "services/types/paramobj.h"
+#include "services/types/servicetables.h"
+#include "services/types/tablefactory.h"
+#include "testsupport/recordingapp.h"
+#include "testsupport/tempfolder.h"
+
+namespace {
+
+constexpr int DevicesPerGroup = 200;
+constexpr int MonitorsPerDevice = 4;
+
+// "ElementService" with its wire types, as the service library makes it.
+class ElementService : public OrbService
+{
+public:
+    ElementService() : OrbService("ElementService"), m_factory(inventoryTypes()) {}
+    std::unique_ptr<MtxObj> createObject(const char *typeName) override { return m_factory.createObject(typeName); }
+
+private:
+    TableFactory m_factory;
+};
+
+// A server filled with groups x 200 devices x 4 monitors, and a logged-in
+// application with the service.
+struct Site
+{
+    TempFolder dir;
+    std::unique_ptr<AppServer> server;
+    std::unique_ptr<OrbClient> client;
+    ElementService service;
+    int elements = 1;
+
+    explicit Site(int groups)
+    {
+        ServerOptions options;
+        options.port = 0;
+        options.discovery = false;
+        options.database = dir.file("bench.db");
+        options.adminPassword = "bench";
+        options.logLevel = serverlog::Level::Error;
+        server = std::make_unique<AppServer>(options);
+        server->start();
+        Fill(groups);
+        client = std::make_unique<OrbClient>("127.0.0.1", server->port(), 0);
+        MtxUserSession session;
+        session.setUserName("admin");
+        MtxStatus status;
+        client->login(status, "admin", "bench", "version", session);
+        if (!status.succeeded())
+            std::fprintf(stderr, "login refused: %s\n", status.getMessage());
+        service.setSession(session);
+        service.setClient(client.get());
+    }
+    ~Site()
+    {
+        client.reset();
+        server->stop();
+    }
+
+    void Fill(int groups)
+    {
+        Storage &storage = server->storage();
+        auto transaction = storage.begin(true);
+        auto roots = storage.select(schema::elements, Filter::where(ElementObj::PID, "-1"));
+        const std::string root = roots.front()->get(ElementObj::ID);
+        auto add = [&](const std::string &id, const std::string &parent, const char *type) {
+            ElementObj element;
+            element.set(ElementObj::SEID, root);
+            element.set(ElementObj::ID, id);
+            element.set(ElementObj::PID, parent);
+            element.set(ElementObj::Text, "element " + id);
+            element.set(ElementObj::Type, type);
+            element.set(ElementObj::LastState, "0");
+            element.set(ElementObj::MStatus, "0");
+            element.set(ElementObj::AStatus, "0");
+            if (std::string_view(type) == "3") {
+                element.set(ElementObj::Entity_IpAddress, "127.0.0.7");
+                auto param = std::make_unique<ParamObj>();
+                param->set(ParamObj::ParamName, "Community");
+                param->set(ParamObj::ParamValue, "public");
+                element.params().append(std::move(param));
+            }
+            storage.insert(schema::elements, element);
+            ++elements;
+        };
+        for (int g = 0; g < groups; ++g) {
+            const std::string group = "g" + std::to_string(g);
+            add(group, root, "1");
+            for (int d = 0; d < DevicesPerGroup; ++d) {
+                const std::string device = group + "-d" + std::to_string(d);
+                add(device, group, "3");
+                for (int m = 0; m < MonitorsPerDevice; ++m)
+                    add(device + "-m" + std::to_string(m), device, "5");
+            }
+        }
+        transaction->commit();
+    }
+};
+
+// 100 groups: 100,101 elements; 10 groups: 10,011.
+Site &SiteOf(int groups)
+{
+    static std::map<int, std::unique_ptr<Site>> sites;
+    auto &site = sites[groups];
+    if (!site)
+        site = std::make_unique<Site>(groups);
+    return *site;
+}
+
+RecordingApp &App()
+{
+    static RecordingApp app;
+    return app;
+}
+
+double ResidentMegabytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// A document and its tree view, shown offscreen like the module's window.
+struct Window
+{
+    CTMonitorDoc doc;
+    CLeftView view{doc};
+    Window()
+    {
+        view.resize(400, 900);
+        view.show();
+    }
+    // Loads, expands the top levels (root and groups) and paints.
+    bool Load()
+    {
+        if (!doc.LoadTree())
+            return false;
+        view.expandToDepth(0);
+        view.grab();
+        return true;
+    }
+};
+
+void Prepare(int groups)
+{
+    Site &site = SiteOf(groups);
+    App().RegisterService(QStringLiteral("ElementService"), &site.service);
+}
+
+// Request, reply, parse, model, view and one painted screen.
+void BM_TreeEndToEnd(benchmark::State &state)
+{
+    Prepare(int(state.range(0)));
+    double addedMegabytes = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const double before = ResidentMegabytes();
+        auto window = std::make_unique<Window>();
+        state.ResumeTiming();
+        if (!window->Load()) {
+            state.SkipWithError("findElementTree failed");
+            break;
+        }
+        state.PauseTiming();
+        addedMegabytes = std::max(addedMegabytes, ResidentMegabytes() - before);
+        state.counters["elements"] = window->doc.Tree().ElementCount();
+        window.reset();
+        state.ResumeTiming();
+    }
+    state.counters["addedMB"] = addedMegabytes;
+}
+BENCHMARK(BM_TreeEndToEnd)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// The floor of the above: the call and the parse alone, no model, no view.
+void BM_RequestAndParseOnly(benchmark::State &state)
+{
+    Prepare(int(state.range(0)));
+    const MtxString all("-1");
+    for (auto _ : state) {
+        MtxTree tree(std::make_unique<ElementObj>());
+        tree.setFactory(&SiteOf(int(state.range(0))).service);
+        const MtxStatus status = SiteOf(int(state.range(0))).service.invoke("findElementTree", {&all}, &tree);
+        if (!status.succeeded()) {
+            state.SkipWithError(status.getMessage());
+            break;
+        }
+    }
+}
+BENCHMARK(BM_RequestAndParseOnly)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// The model's part: a parsed tree handed to the model.
+void BM_ModelSetTree(benchmark::State &state)
+{
+    Prepare(int(state.range(0)));
+    const MtxString all("-1");
+    MtxTree fetched(std::make_unique<ElementObj>());
+    fetched.setFactory(&SiteOf(int(state.range(0))).service);
+    SiteOf(int(state.range(0))).service.invoke("findElementTree", {&all}, &fetched);
+    CElementTreeModel model;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto copy = std::make_unique<MtxTree>(fetched);
+        state.ResumeTiming();
+        model.SetTree(std::move(copy));
+        benchmark::DoNotOptimize(model.rowCount());
+    }
+    state.counters["elements"] = model.ElementCount();
+}
+BENCHMARK(BM_ModelSetTree)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// Expanding every node of a loaded tree, then painting.
+void BM_ExpandAll(benchmark::State &state)
+{
+    Prepare(int(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto window = std::make_unique<Window>();
+        window->Load();
+        state.ResumeTiming();
+        window->view.expandAll();
+        window->view.grab();
+        state.PauseTiming();
+        window.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ExpandAll)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    EnsureApplication();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QModelIndex>
+
+class CTMonitorDoc;
+class QWidget;
+
+// Runs ProbeDesk's commands on the document's current node: opens the
+// dialog a command needs, fills it from the server's record, and sends the
+// result through the document.
+class CInventoryActions
+{
+public:
+    CInventoryActions(CTMonitorDoc &document, QWidget *window);
+
+    // False when the command does not apply to the current node (or was
+    // cancelled or refused).
+    bool Run(int command);
+
+private:
+    bool AddGroup(const QModelIndex &parent);
+    bool EditGroup(const QModelIndex &item);
+    bool AddDevice(const QModelIndex &parent);
+    bool EditDevice(const QModelIndex &item);
+    bool AddMonitor(const QModelIndex &device);
+    bool EditMonitor(const QModelIndex &item);
+    bool Edit(const QModelIndex &item);
+    bool Delete(const QModelIndex &item);
+    bool Control(const QModelIndex &item, bool alerting);
+    QString IdOf(const QModelIndex &item) const;
+
+    CTMonitorDoc &m_doc;
+    QWidget *m_window;
+};

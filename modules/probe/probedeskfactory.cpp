@@ -1,0 +1,3 @@
+#include "modules/probe/tmonitormodule.h"
+
+KEEL_DECLARE_MODULE(CTMonitorModule)

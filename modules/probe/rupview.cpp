@@ -1,0 +1,90 @@
+#include "modules/probe/rupview.h"
+
+#include <QFormLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "frame/localtext.h"
+#include "modules/probe/entitycatalog.h"
+#include "modules/probe/tmonitordoc.h"
+#include "orb/wire/mtxarray.h"
+#include "services/types/elementobj.h"
+#include "services/types/entityobj.h"
+
+namespace {
+
+const char *const Captions[] = {"名称", "类型", "IP地址", "状态", "最后检测时间", "说明"};
+const char *const Modes[] = {"永久有效", "定时有效", "永久禁止", "定时禁止"};
+const char *const States[] = {"正常", "危险", "错误"};
+
+QString Choice(const std::string &number, const char *const *texts, int count)
+{
+    bool numeric = false;
+    const int value = QString::fromStdString(number).toInt(&numeric);
+    return numeric && value >= 0 && value < count ? QString::fromUtf8(texts[value]) : fromLocal(number);
+}
+
+} // namespace
+
+CRUpView::CRUpView(CTMonitorDoc &document, QWidget *parent)
+    : QWidget(parent), m_doc(document), m_monitors(this), m_list(new QTableView(this))
+{
+    auto *layout = new QVBoxLayout(this);
+    auto *form = new QFormLayout;
+    for (const char *caption : Captions) {
+        auto *field = new QLabel(this);
+        field->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        form->addRow(QString::fromUtf8(caption), field);
+        m_fields.append(field);
+    }
+    layout->addLayout(form);
+    m_list->setModel(&m_monitors);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->horizontalHeader()->setStretchLastSection(true);
+    m_list->verticalHeader()->hide();
+    layout->addWidget(m_list, 1);
+    connect(&document, &CTMonitorDoc::CurrentChanged, this, &CRUpView::ShowElement);
+    connect(&document, &CTMonitorDoc::MonitorsChanged, this, [this](const QString &deviceId) {
+        if (deviceId == m_deviceId)
+            ShowElement(m_doc.Current());
+    });
+}
+
+QLabel *CRUpView::Field(int row) const
+{
+    return m_fields.value(row);
+}
+
+void CRUpView::ShowElement(const QModelIndex &item)
+{
+    const ElementObj *element = m_doc.Tree().Element(item);
+    m_deviceId.clear();
+    m_monitors.Clear();
+    if (!element) {
+        for (QLabel *field : m_fields)
+            field->clear();
+        return;
+    }
+    const CElementTreeModel::Kind kind = m_doc.Tree().KindOf(item);
+    const EntityObj *type = kind == CElementTreeModel::Kind::Device
+                                ? m_doc.Catalog().FindType(fromLocal(element->get(ElementObj::Type)))
+                                : nullptr;
+    const QString kindText[] = {QStringLiteral("根"), QStringLiteral("组"), QStringLiteral("设备"), QStringLiteral("检测")};
+    m_fields[0]->setText(fromLocal(element->get(ElementObj::Text)));
+    m_fields[1]->setText(type ? fromLocal(type->get(EntityObj::Name)) : kindText[int(kind)]);
+    m_fields[2]->setText(fromLocal(element->get(ElementObj::Entity_IpAddress)));
+    m_fields[3]->setText(Choice(element->get(ElementObj::LastState), States, 3) + QStringLiteral("  检测:")
+                         + Choice(element->get(ElementObj::MStatus), Modes, 4) + QStringLiteral("  报警:")
+                         + Choice(element->get(ElementObj::AStatus), Modes, 4));
+    m_fields[4]->setText(fromLocal(element->get(ElementObj::LastMonitorTime)));
+    m_fields[5]->setText(fromLocal(element->get(ElementObj::Monitor_Description)));
+    if (kind != CElementTreeModel::Kind::Device)
+        return;
+    m_deviceId = fromLocal(element->get(ElementObj::ID));
+    auto monitors = std::make_unique<MtxArray>();
+    m_monitors.SetLibrary(&m_doc.Library());
+    if (m_doc.FindMonitors(m_deviceId, *monitors))
+        m_monitors.SetMonitors(std::move(monitors));
+}
