@@ -23,6 +23,7 @@
 #include "host/logindialog.h"
 #include "host/systempropsheet.h"
 #include "orb/net/orbservice.h"
+#include "orb/profile/namedlock.h"
 #include "orb/wire/mtxrecord.h"
 #include "orb/wire/mtxstring.h"
 #include "orb/wire/mtxtree.h"
@@ -327,10 +328,19 @@ void CDemoTour::RunReport()
         return;
     }
     QDir().mkpath(QStringLiteral("StatView"));
-    ProfileFile handOver(QDir::current().filePath(QStringLiteral("StatView/StatView.ini")).toStdString());
-    handOver.writeString("StatView", "ID", monitor.id);
-    handOver.writeString("StatView", "MonitorType", monitor.kind);
-    handOver.writeString("StatView", "RecvNum", "1");
+    {
+        // Under the lock the report program reads the file with.
+        NamedLock lock("StatView");
+        if (!lock.lock()) {
+            ++m_problems;
+            Say(QStringLiteral("report skipped: %1").arg(QString::fromStdString(lock.error())));
+            return;
+        }
+        ProfileFile handOver(QDir::current().filePath(QStringLiteral("StatView/StatView.ini")).toStdString());
+        handOver.writeString("StatView", "ID", monitor.id);
+        handOver.writeString("StatView", "MonitorType", monitor.kind);
+        handOver.writeString("StatView", "RecvNum", "1");
+    }
 
     Say(QStringLiteral("starting the report of monitor %1").arg(QString::fromStdString(monitor.id)));
     QProcess report;
