@@ -30,7 +30,7 @@ void CMeasureView::SetReport(const CReportData *data, const std::vector<ItemDefi
     m_items = items;
     m_gauges.clear();
     for (int item : ItemDefinition::ShownIn(*items, &ItemDefinition::drawMeasure)) {
-        if ((*items)[size_t(item)].IsText())
+        if ((*items)[size_t(item)].IsText() || item >= data->ItemCount())
             continue;
         // The value of the latest line that carries one.
         double latest = std::nan("");

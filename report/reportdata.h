@@ -40,7 +40,8 @@ public:
     // (no copy); a trailing "</end>" is not a line. itemCount is the number
     // of return items of the kind.
     void Parse(QByteArray reply, int itemCount);
-    void Clear() { Parse(QByteArray(), 0); }
+    // No lines; the items keep their (empty) statistics.
+    void Clear() { Parse(QByteArray(), m_itemCount); }
 
     // The reply's lines: the reply without its closing "</end>".
     QByteArrayView Text() const { return QByteArrayView(m_reply.constData(), m_textSize); }

@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include "report/measureview.h"
 #include "report/reportcanvas.h"
 #include "report/statprompt.h"
 #include "report/statviewwindow.h"
@@ -91,6 +92,10 @@ TEST_F(EndToEndTest, QueryAndDeleteADemoMonitorsHistory)
     ASSERT_TRUE(window.Delete());
     ASSERT_TRUE(done.wait(10000));
     EXPECT_TRUE(done.first().at(1).toBool()) << m_messages.join('\n').toStdString();
+    // The report emptied by the delete still has a slot for every item shown.
+    EXPECT_EQ(window.Data().LineCount(), 0);
+    ASSERT_EQ(window.Data().ItemCount(), 1);
+    EXPECT_EQ(window.Measure()->GaugeTexts().size(), 1);
     if (done.size() < 2) {
         ASSERT_TRUE(done.wait(10000));
     }
