@@ -40,7 +40,7 @@ bool parse(std::string_view text, std::time_t &time)
     local.tm_sec = second;
     local.tm_isdst = -1;
     time = std::mktime(&local);
-    return time != std::time_t(-1) || (year == 1969 && month == 12 && day == 31);
+    return time != std::time_t(-1);
 }
 
 bool dayRange(std::string_view date, std::int64_t &first, std::int64_t &last)
