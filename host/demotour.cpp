@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QToolBar>
@@ -21,6 +22,11 @@
 #include "host/hostapp.h"
 #include "host/logindialog.h"
 #include "host/systempropsheet.h"
+#include "orb/net/orbservice.h"
+#include "orb/profile/namedlock.h"
+#include "orb/wire/mtxrecord.h"
+#include "orb/wire/mtxstring.h"
+#include "orb/wire/mtxtree.h"
 
 namespace {
 
@@ -66,6 +72,30 @@ void PickFirstEntry(QWidget *mainFrame)
         QApplication::sendEvent(view->viewport(), &release);
         return;
     }
+}
+
+struct MonitorRef
+{
+    std::string id;
+    std::string kind;
+};
+
+// The first monitor (element type "5") of a subtree, depth first.
+bool FindMonitor(const MtxTree &tree, MonitorRef &found)
+{
+    if (const auto *record = dynamic_cast<const MtxRecord *>(&tree.node())) {
+        const int type = record->indexOf("Type");
+        const int id = record->indexOf("ID");
+        const int kind = record->indexOf("Monitor_Type");
+        if (type >= 0 && id >= 0 && kind >= 0 && record->get(type) == "5") {
+            found = MonitorRef{record->get(id), record->get(kind)};
+            return true;
+        }
+    }
+    for (std::size_t i = 0; i < tree.childCount(); ++i)
+        if (FindMonitor(*tree.child(i), found))
+            return true;
+    return false;
 }
 
 // The active document window's first visible tree, or null.
@@ -152,6 +182,7 @@ void CDemoTour::Start(CHostApp &host)
         m_steps.append([this] { PickFirstEntry(m_host->GetMainFrame()); });
         m_steps.append([this, picture] { Save(m_host->GetMainFrame(), picture); });
     }
+    m_steps.append([this] { RunReport(); });
     m_steps.append([this] { m_host->GetMainFrame()->LockNow(); });
     m_steps.append([this] { m_host->ShowSystemSettings(); });
     m_steps.append([this] { Finish(); });
@@ -270,6 +301,63 @@ void CDemoTour::Save(QWidget *widget, const QString &name)
         ++m_problems;
         Say(QStringLiteral("could not save %1").arg(file));
     }
+}
+
+// Hands a monitor of the inventory to the report program as the monitoring
+// module does (StatView/StatView.ini in the working directory) and runs the
+// program's own tour into the same folder. Skipped when the settings name no
+// data server or the inventory has no monitor.
+void CDemoTour::RunReport()
+{
+    if (m_host->Profile().readString("SYS", "DataServerPort").empty()) {
+        Say(QStringLiteral("report skipped: Keelsys.ini names no DataServerPort"));
+        return;
+    }
+    OrbService *elements = m_host->GetService(QStringLiteral("ElementService"));
+    std::unique_ptr<MtxObj> node = elements ? elements->createObject("Orb.ElementObj") : nullptr;
+    if (!node) {
+        Say(QStringLiteral("report skipped: no element service"));
+        return;
+    }
+    MtxTree tree(std::move(node));
+    tree.setFactory(elements);
+    const MtxString whole("-1");
+    MonitorRef monitor;
+    if (!elements->invoke("findElementTree", {&whole}, &tree).succeeded() || !FindMonitor(tree, monitor)) {
+        Say(QStringLiteral("report skipped: the inventory has no monitor"));
+        return;
+    }
+    QDir().mkpath(QStringLiteral("StatView"));
+    {
+        // Under the lock the report program reads the file with.
+        NamedLock lock("StatView");
+        if (!lock.lock()) {
+            ++m_problems;
+            Say(QStringLiteral("report skipped: %1").arg(QString::fromStdString(lock.error())));
+            return;
+        }
+        ProfileFile handOver(QDir::current().filePath(QStringLiteral("StatView/StatView.ini")).toStdString());
+        handOver.writeString("StatView", "ID", monitor.id);
+        handOver.writeString("StatView", "MonitorType", monitor.kind);
+        handOver.writeString("StatView", "RecvNum", "1");
+    }
+
+    Say(QStringLiteral("starting the report of monitor %1").arg(QString::fromStdString(monitor.id)));
+    QProcess report;
+    report.setProcessChannelMode(QProcess::ForwardedChannels);
+    report.start(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("StatView")),
+                 {QStringLiteral("--tour"), m_folder.absolutePath()});
+    const bool finished = report.waitForStarted(5000) && report.waitForFinished(ReportLimitMs);
+    if (!finished) {
+        report.kill();
+        report.waitForFinished(5000);
+    }
+    if (!finished || report.exitStatus() != QProcess::NormalExit || report.exitCode() != 0) {
+        ++m_problems;
+        Say(QStringLiteral("the report program failed: %1").arg(finished ? QStringLiteral("exit code %1").arg(report.exitCode()) : report.errorString()));
+        return;
+    }
+    m_pictures += int(QDir(m_folder).entryList({QStringLiteral("8?-report-*.png")}, QDir::Files).size());
 }
 
 void CDemoTour::Finish()

@@ -14,8 +14,9 @@ class QWidget;
 
 // A scripted walk through the running host for machines without a person at
 // the screen: it answers the login dialog, opens every configured module,
-// locks and unlocks the workstation, opens the settings sheet, saves a
-// picture of each step into a folder and closes the program.
+// starts the report program on a monitor of the inventory, locks and
+// unlocks the workstation, opens the settings sheet, saves a picture of each
+// step into a folder and closes the program.
 class KEEL_EXPORT CDemoTour : public QObject
 {
     Q_OBJECT
@@ -23,6 +24,8 @@ class KEEL_EXPORT CDemoTour : public QObject
 public:
     // The whole tour is bounded; past this the program is closed anyway.
     static constexpr int TimeLimitMs = 180000;
+    // The report program's own tour ends within this.
+    static constexpr int ReportLimitMs = 70000;
 
     CDemoTour(const QString &folder, const QString &password, QObject *parent = nullptr);
 
@@ -45,6 +48,7 @@ private:
     void Watch();
     void RunNextStep();
     void Save(QWidget *widget, const QString &name);
+    void RunReport();
     void Finish();
 
     QDir m_folder;

@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
 # Makes a demo working directory for the client from sample/:
-#   scripts/demo-dir.sh DIR PORT [PROBE_PORT]
+#   scripts/demo-dir.sh DIR PORT [PROBE_PORT [DATA_PORT]]
 # Every NAME.in of sample/ (at any depth) is kept in UTF-8 in the repository
 # and written to DIR as NAME in GBK, as the client's files are, with
-# @SERVER_PORT@ replaced by PORT and @PROBE_PORT@ by the probe channel's port
-# (default PORT + 1). Other files are copied as they are.
-# Keelmon.bmp (the main window's background) and the tree icons under ico/ are
-# drawn here rather than kept in the repository. Files already in DIR other
-# than these are kept.
+# @SERVER_PORT@ replaced by PORT, @PROBE_PORT@ by the probe channel's port
+# (default PORT + 1) and @DATA_PORT@ by the report data channel's port
+# (default PORT + 3). Other files are copied as they are.
+# Keelmon.bmp (the main window's background), the tree icons under ico/ and
+# StatView/StatView_Top.bmp (the report program's banner) are drawn here
+# rather than kept in the repository; an empty StatView/StatView.ini is made
+# for the monitoring module to fill. Files already in DIR other than these
+# are kept.
 # KEEL_SAMPLE_DIR names another sample folder (the script's test uses it).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-dir=${1:?usage: demo-dir.sh DIR PORT [PROBE_PORT]}
-port=${2:?usage: demo-dir.sh DIR PORT [PROBE_PORT]}
+dir=${1:?usage: demo-dir.sh DIR PORT [PROBE_PORT [DATA_PORT]]}
+port=${2:?usage: demo-dir.sh DIR PORT [PROBE_PORT [DATA_PORT]]}
 probe_port=${3:-$((port + 1))}
+data_port=${4:-$((port + 3))}
 sample=${KEEL_SAMPLE_DIR:-$root/sample}
 
 mkdir -p "$dir"
@@ -29,12 +33,15 @@ mkdir -p "$dir"
   while IFS= read -r -d '' template; do
     target="$dir/${template%.in}"
     mkdir -p "$(dirname "$target")"
-    if ! sed -e "s/@SERVER_PORT@/$port/g" -e "s/@PROBE_PORT@/$probe_port/g" "$template" | iconv -f UTF-8 -t GBK > "$target"; then
+    if ! sed -e "s/@SERVER_PORT@/$port/g" -e "s/@PROBE_PORT@/$probe_port/g" -e "s/@DATA_PORT@/$data_port/g" \
+      "$template" | iconv -f UTF-8 -t GBK > "$target"; then
       rm -f "$target"
       echo "demo-dir: $sample/${template#./} is not UTF-8 text that GBK can hold; fix the file" >&2
       exit 1
     fi
   done)
+mkdir -p "$dir/StatView"
+[[ -e "$dir/StatView/StatView.ini" ]] || printf '[StatView]\r\n' > "$dir/StatView/StatView.ini"
 
 if [[ ! -s "$dir/Keelmon.bmp" ]]; then
   if ! command -v convert >/dev/null; then
@@ -68,5 +75,13 @@ if [[ ! -s "$dir/ico/Server.bmp" ]]; then
   done
   convert -size 16x16 'xc:#FAFAFA' -fill '#5a7fa8' -stroke '#303030' -draw 'rectangle 3,1 12,14' \
     -type TrueColor "BMP3:$dir/ico/Server.bmp"
+fi
+if [[ ! -s "$dir/StatView/StatView_Top.bmp" ]]; then
+  banner=()
+  font=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
+  if [[ -f $font ]]; then
+    banner=(-font "$font" -fill '#dce8f4' -pointsize 26 -gravity west -annotate +24+0 'Keelmon 2.0 检测报告')
+  fi
+  convert -size 1200x60 'gradient:#0f2740-#3d6f9c' "${banner[@]}" -type TrueColor "BMP3:$dir/StatView/StatView_Top.bmp"
 fi
 echo "demo working directory: $dir"

@@ -10,7 +10,9 @@
 # picture of every step.
 #
 # Environment: KEELMON_BUILD_DIR (default build), KEELMON_DEMO_DIR (default
-# build/demo), KEELMON_DEMO_PORT (default: the first free port from 8899). The
+# build/demo), KEELMON_DEMO_PORT (default: the first free port from 8899),
+# KEELMON_DATA_PORT (the report program's data channel; default: the first
+# free port from the server's port + 3). The
 # demo database stays in the demo directory between runs; remove the
 # directory to start afresh.
 set -euo pipefail
@@ -41,17 +43,19 @@ port=${KEELMON_DEMO_PORT:-$(free_port 8899)}
 [[ -n $port ]] || { echo "run: no free port between 8899 and 8999; set KEELMON_DEMO_PORT" >&2; exit 1; }
 probe_port=$(free_port $((port + 1)) "$port")
 http_port=$(free_port $((port + 2)) "$port" "$probe_port")
-[[ -n $probe_port && -n $http_port ]] || { echo "run: no free ports for the probe channel and status endpoint" >&2; exit 1; }
+data_port=${KEELMON_DATA_PORT:-$(free_port $((port + 3)) "$port" "$probe_port" "$http_port")}
+[[ -n $probe_port && -n $http_port && -n $data_port ]] || {
+  echo "run: no free ports for the probe channel, status endpoint and report data channel" >&2; exit 1; }
 
 demo=${KEELMON_DEMO_DIR:-$build/demo}
-bash scripts/demo-dir.sh "$demo" "$port" "$probe_port"
+bash scripts/demo-dir.sh "$demo" "$port" "$probe_port" "$data_port"
 
 # Everything stays on this machine: discovery asks loopback only.
 export KEELMON_DISCOVERY_TARGET=127.0.0.1
 
 # The monitoring engine checks only 127.0.0.0/8: the demo's devices are this machine.
 "$bin/keelmon-server" --port "$port" --discovery-port "$port" --listen 127.0.0.1 \
-  --probe-port "$probe_port" --http-port "$http_port" --check-scope loopback \
+  --probe-port "$probe_port" --http-port "$http_port" --check-scope loopback --data-port "$data_port" \
   --db "$demo/keelmon.db" --demo --admin-password "$demo_password" 2>"$demo/server.log" &
 server=$!
 stop_server() {
@@ -69,7 +73,7 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 listening "$port" || { echo "run: keelmon-server does not answer on 127.0.0.1:$port" >&2; exit 1; }
-echo "keelmon-server on 127.0.0.1:$port (probe channel $probe_port, status http://127.0.0.1:$http_port/metrics), database $demo/keelmon.db"
+echo "keelmon-server on 127.0.0.1:$port (probe channel $probe_port, report data channel $data_port, status http://127.0.0.1:$http_port/metrics), database $demo/keelmon.db"
 
 cd "$demo"
 if [[ -n ${DISPLAY:-} ]]; then
@@ -80,7 +84,7 @@ else
   tour="$demo/tour-$(date +%Y%m%d-%H%M%S)"
   echo "No display (DISPLAY is empty), so the client cannot be shown here."
   echo "Running a scripted tour under a virtual display instead: it logs in as \"$demo_user\","
-  echo "opens every configured module and saves a picture of each step."
+  echo "opens every configured module, runs a report of a demo monitor and saves a picture of each step."
   status=0
   KEELMON_TOUR_PASSWORD="$demo_password" xvfb-run -a -s "-screen 0 1600x1000x24" \
     "$bin/keelmon" --tour "$tour" || status=$?

@@ -7,6 +7,7 @@ ServerOptions ReferenceServer::loopbackOptions(const std::string &folder, bool d
     ServerOptions options;
     options.port = 0;
     options.discoveryPort = 0;
+    options.dataPort = 0;
     options.listen = "127.0.0.1";
     options.database = folder + "/keelmon.db";
     options.adminPassword = AdminPassword;
@@ -52,4 +53,9 @@ int ReferenceServer::port() const
 int ReferenceServer::discoveryPort() const
 {
     return m_server ? m_server->discoveryPort() : 0;
+}
+
+int ReferenceServer::dataPort() const
+{
+    return m_server ? m_server->dataPort() : 0;
 }

@@ -7,7 +7,8 @@
 #include "testsupport/tempfolder.h"
 
 // The reference application server in this process, for module and host
-// tests: 127.0.0.1 on ephemeral ports (discovery answered there too), a
+// tests: 127.0.0.1 on ephemeral ports (discovery and the report data channel
+// answered there too), a
 // database of its own in a temporary folder, demo data unless told otherwise,
 // and "admin" with AdminPassword.
 class ReferenceServer
@@ -28,6 +29,8 @@ public:
 
     int port() const;
     int discoveryPort() const;
+    // The report program's data channel.
+    int dataPort() const;
     const std::string &error() const { return m_error; }
     // The running server (its state and storage); start() first.
     AppServer &server() { return *m_server; }

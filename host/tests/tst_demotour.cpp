@@ -1,6 +1,7 @@
 // The demo's scripted tour from end to end: keelmon with the sample
 // Keelsys.ini against the reference server logs in through the login dialog,
-// opens every configured module, locks and unlocks, shows the settings and
+// opens every configured module, runs the report program's tour on a demo
+// monitor, locks and unlocks, shows the settings and
 // exits, leaving a picture of each step. This also keeps sample/ in step with
 // the libraries the build makes.
 
@@ -24,8 +25,9 @@ TEST(DemoTour, VisitsEveryModuleOfTheSampleSettings)
 
     QFile sample(QStringLiteral(KEEL_SOURCE_DIR "/sample/Keelsys.ini.in"));
     ASSERT_TRUE(sample.open(QIODevice::ReadOnly)) << "sample/Keelsys.ini.in is missing";
-    const QString settings = QString::fromUtf8(sample.readAll()).replace(QStringLiteral("@SERVER_PORT@"),
-                                                                         QString::number(server.port()));
+    const QString settings = QString::fromUtf8(sample.readAll())
+                                 .replace(QStringLiteral("@SERVER_PORT@"), QString::number(server.port()))
+                                 .replace(QStringLiteral("@DATA_PORT@"), QString::number(server.dataPort()));
     WriteKeelsysIni(settings);
     QImage background(64, 40, QImage::Format_RGB888);
     background.fill(QColor(0x1f, 0x3b, 0x5c));
@@ -52,7 +54,8 @@ TEST(DemoTour, VisitsEveryModuleOfTheSampleSettings)
     const int moduleCount = QRegularExpression(QStringLiteral("moduleCount=(\\d+)")).match(settings).captured(1).toInt();
     QStringList expected = {QStringLiteral("00-login.png"), QStringLiteral("01-main.png"),
                             QStringLiteral("90-locked.png"), QStringLiteral("91-unlock.png"),
-                            QStringLiteral("92-settings.png")};
+                            QStringLiteral("92-settings.png"), QStringLiteral("80-report-text.png"),
+                            QStringLiteral("81-report-image.png"), QStringLiteral("82-report-measure.png")};
     const QStringList saved = QDir(pictures).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
     for (const QString &picture : expected)
         EXPECT_TRUE(saved.contains(picture)) << picture.toStdString() << " missing; saved: "

@@ -1,7 +1,9 @@
 #include "server/core/appserver.h"
 
+#include <ctime>
 #include <stdexcept>
 
+#include "server/core/dataprotocol.h"
 #include "server/core/dispatcher.h"
 #include "server/core/net/connectionserver.h"
 #include "server/core/net/discoveryresponder.h"
@@ -66,10 +68,13 @@ void AppServer::start()
             ports.app = m_options.port;
         if (m_options.httpPort > 0)
             ports.http = m_options.httpPort;
-        if (setup::addDemoData(*m_storage, ports))
+        if (setup::addDemoData(*m_storage, ports)) {
             serverlog::info("demo inventory added (user \"operator\", password \"operator\")");
-        else
+            const std::size_t rows = setup::addDemoHistory(*m_storage, std::time(nullptr));
+            serverlog::info("demo history added: " + std::to_string(rows) + " check results of the last 24 hours");
+        } else {
             serverlog::info("--demo ignored: the inventory is not empty");
+        }
     }
 
     ServerInfo info;
@@ -83,6 +88,16 @@ void AppServer::start()
     m_connections->start(m_options.listen, m_options.port);
     m_state->info().port = m_connections->port();
     m_state->setConnectionStatsSource([this] { return m_connections->stats(); });
+    if (m_options.dataPort >= 0) {
+        m_dataProtocol = std::make_unique<DataProtocol>(*m_state);
+        m_dataConnections = std::make_unique<ConnectionServer>(*m_dataProtocol, DataProtocol::limits(m_options.limits));
+        try {
+            m_dataConnections->start(m_options.listen, m_options.dataPort);
+        } catch (const std::runtime_error &) {
+            m_connections->stop();
+            throw;
+        }
+    }
     if (m_options.discovery) {
         m_discovery = std::make_unique<DiscoveryResponder>(m_options.advertise);
         try {
@@ -90,12 +105,15 @@ void AppServer::start()
             m_state->info().discoveryPort = m_discovery->port();
         } catch (const std::runtime_error &failure) {
             m_connections->stop();
+            if (m_dataConnections)
+                m_dataConnections->stop();
             throw;
         }
     }
     m_running = true;
     serverlog::info("keelmon-server listening on " + m_options.listen + ":" + std::to_string(port())
                     + (m_discovery ? ", discovery on UDP " + std::to_string(discoveryPort()) : std::string())
+                    + (m_dataConnections ? ", data channel on " + std::to_string(dataPort()) : std::string())
                     + ", database " + m_options.database);
 }
 
@@ -107,6 +125,8 @@ void AppServer::stop()
     if (m_discovery)
         m_discovery->stop();
     m_connections->stop();
+    if (m_dataConnections)
+        m_dataConnections->stop();
     m_storage->close();
     serverlog::info("keelmon-server stopped; database closed");
 }
@@ -114,6 +134,11 @@ void AppServer::stop()
 int AppServer::port() const
 {
     return m_connections ? m_connections->port() : 0;
+}
+
+int AppServer::dataPort() const
+{
+    return m_dataConnections ? m_dataConnections->port() : 0;
 }
 
 int AppServer::discoveryPort() const

@@ -6,6 +6,7 @@
 #include "server/core/setup/bootstrap.h"
 
 class ConnectionServer;
+class DataProtocol;
 class DiscoveryResponder;
 class Dispatcher;
 class ServerState;
@@ -29,6 +30,8 @@ public:
 
     int port() const;
     int discoveryPort() const;
+    // The data channel's port, 0 when it is not served.
+    int dataPort() const;
     ServerState &state();
     Storage &storage();
     const setup::BootstrapResult &bootstrapResult() const { return m_bootstrap; }
@@ -44,6 +47,8 @@ private:
     std::unique_ptr<Protocol> m_protocol;
     std::unique_ptr<ConnectionServer> m_connections;
     std::unique_ptr<DiscoveryResponder> m_discovery;
+    std::unique_ptr<DataProtocol> m_dataProtocol;
+    std::unique_ptr<ConnectionServer> m_dataConnections;
     setup::BootstrapResult m_bootstrap;
     bool m_running = false;
 };

@@ -20,6 +20,7 @@ std::string ServerOptions::usage()
            "  --port N              TCP port for requests (default 8899)\n"
            "  --discovery-port N    UDP port answering client discovery (default 8899)\n"
            "  --no-discovery        do not answer discovery\n"
+           "  --data-port N         TCP port of the report program's data channel (default: not served)\n"
            "  --listen ADDRESS      IPv4 address to listen on (default 127.0.0.1; 0.0.0.0 for all)\n"
            "  --advertise HOST      address sent in discovery answers (default: the address asked)\n"
            "  --db PATH             SQLite database file (default keelmon.db)\n"
@@ -57,6 +58,7 @@ bool ServerOptions::parse(const std::vector<std::string> &arguments, std::string
     const Numeric numerics[] = {
         {"--port", 0, 65535, [&](long long v) { port = int(v); }},
         {"--discovery-port", 0, 65535, [&](long long v) { discoveryPort = int(v); }},
+        {"--data-port", 0, 65535, [&](long long v) { dataPort = int(v); }},
         {"--threads", 1, 64, [&](long long v) { limits.workerThreads = int(v); }},
         {"--max-connections", 16, 100000, [&](long long v) { limits.maxConnections = std::size_t(v); }},
         {"--request-timeout", 1, 3600, [&](long long v) { limits.requestTimeout = std::chrono::seconds(v); }},

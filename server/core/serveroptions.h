@@ -11,6 +11,8 @@ struct ServerOptions
 {
     int port = 8899;
     int discoveryPort = 8899;
+    // The report program's data channel; -1: not served, 0: any free port.
+    int dataPort = -1;
     bool discovery = true;
     std::string listen = "127.0.0.1";
     std::string advertise; // discovery answer; empty: the address asked

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 class Storage;
@@ -35,5 +37,9 @@ struct DemoPorts
 // A small realistic inventory with monitors, alert rules, topology cells and
 // log entries, added when the inventory holds only its root.
 bool addDemoData(Storage &storage, const DemoPorts &ports = {});
+
+// About 24 hours of check results, every five minutes up to now, for each
+// monitor of a kind the demo knows; returns the rows added.
+std::size_t addDemoHistory(Storage &storage, std::int64_t now);
 
 } // namespace setup
