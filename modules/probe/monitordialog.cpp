@@ -77,10 +77,7 @@ CMonitorDialog::CMonitorDialog(const CMonitorLibrary &library, const CEntityCata
     columns->addLayout(right, 1);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(columns, 1);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(DialogRunner::OkCancel(*this));
     connect(m_kinds, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) {
         if (item && !m_editing)
             ChooseKind(item->data(0, KindRole).toString());
