@@ -25,12 +25,10 @@
 #include "orb/wire/mtxstring.h"
 #include "orb/wire/mtxtree.h"
 #include "server/core/appserver.h"
-#include "server/core/schema.h"
-#include "server/storage/storage.h"
 #include "services/types/elementobj.h"
-#include "services/types/paramobj.h"
 #include "services/types/servicetables.h"
 #include "services/types/tablefactory.h"
+#include "testsupport/benchinventory.h"
 #include "testsupport/loopback.h"
 #include "testsupport/recordingapp.h"
 #include "testsupport/tempfolder.h"
@@ -77,7 +75,7 @@ struct Site
         {
             AppServer filler(options);
             filler.start();
-            Fill(filler.storage(), groups);
+            elements += FillBenchInventory(filler.storage(), groups, DevicesPerGroup, MonitorsPerDevice);
             filler.stop();
         }
         port = freeLoopbackPort();
@@ -104,43 +102,6 @@ struct Site
         server.waitForFinished(5000);
     }
 
-    void Fill(Storage &storage, int groups)
-    {
-        auto transaction = storage.begin(true);
-        auto roots = storage.select(schema::elements, Filter::where(ElementObj::PID, "-1"));
-        const std::string root = roots.front()->get(ElementObj::ID);
-        auto add = [&](const std::string &id, const std::string &parent, const char *type) {
-            ElementObj element;
-            element.set(ElementObj::SEID, root);
-            element.set(ElementObj::ID, id);
-            element.set(ElementObj::PID, parent);
-            element.set(ElementObj::Text, "element " + id);
-            element.set(ElementObj::Type, type);
-            element.set(ElementObj::LastState, "0");
-            element.set(ElementObj::MStatus, "0");
-            element.set(ElementObj::AStatus, "0");
-            if (std::string_view(type) == "3") {
-                element.set(ElementObj::Entity_IpAddress, "127.0.0.7");
-                auto param = std::make_unique<ParamObj>();
-                param->set(ParamObj::ParamName, "Community");
-                param->set(ParamObj::ParamValue, "public");
-                element.params().append(std::move(param));
-            }
-            storage.insert(schema::elements, element);
-            ++elements;
-        };
-        for (int g = 0; g < groups; ++g) {
-            const std::string group = "g" + std::to_string(g);
-            add(group, root, "1");
-            for (int d = 0; d < DevicesPerGroup; ++d) {
-                const std::string device = group + "-d" + std::to_string(d);
-                add(device, group, "3");
-                for (int m = 0; m < MonitorsPerDevice; ++m)
-                    add(device + "-m" + std::to_string(m), device, "5");
-            }
-        }
-        transaction->commit();
-    }
 };
 
 // 100 groups: 100,101 elements; 10 groups: 10,011.
