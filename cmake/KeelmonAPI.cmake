@@ -30,6 +30,26 @@ function(keel_add_plugin name)
   keel_set_output(${name})
 endfunction()
 
+# keel_add_module(NAME SOURCES ... FACTORY file [DEPENDS ...]): a module
+# library in two targets. <NAME>Core is a static library
+# (position-independent) with the module's code; it links the frame library
+# and DEPENDS, and tests link it to reach the module's classes directly.
+# <NAME> is the MODULE library the host loads ("lib<NAME>.so"): it compiles
+# only the FACTORY file (KEEL_DECLARE_MODULE, nothing else) and takes the
+# whole core, so nothing is compiled twice.
+function(keel_add_module name)
+  cmake_parse_arguments(ARG "" "FACTORY" "SOURCES;DEPENDS" ${ARGN})
+  if(NOT ARG_FACTORY)
+    message(FATAL_ERROR "keel_add_module(${name}): FACTORY names the file with KEEL_DECLARE_MODULE")
+  endif()
+  keel_add_library(${name}Core STATIC
+    SOURCES ${ARG_SOURCES}
+    PUBLIC_DEPENDS proframe ${ARG_DEPENDS})
+  keel_add_plugin(${name}
+    SOURCES ${ARG_FACTORY}
+    DEPENDS "$<LINK_LIBRARY:WHOLE_ARCHIVE,${name}Core>")
+endfunction()
+
 function(keel_add_executable name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -47,8 +67,10 @@ function(keel_set_output name)
     INSTALL_RPATH "\$ORIGIN")
 endfunction()
 
-# The tests labelled "tsan" are built by this target in the ThreadSanitizer tree.
+# The tests labelled "tsan" ("asan") are built by this target in the
+# ThreadSanitizer (AddressSanitizer) tree, so that tree builds nothing else.
 add_custom_target(tsan_tests)
+add_custom_target(asan_tests)
 
 # keel_add_test(NAME SOURCES ... DEPENDS ... [LABELS ...] [TIMEOUT seconds])
 # A GoogleTest executable registered with CTest; Qt tests run offscreen and
@@ -64,9 +86,11 @@ function(keel_add_test name)
     set(ARG_TIMEOUT 300)
   endif()
   add_test(NAME ${name} COMMAND ${name})
-  if("tsan" IN_LIST ARG_LABELS)
-    add_dependencies(tsan_tests ${name})
-  endif()
+  foreach(sanitizer tsan asan)
+    if(sanitizer IN_LIST ARG_LABELS)
+      add_dependencies(${sanitizer}_tests ${name})
+    endif()
+  endforeach()
   set_tests_properties(${name} PROPERTIES
     TIMEOUT ${ARG_TIMEOUT}
     LABELS "${ARG_LABELS}"

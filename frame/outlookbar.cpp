@@ -4,6 +4,7 @@
 #include <QToolBox>
 #include <QVBoxLayout>
 
+#include "frame/activationkeys.h"
 #include "frame/navigationicons.h"
 
 COutlookBar::COutlookBar(QWidget *parent) : QWidget(parent), m_box(new QToolBox(this))
@@ -22,6 +23,7 @@ int COutlookBar::AddFolder(const QString &title)
     Apply(list);
     connect(list, &QListWidget::itemClicked, this,
             [this](QListWidgetItem *item) { emit ItemClicked(item->text()); });
+    new CActivationKeys(list, [this](const QModelIndex &index) { emit ItemClicked(index.data().toString()); });
     return m_box->addItem(list, title);
 }
 

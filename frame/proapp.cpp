@@ -387,6 +387,11 @@ bool CProApp::IsChinese() const
     return m_language == Chinese;
 }
 
+bool CProApp::IsEnglish() const
+{
+    return m_language == QLatin1String("en");
+}
+
 QString CProApp::Translate(const QString &text) const
 {
     return IsChinese() ? m_names.Translate(text) : text;
@@ -394,7 +399,7 @@ QString CProApp::Translate(const QString &text) const
 
 QString CProApp::HostText(const QString &chinese) const
 {
-    return IsChinese() ? chinese : HostTexts().Translate(chinese);
+    return IsEnglish() ? HostTexts().Translate(chinese) : chinese;
 }
 
 void CProApp::TranslateWindow(QWidget *window) const

@@ -124,8 +124,11 @@ public:
 
     // ---- login texts ----
     QString GetLanguage() const { return m_language; }
-    // The Chinese version was chosen at login ("cn").
+    // The Chinese version was chosen at login ("cn"): the names table applies.
     bool IsChinese() const;
+    // The English version was chosen ("en"): the host's own texts are shown
+    // in English. Before login they are shown as written (Chinese).
+    bool IsEnglish() const;
     QString GetUserName() const { return m_userName; }
     QString GetPassword() const { return m_password; }
     void SetPassword(const QString &password) { m_password = password; }

@@ -48,11 +48,7 @@ bool CProChildFrame::OnCommand(int command)
     QAction *action = Command(command);
     if (!action)
         return false;
-    // The check runs now: a state change since the last update must not let
-    // a disabled command through.
-    UpdateCommands();
-    if (action->isEnabled())
-        action->trigger();
+    action->trigger();
     return true;
 }
 
@@ -67,8 +63,10 @@ QAction *CProChildFrame::AddCommand(int command, const QString &text, QStyle::St
     action->setData(command);
     action->setToolTip(text);
     QPointer<CProChildFrame> self = this;
-    connect(action, &QAction::triggered, this, [self, run = std::move(run)] {
-        if (run)
+    // The check is asked again when the command runs: a state change since the
+    // last update must not let a disabled command through.
+    connect(action, &QAction::triggered, this, [self, run = std::move(run), enabled] {
+        if (run && (!enabled || enabled()))
             run();
         if (self)
             self->UpdateCommands();

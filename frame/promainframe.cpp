@@ -3,6 +3,7 @@
 #include "frame/hosttexts.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QLabel>
@@ -41,11 +42,16 @@ CProMainFrame::CProMainFrame(CProApp *app)
     connect(&m_serverTimer, &QTimer::timeout, this, &CProMainFrame::ServerTick);
     connect(&m_idleTimer, &QTimer::timeout, this, &CProMainFrame::IdleTick);
 
-    // Ctrl+F4 closes the active document, wherever the focus is in this window.
+    // Ctrl+F4 closes the active document. Inside a document window its own
+    // close shortcut does it; elsewhere in this window (navigation bar,
+    // toolbars) this one, which steps aside there so the two never compete.
     auto *closeDocument = new QAction(this);
     closeDocument->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
     closeDocument->setShortcutContext(Qt::WindowShortcut);
     connect(closeDocument, &QAction::triggered, m_area, &QMdiArea::closeActiveSubWindow);
+    connect(qApp, &QApplication::focusChanged, closeDocument, [this, closeDocument](QWidget *, QWidget *now) {
+        closeDocument->setEnabled(!now || !m_area->isAncestorOf(now));
+    });
     addAction(closeDocument);
 }
 
@@ -82,7 +88,9 @@ QMdiArea *CProMainFrame::MdiArea() const
 
 CProChildFrame *CProMainFrame::ActiveChildFrame() const
 {
-    return qobject_cast<CProChildFrame *>(m_area->activeSubWindow());
+    // The current window, even while another program has the focus: a
+    // module command must not lose its target to a focus change.
+    return qobject_cast<CProChildFrame *>(m_area->currentSubWindow());
 }
 
 void CProMainFrame::SetTitle(const QString &title)
@@ -208,7 +216,7 @@ void CProMainFrame::ServerTick()
         return;
     CServerLink &link = m_app->ServerLink();
     link.Observe(m_app->GetClient());
-    m_serverPane->setText(link.PaneText(m_app->IsChinese()));
+    m_serverPane->setText(link.PaneText(!m_app->IsEnglish()));
 }
 
 void CProMainFrame::IdleTick()

@@ -95,7 +95,7 @@ MtxStatus RunServerCall(const std::function<MtxStatus()> &call, QWidget *caller)
             if (worker.Done())
                 return;
             QWidget *parent = callerWindow ? callerWindow->window() : (app ? app->GetMainFrame() : nullptr);
-            progress = std::make_unique<CCallProgress>(ServerAddress(app), !app || app->IsChinese(), parent);
+            progress = std::make_unique<CCallProgress>(ServerAddress(app), !app || !app->IsEnglish(), parent);
             guard.Allow(progress.get());
             QObject::connect(progress.get(), &CCallProgress::cancelRequested, &loop, [&] {
                 worker.Cancel();
@@ -123,7 +123,7 @@ void ShowCallFailure(const MtxStatus &status)
     if (!app || status.succeeded() || CServerLink::IsCancelled(status))
         return;
     if (CServerLink::IsLinkFailure(status))
-        app->ShowMessageBox(app->ServerLink().LostMessage(app->IsChinese()), QString::fromUtf8(CProApp::MainTitle),
+        app->ShowMessageBox(app->ServerLink().LostMessage(!app->IsEnglish()), QString::fromUtf8(CProApp::MainTitle),
                             CProApp::MessageIcon::Warning);
     else
         app->ShowMessage(fromLocal(status.getMessage()));

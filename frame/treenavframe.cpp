@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QTreeWidget>
 
+#include "frame/activationkeys.h"
 #include "frame/navigationicons.h"
 #include "frame/proapp.h"
 
@@ -40,4 +41,5 @@ void CTreeNavFrame::CreateNavigationBar()
     m_tree->expandAll();
     connect(m_tree, &QTreeWidget::itemDoubleClicked, app,
             [app](QTreeWidgetItem *item) { app->OpenModule(item->text(0)); });
+    new CActivationKeys(m_tree, [app](const QModelIndex &index) { app->OpenModule(index.data().toString()); });
 }

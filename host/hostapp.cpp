@@ -4,7 +4,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
+#include <QLibraryInfo>
 
 #include "frame/iconnavframe.h"
 #include "frame/localtext.h"
@@ -33,7 +35,7 @@ QStringList Paths(const std::list<PluginLibrary> &libraries)
 {
     QStringList paths;
     for (const auto &library : libraries)
-        paths.append(QString::fromStdString(library.path()));
+        paths.append(QFile::decodeName(library.path().c_str()));
     return paths;
 }
 
@@ -81,10 +83,29 @@ bool CHostApp::PromptLogin(QString &user, QString &password, QString &language)
     return true;
 }
 
+bool CHostApp::UseLanguage(const QString &language)
+{
+    if (m_qtTranslator) {
+        QCoreApplication::removeTranslator(m_qtTranslator.get());
+        m_qtTranslator.reset();
+    }
+    if (language != QStringLiteral("cn"))
+        return true;
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        qWarning("Qt's Chinese translations (qtbase_zh_CN.qm) are not installed: standard buttons stay English");
+        return false;
+    }
+    QCoreApplication::installTranslator(translator.get());
+    m_qtTranslator = std::move(translator);
+    return true;
+}
+
 bool CHostApp::Login(QString &user, QString &password, QString &language)
 {
     if (!PromptLogin(user, password, language))
         return false;
+    UseLanguage(language);
     QElapsedTimer timer;
     timer.start();
     OrbClient *client = GetClient();
@@ -129,10 +150,10 @@ void CHostApp::ShowSystemSettings()
 // A name without a folder is looked for in the working directory, then beside the program.
 PluginLibrary CHostApp::OpenLibrary(const QString &fileName, const PluginInterface &interface) const
 {
-    std::vector<std::string> folders{QDir::currentPath().toStdString()};
+    std::vector<std::string> folders{QFile::encodeName(QDir::currentPath()).toStdString()};
     if (QCoreApplication::instance())
-        folders.push_back(QCoreApplication::applicationDirPath().toStdString());
-    return PluginLibrary::open(fileName.toStdString(), interface, folders);
+        folders.push_back(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+    return PluginLibrary::open(QFile::encodeName(fileName).toStdString(), interface, folders);
 }
 
 void CHostApp::ReportLoadError(const QString &fileName, const std::string &detail)
@@ -191,7 +212,7 @@ bool CHostApp::LoadModule(const QString &fileName)
         ReportLoadError(fileName, plugin.detail());
         return true;
     }
-    module->SetLibraryPath(QString::fromStdString(plugin.path()));
+    module->SetLibraryPath(QFile::decodeName(plugin.path().c_str()));
     RegisterModule(std::move(module));
     m_moduleLibraries.push_front(std::move(plugin));
     return true;

@@ -3,6 +3,7 @@
 #include <list>
 #include <memory>
 
+#include <QTranslator>
 
 #include "frame/proapp.h"
 #include "orb/plugin/pluginlibrary.h"
@@ -42,6 +43,9 @@ public:
     // login dialog.
     virtual bool PromptLogin(QString &user, QString &password, QString &language);
     void SetCredentials(const QString &user, const QString &password, const QString &language);
+    // Qt's own texts (standard buttons, dialogs) in the chosen language, from
+    // Qt's translations; false when the Chinese ones are not installed.
+    bool UseLanguage(const QString &language);
 
     int ModuleCount() const { return m_moduleCount; }
     const std::vector<ModuleEntry> &ModuleEntries() const { return m_entries; }
@@ -55,6 +59,7 @@ private:
     void ReportLoadError(const QString &fileName, const std::string &detail);
     PluginLibrary OpenLibrary(const QString &fileName, const PluginInterface &interface) const;
 
+    std::unique_ptr<QTranslator> m_qtTranslator;
     std::list<PluginLibrary> m_moduleLibraries;
     std::list<PluginLibrary> m_serviceLibraries;
     std::vector<ModuleEntry> m_entries;

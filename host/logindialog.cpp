@@ -35,6 +35,8 @@ CLoginDialog::CLoginDialog(const ProfileFile &profile, QWidget *parent)
     m_product->setReadOnly(true);
     m_product->setMaximumHeight(90);
     m_product->installEventFilter(this);
+    // Read only: Tab passes it by.
+    m_product->setFocusPolicy(Qt::NoFocus);
     m_ok = new QPushButton(QStringLiteral("确定(&Y)"), this);
     m_ok->setDefault(true);
     auto *cancel = new QPushButton(QStringLiteral("取消(&C)"), this);
@@ -58,6 +60,10 @@ CLoginDialog::CLoginDialog(const ProfileFile &profile, QWidget *parent)
     layout->addLayout(languages);
     layout->addLayout(buttons);
     setMinimumWidth(380);
+    // Tab runs user, password, language, OK, Cancel.
+    const QList<QWidget *> order = {m_user, m_password, m_chinese, m_english, m_ok, cancel};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
 
     m_user->setText(fromLocal(profile.readString("SYS", "sysdefaultuser")));
     m_chinese->setChecked(true);

@@ -47,27 +47,63 @@ long ResidentKilobytes()
     return -1;
 }
 
+// The command line; without a display only --help can be answered.
+struct Options
+{
+    QCommandLineOption user{QStringLiteral("user"), QStringLiteral("Log in as NAME."), QStringLiteral("NAME")};
+    QCommandLineOption password{QStringLiteral("password"), QStringLiteral("The password."), QStringLiteral("SECRET")};
+    QCommandLineOption language{QStringLiteral("language"), QStringLiteral("cn or en."), QStringLiteral("LANGUAGE"),
+                                QStringLiteral("cn")};
+    QCommandLineOption measure{QStringLiteral("measure-startup"),
+                               QStringLiteral("Print start-up time and idle memory, then exit.")};
+    QCommandLineOption tour{QStringLiteral("tour"),
+                            QStringLiteral("Walk through every module, save pictures into DIR, exit."),
+                            QStringLiteral("DIR")};
+
+    void AddTo(QCommandLineParser &parser) const
+    {
+        parser.setApplicationDescription(
+            QStringLiteral("Keelmon 2.0 console: reads Keelsys.ini in the working directory, logs in and shows "
+                           "the configured modules."));
+        parser.addHelpOption();
+        parser.addOptions({user, password, language, measure, tour});
+    }
+};
+
+bool AsksForHelp(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--help" || argument == "-h" || argument == "-?" || argument == "--help-all")
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    const Options options;
+    if (AsksForHelp(argc, argv)) {
+        // Printed without a window system: a plain core application will do.
+        QCoreApplication core(argc, argv);
+        QCommandLineParser parser;
+        options.AddTo(parser);
+        parser.process(core); // prints the usage and exits
+        return 0;
+    }
     QElapsedTimer sinceMain;
     sinceMain.start();
     QApplication application(argc, argv);
     QCommandLineParser parser;
-    parser.addHelpOption();
-    const QCommandLineOption user(QStringLiteral("user"), QStringLiteral("Log in as NAME."), QStringLiteral("NAME"));
-    const QCommandLineOption password(QStringLiteral("password"), QStringLiteral("The password."),
-                                      QStringLiteral("SECRET"));
-    const QCommandLineOption language(QStringLiteral("language"), QStringLiteral("cn or en."),
-                                      QStringLiteral("LANGUAGE"), QStringLiteral("cn"));
-    const QCommandLineOption measure(QStringLiteral("measure-startup"),
-                                     QStringLiteral("Print start-up time and idle memory, then exit."));
-    const QCommandLineOption tourOption(QStringLiteral("tour"),
-                                       QStringLiteral("Walk through every module, save pictures into DIR, exit."),
-                                       QStringLiteral("DIR"));
-    parser.addOptions({user, password, language, measure, tourOption});
+    options.AddTo(parser);
     parser.process(application);
+    const QCommandLineOption &user = options.user;
+    const QCommandLineOption &password = options.password;
+    const QCommandLineOption &language = options.language;
+    const QCommandLineOption &measure = options.measure;
+    const QCommandLineOption &tourOption = options.tour;
 
     CHostApp host;
     if (parser.isSet(user))

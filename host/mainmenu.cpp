@@ -23,16 +23,16 @@ struct MenuLine
 
 constexpr MenuLine Menus[] = {
     {MenuTitle, "系统(&S)", "&System"},
-    {ProCommand::SystemSettings, "属性设置", "&Settings..."},
-    {ProCommand::ChangePassword, "修改登录密码...", "Change &Password..."},
-    {ProCommand::Lock, "锁定", "&Lock"},
+    {ProCommand::SystemSettings, "属性设置(&P)...", "&Settings..."},
+    {ProCommand::ChangePassword, "修改登录密码(&M)...", "Change &Password..."},
+    {ProCommand::Lock, "锁定(&L)", "&Lock"},
     {Separator, "", ""},
-    {ProCommand::Exit, "退出", "E&xit"},
+    {ProCommand::Exit, "退出(&X)", "E&xit"},
     {MenuTitle, "查看(&V)", "&View"},
-    {ProCommand::SwitchNavigation, "导航栏", "&Navigation Bar"},
-    {ProCommand::ToggleNavigationType, "图标转换", "Switch &Icons"},
+    {ProCommand::SwitchNavigation, "导航栏(&N)", "&Navigation Bar"},
+    {ProCommand::ToggleNavigationType, "图标转换(&I)", "Switch &Icons"},
     {MenuTitle, "帮助(&H)", "&Help"},
-    {ProCommand::About, "关于...", "&About..."},
+    {ProCommand::About, "关于(&A)...", "&About..."},
 };
 
 constexpr CommandButton MainButtons[] = {

@@ -1,29 +1,39 @@
 #!/usr/bin/env bash
 # Makes a demo working directory for the client from sample/:
-#   scripts/demo-dir.sh DIR PORT
-# Keelsys.ini gets the server port and is stored in GBK, as the client's files
-# are; every other sample file "NAME.in" is kept in UTF-8 and stored as NAME
-# in GBK. Keelmon.bmp (the main window's background) and the tree icons under
-# ico/ are drawn here rather than kept in the repository. Files already in DIR
-# other than these are kept.
+#   scripts/demo-dir.sh DIR PORT [PROBE_PORT]
+# Every NAME.in of sample/ (at any depth) is kept in UTF-8 in the repository
+# and written to DIR as NAME in GBK, as the client's files are, with
+# @SERVER_PORT@ replaced by PORT and @PROBE_PORT@ by the probe channel's port
+# (default PORT + 1). Other files are copied as they are.
+# Keelmon.bmp (the main window's background) and the tree icons under ico/ are
+# drawn here rather than kept in the repository. Files already in DIR other
+# than these are kept.
+# KEEL_SAMPLE_DIR names another sample folder (the script's test uses it).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-dir=${1:?usage: demo-dir.sh DIR PORT}
-port=${2:?usage: demo-dir.sh DIR PORT}
+dir=${1:?usage: demo-dir.sh DIR PORT [PROBE_PORT]}
+port=${2:?usage: demo-dir.sh DIR PORT [PROBE_PORT]}
+probe_port=${3:-$((port + 1))}
+sample=${KEEL_SAMPLE_DIR:-$root/sample}
 
 mkdir -p "$dir"
 # Everything of sample/ except the templates and the notes.
-(cd "$root/sample" && find . -type f ! -name '*.in' ! -name 'README.md' -print0 |
+(cd "$sample" && find . -type f ! -name '*.in' ! -name 'README.md' -print0 |
   while IFS= read -r -d '' file; do
     mkdir -p "$dir/$(dirname "$file")"
     cp "$file" "$dir/$file"
   done)
 
-sed "s/@SERVER_PORT@/$port/g" "$root/sample/Keelsys.ini.in" | iconv -f UTF-8 -t GBK > "$dir/Keelsys.ini"
-(cd "$root/sample" && find . -type f -name '*.in' ! -name 'Keelsys.ini.in' -print0 |
-  while IFS= read -r -d '' file; do
-    mkdir -p "$dir/$(dirname "$file")"
-    iconv -f UTF-8 -t GBK "$file" > "$dir/${file%.in}"
+# The UTF-8 templates, converted to GBK.
+(cd "$sample" && find . -type f -name '*.in' -print0 |
+  while IFS= read -r -d '' template; do
+    target="$dir/${template%.in}"
+    mkdir -p "$(dirname "$target")"
+    if ! sed -e "s/@SERVER_PORT@/$port/g" -e "s/@PROBE_PORT@/$probe_port/g" "$template" | iconv -f UTF-8 -t GBK > "$target"; then
+      rm -f "$target"
+      echo "demo-dir: $sample/${template#./} is not UTF-8 text that GBK can hold; fix the file" >&2
+      exit 1
+    fi
   done)
 
 if [[ ! -s "$dir/Keelmon.bmp" ]]; then

@@ -28,21 +28,30 @@ bin="$build/bin"
 
 listening() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
 
-port=${KEELMON_DEMO_PORT:-}
-if [[ -z $port ]]; then
-  for candidate in $(seq 8899 8999); do
-    if ! listening "$candidate"; then port=$candidate; break; fi
+# The first free port from $1 that is not among the rest.
+free_port() {
+  local from=$1; shift
+  for candidate in $(seq "$from" 8999); do
+    [[ " $* " == *" $candidate "* ]] && continue
+    if ! listening "$candidate"; then echo "$candidate"; return; fi
   done
-fi
+}
+
+port=${KEELMON_DEMO_PORT:-$(free_port 8899)}
 [[ -n $port ]] || { echo "run: no free port between 8899 and 8999; set KEELMON_DEMO_PORT" >&2; exit 1; }
+probe_port=$(free_port $((port + 1)) "$port")
+http_port=$(free_port $((port + 2)) "$port" "$probe_port")
+[[ -n $probe_port && -n $http_port ]] || { echo "run: no free ports for the probe channel and status endpoint" >&2; exit 1; }
 
 demo=${KEELMON_DEMO_DIR:-$build/demo}
-bash scripts/demo-dir.sh "$demo" "$port"
+bash scripts/demo-dir.sh "$demo" "$port" "$probe_port"
 
 # Everything stays on this machine: discovery asks loopback only.
 export KEELMON_DISCOVERY_TARGET=127.0.0.1
 
+# The monitoring engine checks only 127.0.0.0/8: the demo's devices are this machine.
 "$bin/keelmon-server" --port "$port" --discovery-port "$port" --listen 127.0.0.1 \
+  --probe-port "$probe_port" --http-port "$http_port" --check-scope loopback \
   --db "$demo/keelmon.db" --demo --admin-password "$demo_password" 2>"$demo/server.log" &
 server=$!
 stop_server() {
@@ -60,7 +69,7 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 listening "$port" || { echo "run: keelmon-server does not answer on 127.0.0.1:$port" >&2; exit 1; }
-echo "keelmon-server on 127.0.0.1:$port, database $demo/keelmon.db"
+echo "keelmon-server on 127.0.0.1:$port (probe channel $probe_port, status http://127.0.0.1:$http_port/metrics), database $demo/keelmon.db"
 
 cd "$demo"
 if [[ -n ${DISPLAY:-} ]]; then

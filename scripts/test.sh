@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs the whole test suite,
-# then the concurrency tests again under ThreadSanitizer.
+# then the concurrency tests again under ThreadSanitizer and the wire,
+# request-decoding and server robustness tests under AddressSanitizer with
+# UndefinedBehaviorSanitizer. The sanitizer trees build only those tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,3 +18,7 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKEEL_SANITIZE_THREAD=ON >/dev/null
 cmake --build build-tsan -j "$jobs" --target tsan_tests
 ctest --test-dir build-tsan --output-on-failure -L tsan
+
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKEEL_SANITIZE_ADDRESS=ON >/dev/null
+cmake --build build-asan -j "$jobs" --target asan_tests
+ctest --test-dir build-asan --output-on-failure -L asan

@@ -24,7 +24,7 @@ int FillBenchInventory(Storage &storage, int groups, int devicesPerGroup, int mo
         element.set(ElementObj::MStatus, "0");
         element.set(ElementObj::AStatus, "0");
         if (std::string_view(type) == "3") {
-            element.set(ElementObj::Entity_IpAddress, "192.0.2.7");
+            element.set(ElementObj::Entity_IpAddress, "127.0.0.7");
             auto param = std::make_unique<ParamObj>();
             param->set(ParamObj::ParamName, "Community");
             param->set(ParamObj::ParamValue, "public");

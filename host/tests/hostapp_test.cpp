@@ -212,6 +212,24 @@ TEST_F(HostAppTest, OpenModuleReactivatesAnOpenDocument)
     EXPECT_EQ(ModuleToolBarName(), QStringLiteral("toolbar-AlphaSub"));
 }
 
+// The module of a few lines (minimalmodule/) loads, opens its one document and closes it.
+TEST_F(HostAppTest, MinimalModuleOpensItsDocument)
+{
+    ASSERT_TRUE(Start(ModuleLine(0, QStringLiteral("Minimal"), {}, TestModulePath("MinimalModule")), 1));
+    EXPECT_TRUE(m_app.messages.isEmpty()) << m_app.messages.join(QLatin1Char('|')).toStdString();
+    m_app.OpenModule(QStringLiteral("Minimal"));
+    auto *frame = qobject_cast<CProChildFrame *>(Area()->activeSubWindow());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->GetDocumentName(), QStringLiteral("Minimal"));
+    auto *label = qobject_cast<QLabel *>(frame->widget());
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), QStringLiteral("Minimal"));
+    EXPECT_EQ(Title(), TitleCn + QStringLiteral("Minimal"));
+    m_app.GetMainFrame()->RouteCommand(ProCommand::CloseDocument);
+    EXPECT_TRUE(Area()->subWindowList().isEmpty());
+    EXPECT_TRUE(m_app.messages.isEmpty()) << m_app.messages.join(QLatin1Char('|')).toStdString();
+}
+
 TEST_F(HostAppTest, ModuleStyleInvokesTheModuleInsteadOfOpening)
 {
     ASSERT_TRUE(Start(ModuleLine(0, QStringLiteral("Alpha"), {}, TestModulePath("TestModuleAlpha"), "1")

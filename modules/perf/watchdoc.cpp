@@ -2,7 +2,7 @@
 
 #include "frame/localtext.h"
 #include "frame/proapp.h"
-#include "frame/waitcursor.h"
+#include "frame/servicecall.h"
 #include "orb/net/orbclient.h"
 #include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxstring.h"
@@ -24,33 +24,22 @@ QString LineText(const MtxObj &item)
 
 CWatchDoc::CWatchDoc() : m_types(this), m_status(this)
 {
-    m_types.setObjectName(QStringLiteral("watchTypes"));
-    m_status.setObjectName(QStringLiteral("statusLines"));
     if (CProApp *app = GetApp())
         m_service = app->GetService(QString::fromLatin1(ServiceName));
 }
 
 CWatchDoc::~CWatchDoc() = default;
 
-void CWatchDoc::Report(const char *message) const
-{
-    if (CProApp *app = GetApp())
-        app->ShowMessage(fromLocal(message));
-}
-
 bool CWatchDoc::LoadWatchTypes()
 {
     if (!m_service)
         return false;
-    CWaitCursor wait;
-    // An empty tree each time: nothing of the previous answer survives.
-    m_tree = std::make_unique<MtxTree>(std::make_unique<SysTypeObj>());
+    // A tree of its own for each answer: nothing of a failed call is kept.
+    auto tree = std::make_unique<MtxTree>(std::make_unique<SysTypeObj>());
     const MtxString argument("SysInfo");
-    const MtxStatus status = m_service->invoke("findWatchType", {&argument}, m_tree.get());
-    if (!status.succeeded()) {
-        Report(status.getMessage());
+    if (!CallService(m_service, "findWatchType", {&argument}, tree.get(), m_view))
         return false;
-    }
+    m_tree = std::move(tree);
     m_types.SetTree(*m_tree);
     return true;
 }
@@ -59,16 +48,13 @@ bool CWatchDoc::ChooseType(int number, const QString &title)
 {
     if (!m_service)
         return false;
-    CWaitCursor wait;
     const MtxString argument(QString::number(number).toLatin1().constData());
     MtxArray lines;
     lines.setFactory(m_service);
-    const MtxStatus status = m_service->invoke("findSysStatus", {&argument}, &lines);
+    const bool answered = CallService(m_service, "findSysStatus", {&argument}, &lines, m_view);
     m_status.Reset(title);
-    if (!status.succeeded()) {
-        Report(status.getMessage());
+    if (!answered)
         return false;
-    }
     QStringList texts;
     texts.reserve(qsizetype(lines.size()));
     for (const auto &item : lines)
@@ -87,14 +73,16 @@ bool CWatchDoc::Relogin()
     const std::string password = toLocal(app->GetPassword());
     MtxUserSession session;
     session.setUserName(user);
-    MtxStatus status;
-    {
-        CWaitCursor wait;
-        client->login(status, user.c_str(), password.c_str(), "version", session);
-    }
-    if (!status.succeeded()) {
-        Report(status.getMessage());
+    const MtxStatus status = RunServerCall(
+        [&] {
+            MtxStatus result;
+            return client->login(result, user.c_str(), password.c_str(), "version", session);
+        },
+        m_view);
+    ShowCallFailure(status);
+    if (!status.succeeded())
         return false;
-    }
+    app->ShowMessage((app->IsChinese() ? QStringLiteral("重新登录成功（用户 %1）") : QStringLiteral("Logged in again as %1"))
+                         .arg(app->GetUserName()));
     return true;
 }

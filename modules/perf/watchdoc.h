@@ -2,6 +2,9 @@
 
 #include <memory>
 
+#include <QPointer>
+#include <QWidget>
+
 #include "frame/probaseframedoc.h"
 #include "modules/perf/statuslistmodel.h"
 #include "modules/perf/watchtypemodel.h"
@@ -31,13 +34,14 @@ public:
     // text at once, the lines only when the call succeeds.
     bool ChooseType(int number, const QString &title);
     // Logs the "sys" connection in again with the current user's own name
-    // and password.
+    // and password, and says that it succeeded.
     bool Relogin();
+    // The window whose input waits while a call runs.
+    void SetView(QWidget *view) { m_view = view; }
 
 private:
-    void Report(const char *message) const;
-
     OrbService *m_service = nullptr;
+    QPointer<QWidget> m_view;
     std::unique_ptr<MtxTree> m_tree;
     CWatchTypeModel m_types;
     CStatusListModel m_status;

@@ -1,5 +1,6 @@
 #include "modules/perf/watchframe.h"
 
+#include <QApplication>
 #include <QSplitter>
 #include <QTreeView>
 
@@ -36,6 +37,7 @@ CWatchFrame::CWatchFrame(CWatchDoc *document)
     m_splitter->setSizes({LeftShare * 1000, RightShare * 1000});
     setWidget(m_splitter);
 
+    document->SetView(this);
     connect(&document->TypeModel(), &QAbstractItemModel::modelReset, m_left, &QTreeView::expandAll);
     connect(m_left, &QTreeView::clicked, this, &CWatchFrame::Choose);
 
@@ -43,6 +45,13 @@ CWatchFrame::CWatchFrame(CWatchDoc *document)
     AddCommand(Refresh, QStringLiteral("刷新"), QStyle::SP_BrowserReload, [this] { m_doc->LoadWatchTypes(); });
     SetToolBarCommands({Relogin, Refresh, ProCommand::CloseDocument});
     AddMenu(QStringLiteral("操作(&O)"), {Refresh, Separator, ProCommand::CloseDocument});
+    // The right view follows the current node when the keyboard moves it; a
+    // click makes it current too, and is answered once, as a click.
+    connect(m_left->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) {
+                if (QApplication::mouseButtons() == Qt::NoButton)
+                    Choose(current);
+            });
 }
 
 void CWatchFrame::showEvent(QShowEvent *event)
@@ -50,7 +59,9 @@ void CWatchFrame::showEvent(QShowEvent *event)
     CProChildFrame::showEvent(event);
     if (!m_loaded) {
         m_loaded = true;
-        m_doc->LoadWatchTypes();
+        // Opening shows the root's status at once.
+        if (m_doc->LoadWatchTypes() && m_doc->TypeModel().rowCount() > 0)
+            m_left->setCurrentIndex(m_doc->TypeModel().index(0, 0));
     }
 }
 

@@ -49,5 +49,3 @@ QToolBar *CWatchModule::LoadSubToolBar(const QString &moduleName)
     CProChildFrame *frame = moduleName == Watch ? GetDocumentFrame(moduleName) : nullptr;
     return frame ? frame->CreateModuleToolBar(ResourceId) : nullptr;
 }
-
-KEEL_DECLARE_MODULE(CWatchModule)

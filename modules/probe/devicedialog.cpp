@@ -120,7 +120,11 @@ void CDeviceDialog::ShowForm()
 void CDeviceDialog::Load(const ElementObj &device)
 {
     m_device = device;
-    ChooseType(fromLocal(device.get(ElementObj::Type)));
+    // A type the local catalogue does not know keeps its code; its form has no rows.
+    if (!ChooseType(fromLocal(device.get(ElementObj::Type)))) {
+        m_typeCode = fromLocal(device.get(ElementObj::Type));
+        ShowForm();
+    }
     m_types->setEnabled(false);
 }
 

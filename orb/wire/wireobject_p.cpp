@@ -84,6 +84,10 @@ bool NestingGuard::allowsNested() const
 std::unique_ptr<MtxObj> createItem(MtxFactory *factory, const char *typeName)
 {
     std::unique_ptr<MtxObj> item = (factory ? *factory : frameworkFactory()).createObject(typeName);
+    // A factory that knows nothing (a bare service object) leaves the
+    // framework types to the framework, as if there were no factory.
+    if (!item && factory)
+        item = frameworkFactory().createObject(typeName);
     if (!item)
         item = std::make_unique<MtxObj>();
     if (!item->getFactory())

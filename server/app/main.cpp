@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "server/core/appserver.h"
+#include "server/engine/monitoringserver.h"
 #include "server/core/serverlog.h"
 
 int main(int argc, char **argv)
@@ -33,14 +33,14 @@ int main(int argc, char **argv)
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     signal(SIGPIPE, SIG_IGN);
 
-    AppServer server(options);
+    MonitoringServer server(options);
     try {
         server.start();
     } catch (const std::exception &failure) {
         serverlog::error(std::string("cannot start: ") + failure.what());
         return 1;
     }
-    const auto &bootstrap = server.bootstrapResult();
+    const auto &bootstrap = server.app().bootstrapResult();
     if (!bootstrap.generatedPassword.empty())
         serverlog::warning("administrator \"admin\" created with the password " + bootstrap.generatedPassword
                            + " (shown only now; change it in the user window)");

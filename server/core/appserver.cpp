@@ -20,7 +20,10 @@ public:
     {
         return requestreader::frame(received, checked);
     }
-    std::string handle(std::string_view request) override { return m_dispatcher.handle(request); }
+    std::string handle(std::string_view request, const std::string &peer) override
+    {
+        return m_dispatcher.handle(request, peer);
+    }
     std::string refuse(Problem problem) override
     {
         switch (problem) {
@@ -58,7 +61,12 @@ void AppServer::start()
         throw std::runtime_error(failure.what());
     }
     if (m_options.demo) {
-        if (setup::addDemoData(*m_storage))
+        setup::DemoPorts ports;
+        if (m_options.port > 0)
+            ports.app = m_options.port;
+        if (m_options.httpPort > 0)
+            ports.http = m_options.httpPort;
+        if (setup::addDemoData(*m_storage, ports))
             serverlog::info("demo inventory added (user \"operator\", password \"operator\")");
         else
             serverlog::info("--demo ignored: the inventory is not empty");

@@ -39,7 +39,7 @@ std::string Dispatcher::refuse(std::string_view code, std::string_view messageUt
     return replywriter::exception("", "", code, messageUtf8);
 }
 
-std::string Dispatcher::handle(std::string_view requestText)
+std::string Dispatcher::handle(std::string_view requestText, const std::string &peer)
 {
     auto started = std::chrono::steady_clock::now();
     auto finish = [&](bool succeeded) {
@@ -54,6 +54,7 @@ std::string Dispatcher::handle(std::string_view requestText)
         finish(false);
         return replywriter::exception(request.service, request.method, refusal::BadRequest, "请求格式错误，无法解析");
     }
+    request.peer = peer;
     auto found = m_handlers.find(key(request.service, request.method));
     if (found == m_handlers.end()) {
         serverlog::info("unknown method " + orb::toUtf8(request.service) + "." + orb::toUtf8(request.method));
@@ -87,6 +88,9 @@ std::string Dispatcher::run(const OrbRequest &request, const HandlerEntry &entry
             writeOperationLog(request, entry, entry.access == Access::Login ? call.text(0) : user, call.time(),
                               call.logDetail());
         transaction->commit();
+        if (entry.access == Access::Write
+            && (std::string_view(entry.service) == "ElementService" || std::string_view(entry.service) == "AlertService"))
+            m_server.noteInventoryChange();
         serverlog::debug(where + " by " + caller + ": done");
         succeeded = true;
         return replywriter::response(request.service, request.method, response.get());

@@ -18,7 +18,8 @@ class Dispatcher
 public:
     Dispatcher(ServerState &server, MtxFactory &factory);
 
-    std::string handle(std::string_view requestText);
+    // peer: the caller's address (sessions are counted per user and address).
+    std::string handle(std::string_view requestText, const std::string &peer = {});
 
     // A reply for a request that is refused before it is read (too large,
     // timed out, server busy); messageUtf8 says why.

@@ -13,5 +13,6 @@ struct OrbRequest
     std::string method;
     std::string session; // the user name of the logged-in caller
     std::string trans;
+    std::string peer; // the caller's address as the connection saw it; empty when unknown
     std::vector<std::unique_ptr<MtxObj>> args;
 };

@@ -31,6 +31,17 @@ std::string ServerOptions::usage()
            "  --request-timeout S   seconds a started request may take to arrive (default 30)\n"
            "  --idle-timeout M      minutes an unused connection stays open (default 120, at least 45)\n"
            "  --log-level LEVEL     error, warning, info or debug (default info)\n"
+           "  --probe-port N        TCP port of the probe channel (default 8900, or a free one if taken)\n"
+           "  --http-port N         TCP port of /health and /metrics (default 8901, or a free one if taken)\n"
+           "  --http-listen ADDRESS address of the status endpoint (default 127.0.0.1)\n"
+           "  --check-scope SCOPE   loopback (default: checks reach 127.0.0.0/8 only) or any\n"
+           "  --check-threads N     checks running at once (default 16)\n"
+           "  --check-timeout MS    time-out of one network check (default 5000)\n"
+           "  --check-interval S    period of monitors without an Interval parameter (default 60)\n"
+           "  --smtp HOST:PORT      send alert mail through this SMTP server (default: mail spool)\n"
+           "  --spool-dir PATH      folder of alert mail without SMTP (default: spool beside the database)\n"
+           "  --outbox-dir PATH     folder of short-message alerts (default: outbox beside the database)\n"
+           "  --script-dir PATH     folder of alert scripts (default: none, script alerts fail)\n"
            "  --help                show this text\n";
 }
 
@@ -50,9 +61,16 @@ bool ServerOptions::parse(const std::vector<std::string> &arguments, std::string
         {"--max-connections", 16, 100000, [&](long long v) { limits.maxConnections = std::size_t(v); }},
         {"--request-timeout", 1, 3600, [&](long long v) { limits.requestTimeout = std::chrono::seconds(v); }},
         {"--idle-timeout", 45, 7 * 24 * 60, [&](long long v) { limits.idleTimeout = std::chrono::minutes(v); }},
+        {"--probe-port", 0, 65535, [&](long long v) { probePort = int(v); }},
+        {"--http-port", 0, 65535, [&](long long v) { httpPort = int(v); }},
+        {"--check-threads", 1, 256, [&](long long v) { checkThreads = int(v); }},
+        {"--check-timeout", 10, 120000, [&](long long v) { checkTimeoutMs = int(v); }},
+        {"--check-interval", 1, 86400, [&](long long v) { checkInterval = int(v); }},
     };
     const std::pair<const char *, std::string *> texts[] = {
-        {"--listen", &listen}, {"--advertise", &advertise}, {"--db", &database}, {"--admin-password", &adminPassword}};
+        {"--listen", &listen}, {"--advertise", &advertise}, {"--db", &database}, {"--admin-password", &adminPassword},
+        {"--http-listen", &httpListen}, {"--check-scope", &checkScope}, {"--smtp", &smtp},
+        {"--spool-dir", &spoolDir}, {"--outbox-dir", &outboxDir}, {"--script-dir", &scriptDir}};
 
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string &option = arguments[i];
@@ -108,6 +126,18 @@ bool ServerOptions::parse(const std::vector<std::string> &arguments, std::string
         || std::any_of(adminPassword.begin(), adminPassword.end(), [](char c) { return c < 0x21 || c > 0x7e; })) {
         error = "--admin-password must be 1 to 31 printable ASCII characters without blanks";
         return false;
+    }
+    if (checkScope != "loopback" && checkScope != "any") {
+        error = "--check-scope takes loopback or any, not \"" + checkScope + "\"";
+        return false;
+    }
+    if (!smtp.empty()) {
+        std::size_t colon = smtp.rfind(':');
+        long long smtpPort = 0;
+        if (colon == std::string::npos || colon == 0 || !number(smtp.substr(colon + 1), 1, 65535, smtpPort)) {
+            error = "--smtp takes HOST:PORT with an IPv4 address, not \"" + smtp + "\"";
+            return false;
+        }
     }
     if (database.empty()) {
         error = "--db needs a file path";

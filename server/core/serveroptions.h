@@ -20,6 +20,20 @@ struct ServerOptions
     serverlog::Level logLevel = serverlog::Level::Info;
     ConnectionLimits limits;
 
+    // The monitoring engine and its channels.
+    // -1: the default port (8900, 8901), or a free one when that is taken.
+    int probePort = -1;            // probe channel ("DT"/"DL" frames)
+    int httpPort = -1;             // status endpoint (/health, /metrics)
+    std::string httpListen = "127.0.0.1";
+    std::string checkScope = "loopback"; // or "any"
+    int checkThreads = 16;
+    int checkTimeoutMs = 5000;
+    int checkInterval = 60;        // seconds, for monitors without an "Interval" parameter
+    std::string smtp;              // HOST:PORT of the alert mail server; empty: mail spool
+    std::string spoolDir;          // default: "spool" beside the database
+    std::string outboxDir;         // default: "outbox" beside the database
+    std::string scriptDir;         // alert scripts; empty: none allowed
+
     // Reads argv; false with a message (what is wrong and what to do) on a
     // bad option. help is set for --help.
     bool parse(const std::vector<std::string> &arguments, std::string &error, bool &help);

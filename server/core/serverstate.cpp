@@ -14,22 +14,20 @@ void RequestStats::record(bool succeeded, std::chrono::microseconds duration)
     }
 }
 
-void SessionTable::login(const std::string &user, const std::string &time)
+void SessionTable::login(const std::string &user, const std::string &address, const std::string &time)
 {
     std::lock_guard hold(m_lock);
-    Session &session = m_sessions[user];
-    if (session.logins == 0) {
-        session.user = user;
-        session.since = time;
-    }
-    ++session.logins;
+    m_sessions[user].try_emplace(address, time);
 }
 
-void SessionTable::logoff(const std::string &user)
+void SessionTable::logoff(const std::string &user, const std::string &address)
 {
     std::lock_guard hold(m_lock);
     auto found = m_sessions.find(user);
-    if (found != m_sessions.end() && --found->second.logins <= 0)
+    if (found == m_sessions.end())
+        return;
+    found->second.erase(address);
+    if (found->second.empty())
         m_sessions.erase(found);
 }
 
@@ -43,8 +41,9 @@ std::vector<SessionTable::Session> SessionTable::sessions() const
 {
     std::lock_guard hold(m_lock);
     std::vector<Session> list;
-    for (const auto &[user, session] : m_sessions)
-        list.push_back(session);
+    for (const auto &[user, addresses] : m_sessions) {
+        list.push_back(Session{user, addresses.begin()->second, int(addresses.size())});
+    }
     return list;
 }
 

@@ -43,25 +43,27 @@ private:
     std::atomic<std::int64_t> m_longestMicros{0};
 };
 
-// Users logged in and not yet logged off (kept in memory only).
+// Users logged in and not yet logged off (kept in memory only): one session
+// per user and address, however often the user logs in again from there.
 class SessionTable
 {
 public:
     struct Session
     {
         std::string user;
-        std::string since;
-        int logins = 0;
+        std::string since;  // login time of the session from the first address
+        int logins = 0;     // sessions: addresses the user is logged in from
     };
 
-    void login(const std::string &user, const std::string &time);
-    void logoff(const std::string &user);
+    void login(const std::string &user, const std::string &address, const std::string &time);
+    void logoff(const std::string &user, const std::string &address);
     std::size_t count() const;
     std::vector<Session> sessions() const;
 
 private:
     mutable std::mutex m_lock;
-    std::map<std::string, Session> m_sessions;
+    // user -> address -> time of the first login from there
+    std::map<std::string, std::map<std::string, std::string>> m_sessions;
 };
 
 // Where the server runs, for the status report.
@@ -91,6 +93,11 @@ public:
     void setConnectionStatsSource(std::function<ConnectionStats()> source);
     ConnectionStats connectionStats() const;
 
+    // Counts committed changes of the inventory and the alert rules, so that
+    // the monitoring engine knows when to read them again.
+    void noteInventoryChange() { ++m_inventoryChanges; }
+    std::uint64_t inventoryChanges() const { return m_inventoryChanges; }
+
     // A new identifier: a UUID in its 36-character text form.
     static std::string newId();
 
@@ -103,4 +110,5 @@ private:
     std::chrono::steady_clock::time_point m_startClock;
     mutable std::mutex m_sourceLock;
     std::function<ConnectionStats()> m_connectionStats;
+    std::atomic<std::uint64_t> m_inventoryChanges{0};
 };

@@ -473,6 +473,43 @@ int SqliteStorage::update(const TableDefinition &definition, const Filter &filte
     return sqlite3_changes(m_db);
 }
 
+int SqliteStorage::updateFields(const TableDefinition &definition, const Filter &filter,
+                                const std::vector<std::pair<int, std::string>> &fields)
+{
+    std::lock_guard hold(m_lock);
+    const Table &t = table(definition);
+    if (fields.empty())
+        return 0;
+    std::string sql = "UPDATE " + t.name() + " SET ";
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (fields[i].first < 0 || std::size_t(fields[i].first) >= t.fieldCount())
+            throw StorageError(StorageError::General,
+                               std::string("table ") + definition.name + " has no field " + std::to_string(fields[i].first));
+        sql += (i ? ", " : "") + quoted(t.columns[fields[i].first]) + " = ?";
+        if (fields[i].first == t.timeField)
+            sql += ", _time = ?";
+    }
+    sql += whereClause(t, filter);
+    Statement statement(prepare(sql));
+    int index = 0;
+    for (const auto &[field, value] : fields) {
+        std::string stored = toStored(value);
+        sqlite3_bind_text(statement, ++index, stored.data(), int(stored.size()), SQLITE_TRANSIENT);
+        if (field == t.timeField) {
+            std::int64_t time = sortableTime(value);
+            if (time >= 0)
+                sqlite3_bind_int64(statement, ++index, time);
+            else
+                sqlite3_bind_null(statement, ++index);
+        }
+    }
+    bindFilter(statement, index, filter);
+    int rc = sqlite3_step(statement);
+    if (rc != SQLITE_DONE)
+        fail(std::string("cannot change rows of ") + definition.name, rc);
+    return sqlite3_changes(m_db);
+}
+
 int SqliteStorage::remove(const TableDefinition &definition, const Filter &filter)
 {
     std::lock_guard hold(m_lock);
@@ -484,8 +521,8 @@ int SqliteStorage::remove(const TableDefinition &definition, const Filter &filte
     return sqlite3_changes(m_db);
 }
 
-std::vector<std::unique_ptr<MtxRecord>> SqliteStorage::select(const TableDefinition &definition, const Filter &filter,
-                                                              RowOrder order)
+void SqliteStorage::readRows(const TableDefinition &definition, const Filter &filter, RowOrder order,
+                             const std::function<void(std::unique_ptr<MtxRecord>)> &take)
 {
     std::lock_guard hold(m_lock);
     const Table &t = table(definition);
@@ -493,13 +530,25 @@ std::vector<std::unique_ptr<MtxRecord>> SqliteStorage::select(const TableDefinit
                                           " ORDER BY _time DESC, rowid DESC"};
     Statement statement(
         prepareFiltered("SELECT " + t.selectColumns + " FROM " + t.name(), t, filter, orderBy[int(order)]));
-    std::vector<std::unique_ptr<MtxRecord>> rows;
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
-        rows.push_back(readRow(statement, t));
+        take(readRow(statement, t));
     if (rc != SQLITE_DONE)
         fail(std::string("cannot read rows of ") + definition.name, rc);
+}
+
+std::vector<std::unique_ptr<MtxRecord>> SqliteStorage::select(const TableDefinition &definition, const Filter &filter,
+                                                              RowOrder order)
+{
+    std::vector<std::unique_ptr<MtxRecord>> rows;
+    readRows(definition, filter, order, [&](std::unique_ptr<MtxRecord> row) { rows.push_back(std::move(row)); });
     return rows;
+}
+
+void SqliteStorage::forEach(const TableDefinition &definition, const Filter &filter,
+                            const std::function<void(const MtxRecord &)> &visit)
+{
+    readRows(definition, filter, RowOrder::Insertion, [&](std::unique_ptr<MtxRecord> row) { visit(*row); });
 }
 
 std::int64_t SqliteStorage::count(const TableDefinition &definition, const Filter &filter)
@@ -555,6 +604,8 @@ void SqliteStorage::createHistory()
     exec("CREATE TABLE IF NOT EXISTS keel_history (monitor TEXT NOT NULL, type TEXT NOT NULL, time INTEGER NOT NULL, "
          "state INTEGER NOT NULL, remark TEXT NOT NULL, vals TEXT NOT NULL)");
     exec("CREATE INDEX IF NOT EXISTS keel_history_monitor_time ON keel_history (monitor, time)");
+    exec("CREATE TABLE IF NOT EXISTS keel_counters (grp TEXT NOT NULL, name TEXT NOT NULL, value INTEGER NOT NULL, "
+         "PRIMARY KEY (grp, name))");
 }
 
 void SqliteStorage::appendHistory(std::span<const HistoryRow> rows)
@@ -619,6 +670,41 @@ int SqliteStorage::deleteHistory(const std::string &monitorId, std::int64_t from
     if (rc != SQLITE_DONE)
         fail("cannot delete the history of monitor " + monitorId, rc);
     return sqlite3_changes(m_db);
+}
+
+void SqliteStorage::saveCounters(const std::string &group,
+                                 const std::vector<std::pair<std::string, std::int64_t>> &counters)
+{
+    if (counters.empty())
+        return;
+    Transaction transaction(*this, true);
+    sqlite3_stmt *put = prepare("INSERT OR REPLACE INTO keel_counters (grp, name, value) VALUES (?, ?, ?)");
+    sqlite3_stmt *drop = prepare("DELETE FROM keel_counters WHERE grp = ? AND name = ?");
+    for (const auto &[name, value] : counters) {
+        Statement statement(value ? put : drop);
+        sqlite3_bind_text(statement, 1, group.data(), int(group.size()), SQLITE_STATIC);
+        sqlite3_bind_text(statement, 2, name.data(), int(name.size()), SQLITE_STATIC);
+        if (value)
+            sqlite3_bind_int64(statement, 3, value);
+        int rc = sqlite3_step(statement);
+        if (rc != SQLITE_DONE)
+            fail("cannot store the counter " + name, rc);
+    }
+    transaction.commit();
+}
+
+std::vector<std::pair<std::string, std::int64_t>> SqliteStorage::loadCounters(const std::string &group)
+{
+    std::lock_guard hold(m_lock);
+    Statement statement(prepare("SELECT name, value FROM keel_counters WHERE grp = ? ORDER BY name"));
+    sqlite3_bind_text(statement, 1, group.data(), int(group.size()), SQLITE_STATIC);
+    std::vector<std::pair<std::string, std::int64_t>> counters;
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
+        counters.emplace_back(std::string(columnText(statement, 0)), sqlite3_column_int64(statement, 1));
+    if (rc != SQLITE_DONE)
+        fail("cannot read the counters " + group, rc);
+    return counters;
 }
 
 StorageInfo SqliteStorage::info()

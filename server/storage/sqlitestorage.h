@@ -32,9 +32,13 @@ public:
 
     void insert(const TableDefinition &table, const MtxRecord &record) override;
     int update(const TableDefinition &table, const Filter &filter, const MtxRecord &record) override;
+    int updateFields(const TableDefinition &table, const Filter &filter,
+                     const std::vector<std::pair<int, std::string>> &fields) override;
     int remove(const TableDefinition &table, const Filter &filter) override;
     std::vector<std::unique_ptr<MtxRecord>> select(const TableDefinition &table, const Filter &filter,
                                                    RowOrder order = RowOrder::Insertion) override;
+    void forEach(const TableDefinition &table, const Filter &filter,
+                 const std::function<void(const MtxRecord &)> &visit) override;
     std::int64_t count(const TableDefinition &table, const Filter &filter) override;
     std::vector<std::pair<std::string, std::int64_t>> countBy(const TableDefinition &table, int field,
                                                               const Filter &filter) override;
@@ -43,6 +47,8 @@ public:
     std::vector<HistoryRow> selectHistory(const std::string &monitorId, std::int64_t from, std::int64_t to,
                                           std::size_t maxRows) override;
     int deleteHistory(const std::string &monitorId, std::int64_t from, std::int64_t to) override;
+    void saveCounters(const std::string &group, const std::vector<std::pair<std::string, std::int64_t>> &counters) override;
+    std::vector<std::pair<std::string, std::int64_t>> loadCounters(const std::string &group) override;
     StorageInfo info() override;
 
 private:
@@ -64,6 +70,8 @@ private:
                                   const std::string &tail = {});
     void bindRecord(sqlite3_stmt *statement, int &index, const Table &table, const MtxRecord &record) const;
     std::unique_ptr<MtxRecord> readRow(sqlite3_stmt *statement, const Table &table) const;
+    void readRows(const TableDefinition &definition, const Filter &filter, RowOrder order,
+                  const std::function<void(std::unique_ptr<MtxRecord>)> &take);
 
     std::string m_path;
     MtxFactory &m_factory;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <stdexcept>
@@ -57,9 +58,16 @@ public:
     virtual void insert(const TableDefinition &table, const MtxRecord &record) = 0;
     // Replaces every stored field of the matching rows with record's; returns the row count.
     virtual int update(const TableDefinition &table, const Filter &filter, const MtxRecord &record) = 0;
+    // Sets only the given fields (index, value) of the matching rows; returns the row count.
+    virtual int updateFields(const TableDefinition &table, const Filter &filter,
+                             const std::vector<std::pair<int, std::string>> &fields) = 0;
     virtual int remove(const TableDefinition &table, const Filter &filter) = 0;
     virtual std::vector<std::unique_ptr<MtxRecord>> select(const TableDefinition &table, const Filter &filter,
                                                            RowOrder order = RowOrder::Insertion) = 0;
+    // Like select in insertion order, one row at a time, so that a large table
+    // is read without holding all of it; visit must not use the storage.
+    virtual void forEach(const TableDefinition &table, const Filter &filter,
+                         const std::function<void(const MtxRecord &)> &visit) = 0;
     virtual std::int64_t count(const TableDefinition &table, const Filter &filter) = 0;
     // Row counts per distinct value of field.
     virtual std::vector<std::pair<std::string, std::int64_t>> countBy(const TableDefinition &table, int field,
@@ -75,6 +83,11 @@ public:
                                                   std::size_t maxRows) = 0;
     // Removes one monitor's rows with from <= time <= to; returns how many.
     virtual int deleteHistory(const std::string &monitorId, std::int64_t from, std::int64_t to) = 0;
+
+    // Named counters in groups (the alert rules' counts of matching results):
+    // stores or replaces each, a zero removes it; load gives a group's counters.
+    virtual void saveCounters(const std::string &group, const std::vector<std::pair<std::string, std::int64_t>> &counters) = 0;
+    virtual std::vector<std::pair<std::string, std::int64_t>> loadCounters(const std::string &group) = 0;
 
     virtual StorageInfo info() = 0;
 };

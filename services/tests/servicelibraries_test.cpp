@@ -4,6 +4,7 @@
 // documents for its library.
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <typeinfo>
 #include <vector>
@@ -12,12 +13,16 @@
 #include "orb/plugin/pluginlibrary.h"
 #include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxqueryresult.h"
+#include "orb/wire/mtxstring.h"
 #include "orb/wire/mtxtree.h"
 #include "services/tests/wiretest.h"
+#include "services/types/elementobj.h"
 #include "services/types/monitorobj.h"
 #include "services/types/paramobj.h"
 #include "services/types/serviceapi.h"
 #include "services/types/servicetables.h"
+#include "testsupport/referenceserver.h"
+#include "testsupport/testclient.h"
 
 using namespace wiretest;
 
@@ -261,4 +266,61 @@ TEST(InventorySvc, MonitorInAReplyArrayKeepsItsParameterTypes)
 
     array.reset();
     service.reset();
+}
+
+// Select, then update what was read, through InventorySvc against the demo
+// server: the records come back with every parameter and condition item,
+// although the caller gave them no factory.
+TEST(InventorySvc, SelectThenUpdateKeepsParametersAndConditions)
+{
+    ReferenceServer server;
+    ASSERT_TRUE(server.start()) << server.error();
+    TestClient client(server.port(), server.discoveryPort());
+    ASSERT_TRUE(client.login("admin", ReferenceServer::AdminPassword).succeeded());
+    LoadedLibrary library("InventorySvc");
+    std::unique_ptr<OrbService> service = library.newService();
+    ASSERT_TRUE(service) << library.error();
+    service->setClient(&client.client());
+    service->setSession(client.session());
+
+    // A device with parameters and one of its monitors.
+    MtxTree tree(std::make_unique<ElementObj>());
+    const MtxString all("-1");
+    ASSERT_TRUE(service->invoke("findElementTree", {&all}, &tree).succeeded());
+    std::string deviceId;
+    std::function<void(const MtxTree &)> findDevice = [&](const MtxTree &node) {
+        const auto &element = static_cast<const ElementObj &>(node.node());
+        if (deviceId.empty() && !element.get(ElementObj::Entity_IpAddress).empty())
+            deviceId = element.get(ElementObj::ID);
+        for (std::size_t i = 0; i < node.childCount(); ++i)
+            findDevice(*node.child(i));
+    };
+    findDevice(tree);
+    ASSERT_FALSE(deviceId.empty()) << "the demo has devices with an address";
+    const MtxString device(deviceId.c_str());
+    MtxArray monitors;
+    ASSERT_TRUE(service->invoke("findElementArray", {&device}, &monitors).succeeded());
+    ASSERT_GT(monitors.size(), 0u) << "the demo device has monitors";
+    const MtxString monitorId(static_cast<const ElementObj &>(*monitors.at(0)).get(ElementObj::ID).c_str());
+
+    ElementObj element;
+    ASSERT_TRUE(service->invoke("selectElementObj", {&device}, &element).succeeded());
+    ASSERT_GT(element.params().size(), 0u);
+    MonitorObj monitor;
+    ASSERT_TRUE(service->invoke("selectMonitorObj", {&monitorId}, &monitor).succeeded());
+    ASSERT_GT(monitor.params().size(), 0u);
+    ASSERT_GT(monitor.condition().errorItems().size(), 0u);
+    const std::string elementText = write(element);
+    const std::string monitorText = write(monitor);
+
+    ASSERT_TRUE(service->invoke("updateElement", {&element}).succeeded());
+    ASSERT_TRUE(service->invoke("updateMonitor", {&monitor}).succeeded());
+    ElementObj elementAgain;
+    MonitorObj monitorAgain;
+    ASSERT_TRUE(service->invoke("selectElementObj", {&device}, &elementAgain).succeeded());
+    ASSERT_TRUE(service->invoke("selectMonitorObj", {&monitorId}, &monitorAgain).succeeded());
+    EXPECT_EQ(write(elementAgain), elementText);
+    EXPECT_EQ(write(monitorAgain), monitorText);
+
+    service.reset(); // the library's objects go before the library
 }

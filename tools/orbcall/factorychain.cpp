@@ -11,7 +11,6 @@
 
 namespace {
 
-
 bool isType(const std::unique_ptr<MtxObj> &object, const char *typeName)
 {
     return object && std::strcmp(object->getTypeName(), typeName) == 0;

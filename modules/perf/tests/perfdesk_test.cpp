@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QMdiArea>
 #include <QToolBar>
+#include <QTest>
 #include <QTreeView>
 
 #include "frame/probaseframedoc.h"
@@ -14,6 +15,9 @@
 #include "testsupport/tempfolder.h"
 #include "testsupport/testhostapp.h"
 #include "modules/perf/statuslistmodel.h"
+#include "modules/perf/watchdoc.h"
+#include "modules/perf/watchframe.h"
+#include "modules/perf/watchmodule.h"
 #include "modules/perf/watchtypemodel.h"
 #include "frame/localtext.h"
 #include "orb/net/orbclient.h"
@@ -77,7 +81,6 @@ void SetNode(MtxTree &tree, const char *number, const char *name)
 
 TEST(WatchTypeModel, ShowsTheTreeBelowANamedRoot)
 {
-    EnsureApplication();
     MtxTree tree(std::make_unique<SysTypeObj>());
     SetNode(tree, "1", "root");
     SetNode(tree.appendChild(), "2", "cpu");
@@ -107,7 +110,6 @@ TEST(WatchTypeModel, ShowsTheTreeBelowANamedRoot)
 
 TEST(StatusListModel, HoldsTitleAndLines)
 {
-    EnsureApplication();
     CStatusListModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     EXPECT_EQ(model.Title(), QStringLiteral("系统性能"));
@@ -119,23 +121,48 @@ TEST(StatusListModel, HoldsTitleAndLines)
     EXPECT_EQ(model.rowCount(), 0);
 }
 
-// The whole chain: the host logs in to the reference server, loads CatalogSvc
-// and PerfDesk, and the module shows the server's watch types and lines.
+// Keelsys.ini for the host with CatalogSvc and PerfDesk from the build against server.
+void WriteSettings(const ReferenceServer &server)
+{
+    const QDir bin(qEnvironmentVariable("KEEL_BIN_DIR"));
+    WriteKeelsysIni(QStringLiteral("[SYS]\nmainServerIP=127.0.0.1\nmainServerPort=%1\ndomainPort=%1\n"
+                                   "[SYSTEMSERVICE]\nserviceCount=1\nservice0.name=SysService\nservice0.DLLname=%2\n"
+                                   "[SYSTEMMODULE]\nmoduleCount=1\nmodule0.name=Watch\nmodule0.group=系统\n"
+                                   "module0.DLLname=%3\n")
+                        .arg(server.port())
+                        .arg(bin.filePath(QStringLiteral("libCatalogSvc.so")), bin.filePath(QStringLiteral("libPerfDesk.so"))));
+}
+
+// The library the build makes is the one the host loads.
+TEST(PerfDesk, LibraryLoadsIntoTheHost)
+{
+    ReferenceServer server;
+    ASSERT_TRUE(server.start()) << server.error();
+    WorkingDirectory dir;
+    WriteSettings(server);
+    TestHostApp app;
+    app.SetCredentials(QStringLiteral("admin"), QString::fromLatin1(ReferenceServer::AdminPassword), QStringLiteral("cn"));
+    ASSERT_TRUE(app.InitInstance()) << app.messages.join(QLatin1Char('|')).toStdString();
+    ASSERT_EQ(app.ModuleLibraries().size(), 1);
+    EXPECT_TRUE(app.ModuleLibraries().first().endsWith(QStringLiteral("/libPerfDesk.so")));
+    CProModule *module = app.Modules().value(QStringLiteral("Watch"));
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(module->GetVersion(), QStringLiteral("2.00"));
+}
+
+// The whole chain with the module linked into the test: the host logs in to
+// the reference server, loads CatalogSvc, and the module shows the server's
+// watch types and lines.
 TEST(PerfDesk, ShowsWatchTypesAndStatusLinesFromTheServer)
 {
-    EnsureApplication();
     ReferenceServer server;
     ASSERT_TRUE(server.start()) << server.error();
     {
         WorkingDirectory dir;
-        const QDir bin(qEnvironmentVariable("KEEL_BIN_DIR"));
-        WriteKeelsysIni(QStringLiteral("[SYS]\nmainServerIP=127.0.0.1\nmainServerPort=%1\ndomainPort=%1\n"
-                                       "[SYSTEMSERVICE]\nserviceCount=1\nservice0.name=SysService\nservice0.DLLname=%2\n"
-                                       "[SYSTEMMODULE]\nmoduleCount=1\nmodule0.name=Watch\nmodule0.group=系统\n"
-                                       "module0.DLLname=%3\n")
-                            .arg(server.port())
-                            .arg(bin.filePath(QStringLiteral("libCatalogSvc.so")), bin.filePath(QStringLiteral("libPerfDesk.so"))));
+        WriteSettings(server);
         TestHostApp app;
+        app.LinkModule(QDir(qEnvironmentVariable("KEEL_BIN_DIR")).filePath(QStringLiteral("libPerfDesk.so")),
+                       [] { return std::make_unique<CWatchModule>(); });
         app.SetCredentials(QStringLiteral("admin"), QString::fromLatin1(ReferenceServer::AdminPassword), QStringLiteral("cn"));
         ASSERT_TRUE(app.InitInstance()) << app.messages.join(QLatin1Char('|')).toStdString();
         EXPECT_TRUE(app.IsLoggedIn());
@@ -143,7 +170,7 @@ TEST(PerfDesk, ShowsWatchTypesAndStatusLinesFromTheServer)
         EXPECT_STREQ(app.GetService(QStringLiteral("SysService"))->getSession().getUserName(), "admin");
 
         app.OpenModule(QStringLiteral("Watch"));
-        auto *frame = qobject_cast<CProChildFrame *>(app.GetMainFrame()->MdiArea()->activeSubWindow());
+        auto *frame = qobject_cast<CWatchFrame *>(app.GetMainFrame()->MdiArea()->activeSubWindow());
         ASSERT_NE(frame, nullptr);
         EXPECT_EQ(app.GetMainFrame()->Title(), QStringLiteral("Keelmon 2.0 (网络运维平台)- Watch"));
         QToolBar *toolBar = app.GetMainFrame()->ModuleToolBar();
@@ -153,21 +180,26 @@ TEST(PerfDesk, ShowsWatchTypesAndStatusLinesFromTheServer)
             commands.append(action->data().toInt());
         EXPECT_EQ(commands, (QList<int>{32771, 32774, 32773}));
 
-        auto *types = frame->GetDocument()->findChild<QAbstractItemModel *>(QStringLiteral("watchTypes"));
-        auto *lines = frame->GetDocument()->findChild<QAbstractItemModel *>(QStringLiteral("statusLines"));
-        auto *tree = frame->findChild<QTreeView *>();
-        ASSERT_TRUE(types && lines && tree);
+        CWatchTypeModel *types = &frame->Document()->TypeModel();
+        CStatusListModel *lines = &frame->Document()->StatusModel();
+        QTreeView *tree = frame->LeftView();
         ASSERT_EQ(types->rowCount(), 1) << app.messages.join(QLatin1Char('|')).toStdString();
         const QModelIndex root = types->index(0, 0);
         ASSERT_GT(types->rowCount(root), 0);
+        EXPECT_EQ(lines->property("title").toString(), root.data().toString()) << "the root's status shows at open";
+        EXPECT_GT(lines->rowCount(), 0);
 
-        // The module's models are found by name: they belong to the loaded library.
+        // The arrow keys move the current node, and the right view follows.
+        tree->setFocus();
+        QTest::keyClick(tree, Qt::Key_Down);
+        EXPECT_EQ(lines->property("title").toString(), types->index(0, 0, root).data().toString());
+
         // Every type answers; at least one has lines, and the title follows the choice.
         int typesWithLines = 0;
         for (int row = 0; row < types->rowCount(root); ++row) {
             const QModelIndex type = types->index(row, 0, root);
             emit tree->clicked(type);
-            EXPECT_EQ(lines->property("title").toString(), type.data().toString());
+            EXPECT_EQ(lines->Title(), type.data().toString());
             typesWithLines += lines->rowCount() > 0;
         }
         EXPECT_GT(typesWithLines, 0);
@@ -176,9 +208,21 @@ TEST(PerfDesk, ShowsWatchTypesAndStatusLinesFromTheServer)
         app.GetMainFrame()->RouteCommand(32774);
         EXPECT_EQ(types->rowCount(), 1) << "刷新 fetches the same tree again";
 
-        // 32771 logs in again as the current user with the current password.
+        // 32771 logs in again as the current user with the current password,
+        // says so, and the server still counts one session for the user here.
         app.GetMainFrame()->RouteCommand(32771);
-        EXPECT_TRUE(app.messages.isEmpty()) << app.messages.join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(app.messages, QStringList{QStringLiteral("重新登录成功（用户 admin）")});
+        app.messages.clear();
+        emit tree->clicked(root);
+        EXPECT_TRUE(lines->property("title").toString() == root.data().toString());
+        QStringList sessionLines;
+        for (int row = 0; row < lines->rowCount(); ++row) {
+            const QString line = lines->index(row, 0).data().toString();
+            if (line.contains(QStringLiteral("会话")))
+                sessionLines.append(line);
+        }
+        ASSERT_EQ(sessionLines.size(), 1) << sessionLines.join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(sessionLines.first().contains(QStringLiteral("(1 个会话)"))) << sessionLines.first().toStdString();
         app.SetPassword(QStringLiteral("not-the-password"));
         app.GetMainFrame()->RouteCommand(32771);
         EXPECT_EQ(app.messages.size(), 1) << "a refused login shows the server's message";

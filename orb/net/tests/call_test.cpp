@@ -12,6 +12,8 @@
 #include "orb/net/mtxreply.h"
 #include "orb/net/mtxrequest.h"
 #include "orb/wire/codepage.h"
+#include "orb/wire/mtxarray.h"
+#include "orb/net/orbservice.h"
 #include "orb/wire/mtxstring.h"
 
 using namespace std::chrono_literals;
@@ -261,4 +263,28 @@ TEST(Call, WithoutServerOrClientTheCallReportsNotFound)
     MtxStatus status = lonely.invoke("findElementTree", {});
     EXPECT_STREQ(status.getCode(), "CLIENT_EXCEPTION");
     EXPECT_STREQ(status.getMessage(), "Server Not Found Error");
+}
+
+// invoke gives a response without a factory its service; a bare service
+// object knows no type, so framework items still come out typed.
+TEST(Call, ResponseReadThroughABareServiceKeepsFrameworkItems)
+{
+    FakeTcpServer server(replyWith("<pro-rep><service-name>S</service-name><method-name>m</method-name><response>"
+                                   "<MtxArray xsi-type=\"Orb.MtxArray\"><MtxString xsi-type=\"Orb.MtxString\">a"
+                                   "</MtxString></MtxArray></response></pro-rep>"));
+    TestClient test(server.port());
+    OrbService service("S");
+    service.setClient(test.client.get());
+    MtxArray response;
+    ASSERT_TRUE(service.invoke("m", {}, &response).succeeded());
+    EXPECT_EQ(response.getFactory(), &service);
+    ASSERT_EQ(response.size(), 1u);
+    const auto *item = dynamic_cast<const MtxString *>(response.at(0));
+    ASSERT_NE(item, nullptr);
+    EXPECT_STREQ(item->getValue(), "a");
+
+    MtxArray own;
+    own.setFactory(&frameworkFactory());
+    ASSERT_TRUE(service.invoke("m", {}, &own).succeeded());
+    EXPECT_EQ(own.getFactory(), &frameworkFactory()) << "a factory the caller set stays";
 }

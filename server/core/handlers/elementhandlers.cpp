@@ -105,6 +105,11 @@ std::unique_ptr<MtxObj> updateElement(Call &call)
     records::requireText(element.get(ElementObj::Text), "名称不能为空");
     if (element.get(ElementObj::SEID).empty())
         element.set(ElementObj::SEID, stored->get(ElementObj::SEID));
+    // The result fields belong to the monitoring engine: the client's copy
+    // may be older than the last check.
+    for (auto field : {ElementObj::LastState, ElementObj::LastChangeStateTime, ElementObj::LastMonitorTime,
+                       ElementObj::Monitor_Description})
+        element.set(field, stored->get(field));
     const std::string &parent = element.get(ElementObj::PID);
     if (stored->get(ElementObj::PID) == inventory::RootParent) {
         element.set(ElementObj::PID, inventory::RootParent); // the root stays the root

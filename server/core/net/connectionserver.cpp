@@ -39,6 +39,18 @@ void setNonBlocking(int fd)
 }
 
 // Writes all of text before deadline; false when the peer went away or was too slow.
+// The peer's IPv4 address as text, or empty.
+std::string peerAddress(int fd)
+{
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    char text[INET_ADDRSTRLEN] = {};
+    if (::getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &length) != 0 || peer.sin_family != AF_INET
+        || ::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text) == nullptr)
+        return {};
+    return text;
+}
+
 bool writeAll(int fd, std::string_view text, Clock::time_point deadline)
 {
     while (!text.empty()) {
@@ -349,7 +361,7 @@ void ConnectionServer::serve(int fd, const std::string &request)
 {
     std::string reply;
     try {
-        reply = m_protocol.handle(request);
+        reply = m_protocol.handle(request, peerAddress(fd));
     } catch (const std::exception &failure) {
         serverlog::error(std::string("request failed: ") + failure.what());
         reply = m_protocol.refuse(RequestProtocol::Problem::Malformed);

@@ -25,8 +25,15 @@ struct BootstrapResult
 // adminPassword empty: a random one is chosen.
 BootstrapResult bootstrap(Storage &storage, const std::string &adminPassword);
 
+// The server's own ports, which demo monitors check.
+struct DemoPorts
+{
+    int app = 8899;
+    int http = 8901;
+};
+
 // A small realistic inventory with monitors, alert rules, topology cells and
 // log entries, added when the inventory holds only its root.
-bool addDemoData(Storage &storage);
+bool addDemoData(Storage &storage, const DemoPorts &ports = {});
 
 } // namespace setup

@@ -41,16 +41,18 @@ struct DemoElement
     const char *address;
 };
 
+// Every device is this machine under a loopback address, so the engine's
+// checks of the demo stay on it.
 constexpr DemoElement elements[] = {
     {"bj", nullptr, "1", "北京数据中心", ""},
     {"sh", nullptr, "1", "上海分部", ""},
     {"bj-core", "bj", "1", "核心网络", ""},
-    {"router", "bj-core", "2", "核心路由器(192.0.2.1)", "192.0.2.1"},
-    {"switch", "bj-core", "2", "核心交换机(192.0.2.2)", "192.0.2.2"},
-    {"web", "bj", "3", "Web服务器(192.0.2.10)", "192.0.2.10"},
-    {"db", "bj", "4", "数据库服务器(192.0.2.20)", "192.0.2.20"},
-    {"mail", "sh", "3", "邮件服务器(192.0.2.30)", "192.0.2.30"},
-    {"app", "sh", "4", "应用服务器(192.0.2.40)", "192.0.2.40"},
+    {"router", "bj-core", "2", "核心路由器(127.0.0.2)", "127.0.0.2"},
+    {"switch", "bj-core", "2", "核心交换机(127.0.0.3)", "127.0.0.3"},
+    {"web", "bj", "3", "Web服务器(127.0.0.1)", "127.0.0.1"},
+    {"db", "bj", "4", "数据库服务器(127.0.0.4)", "127.0.0.4"},
+    {"mail", "sh", "3", "邮件服务器(127.0.0.5)", "127.0.0.5"},
+    {"app", "sh", "4", "应用服务器(127.0.0.6)", "127.0.0.6"},
 };
 
 struct Clause
@@ -78,7 +80,8 @@ const MonitorKind kinds[] = {
     {"4", "磁盘空间", {{"HostName", "$address"}, {"Drive", "/"}}, {"FreePercent", "<", "5"}, {"FreePercent", "<", "15"}, {"FreePercent", ">=", "15"}},
     {"5", "端口检测", {{"HostName", "$address"}, {"Port", "80"}}, {"Status", "!=", "open"}, {"ResponseTime", ">", "1000"}, {"Status", "==", "open"}},
     {"6", "进程检测", {{"HostName", "$address"}, {"ProcessName", "mysqld"}}, {"ProcessCount", "==", "0"}, {"ProcessCount", ">", "50"}, {"ProcessCount", ">", "0"}},
-    {"7", "网络流量", {{"HostName", "$address"}, {"Interface", "1"}}, {"InOctets", ">", "900000000"}, {"InOctets", ">", "600000000"}, {"InOctets", "<=", "600000000"}},
+    {"7", "网络流量", {{"HostName", "$address"}, {"Interface", "lo"}}, {"InOctets", ">", "900000000000"}, {"InOctets", ">", "600000000000"}, {"InOctets", "<=", "600000000000"}},
+    {"8", "HTTP访问", {{"HostName", "$address"}, {"Port", "80"}, {"Path", "/"}}, {"StatusCode", ">=", "500"}, {"StatusCode", "!=", "200"}, {"StatusCode", "==", "200"}},
 };
 
 struct DemoMonitor
@@ -86,22 +89,30 @@ struct DemoMonitor
     const char *key;
     const char *device;
     const char *kind;
-    int state;
-    const char *result;
+    // Parameters that differ from the kind's defaults ("$port" and
+    // "$httpPort" stand for the server's own ports).
+    std::initializer_list<std::pair<const char *, const char *>> params = {};
+    const Clause *warning = nullptr; // a warning condition other than the kind's
 };
 
-constexpr DemoMonitor monitors[] = {
-    {"router-ping", "router", "1", 0, "PacketLoss=0 RoundTripTime=2"},
-    {"router-traffic", "router", "7", 1, "InOctets=712000000 OutOctets=301000000"},
-    {"switch-ping", "switch", "1", 0, "PacketLoss=0 RoundTripTime=1"},
-    {"web-ping", "web", "1", 0, "PacketLoss=0 RoundTripTime=3"},
-    {"web-cpu", "web", "2", 1, "CpuUsage=82"},
-    {"web-port", "web", "5", 0, "Status=open ResponseTime=35"},
-    {"db-cpu", "db", "2", 0, "CpuUsage=37"},
-    {"db-disk", "db", "4", 2, "FreePercent=3"},
-    {"db-process", "db", "6", 0, "ProcessCount=1"},
-    {"mail-ping", "mail", "1", 2, "PacketLoss=100"},
-    {"app-memory", "app", "3", 0, "MemoryUsage=64"},
+// Holds for any machine, so that the demo shows a warning state.
+constexpr Clause busyMemory{"MemoryUsage", ">", "1"};
+
+// Normal, warning and error live on this machine: the server's own ports are
+// open, port 1 is closed, the memory monitor warns at 1 %.
+const DemoMonitor monitors[] = {
+    {"router-ping", "router", "1"},
+    {"router-traffic", "router", "7"},
+    {"switch-ping", "switch", "1"},
+    {"web-ping", "web", "1"},
+    {"web-cpu", "web", "2"},
+    {"web-port", "web", "5", {{"Port", "$port"}}},
+    {"web-http", "web", "8", {{"Port", "$httpPort"}, {"Path", "/health"}}},
+    {"db-cpu", "db", "2"},
+    {"db-disk", "db", "4"},
+    {"db-process", "db", "6", {{"ProcessName", "keelmon-server"}}},
+    {"mail-port", "mail", "5", {{"Port", "1"}}},
+    {"app-memory", "app", "3", {}, &busyMemory},
 };
 
 using Keys = std::map<std::string, std::string>;
@@ -130,10 +141,20 @@ std::string ago(int hours)
     return timetext::format(std::time(nullptr) - std::time_t(hours) * 3600);
 }
 
-void addInventory(Storage &storage, const ElementObj &root, Keys &ids)
+std::string paramValue(std::string_view value, const ElementObj &device, const DemoPorts &ports)
+{
+    if (value == "$address")
+        return device.get(ElementObj::Entity_IpAddress);
+    if (value == "$port")
+        return std::to_string(ports.app);
+    if (value == "$httpPort")
+        return std::to_string(ports.http);
+    return std::string(value);
+}
+
+void addInventory(Storage &storage, const ElementObj &root, Keys &ids, const DemoPorts &ports)
 {
     std::map<std::string, const ElementObj *> devices;
-    std::map<std::string, int> worst;
     std::vector<ElementObj> stored;
     stored.reserve(std::size(elements));
     for (const DemoElement &demo : elements) {
@@ -170,30 +191,21 @@ void addInventory(Storage &storage, const ElementObj &root, Keys &ids)
         monitor.set(MonitorObj::MStatus, "0");
         monitor.set(MonitorObj::AStatus, "0");
         for (auto [name, value] : monitorKind.params) {
+            for (auto [otherName, otherValue] : demo.params)
+                if (std::string_view(otherName) == name)
+                    value = otherValue;
             auto param = std::make_unique<ParamObj>();
             param->set(ParamObj::ParamName, name);
-            param->set(ParamObj::ParamValue,
-                       std::string_view(value) == "$address" ? device.get(ElementObj::Entity_IpAddress) : value);
+            param->set(ParamObj::ParamValue, paramValue(value, device, ports));
             monitor.params().append(std::move(param));
         }
         addClause(monitor.condition(), StateConditionObj::Error, monitorKind.error);
-        addClause(monitor.condition(), StateConditionObj::Warning, monitorKind.warning);
+        addClause(monitor.condition(), StateConditionObj::Warning, demo.warning ? *demo.warning : monitorKind.warning);
         addClause(monitor.condition(), StateConditionObj::Normal, monitorKind.normal);
         storage.insert(schema::monitors, monitor);
 
-        ElementObj mirror = inventory::mirrorOf(monitor, device, nullptr);
-        mirror.set(ElementObj::LastState, std::to_string(demo.state));
-        mirror.set(ElementObj::LastMonitorTime, ago(0));
-        mirror.set(ElementObj::LastChangeStateTime, ago(5));
-        mirror.setTruncated(ElementObj::Monitor_Description, demo.result);
-        storage.insert(schema::elements, mirror);
-        worst[demo.device] = std::max(worst[demo.device], demo.state);
-    }
-    // A device shows the worst state of its monitors.
-    for (auto &[key, state] : worst) {
-        ElementObj device = *devices.at(key);
-        device.set(ElementObj::LastState, std::to_string(state));
-        storage.update(schema::elements, Filter::where(ElementObj::ID, device.get(ElementObj::ID)), device);
+        // The engine fills in the results within seconds of the start.
+        storage.insert(schema::elements, inventory::mirrorOf(monitor, device, nullptr));
     }
 }
 
@@ -211,10 +223,10 @@ struct DemoRule
 
 const DemoRule rules[] = {
     {"cpu-mail", "CPU过高邮件报警", "0", "0", "1", "0",
-     {{"MailAddress", "ops@example.com"}, {"MailSubject", "CPU使用率过高"}}, {"web-cpu", "db-cpu"}},
+     {{"MailAddress", "ops@localhost"}, {"MailSubject", "CPU使用率过高"}}, {"web-cpu", "db-cpu"}},
     {"link-sms", "线路中断短信报警", "3", "2", "3|5", "1", {{"MobileNumber", "13800000000"}},
-     {"router-ping", "mail-ping"}},
-    {"disk-sound", "磁盘空间声音报警", "1", "1", "2", "0", {{"SoundFile", "alarm.wav"}}, {"db-disk"}},
+     {"router-ping", "mail-port"}},
+    {"memory-sound", "内存使用声音报警", "1", "1", "2", "0", {{"SoundFile", "alarm.wav"}}, {"app-memory"}},
 };
 
 void addAlerting(Storage &storage, Keys &ids)
@@ -341,7 +353,7 @@ void addPeople(Storage &storage)
     storage.insert(schema::users, user);
 
     const std::pair<const char *, const char *> history[] = {
-        {"登录", "登录成功"}, {"添加元素", "Web服务器(192.0.2.10)"}, {"添加检测", "CPU使用率"}, {"添加报警规则", "CPU过高邮件报警"}};
+        {"登录", "登录成功"}, {"添加元素", "Web服务器(127.0.0.1)"}, {"添加检测", "CPU使用率"}, {"添加报警规则", "CPU过高邮件报警"}};
     int hour = 50;
     for (auto [title, description] : history) {
         SysLogObj record;
@@ -357,14 +369,14 @@ void addPeople(Storage &storage)
 
 } // namespace
 
-bool addDemoData(Storage &storage)
+bool addDemoData(Storage &storage, const DemoPorts &ports)
 {
     auto transaction = storage.begin(true);
     auto root = inventory::root(storage);
     if (!root || storage.count(schema::elements, Filter::all()) > 1)
         return false;
     Keys ids;
-    addInventory(storage, *root, ids);
+    addInventory(storage, *root, ids, ports);
     addAlerting(storage, ids);
     addTopology(storage, ids);
     addPeople(storage);

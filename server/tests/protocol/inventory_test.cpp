@@ -1,6 +1,8 @@
 #include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxstring.h"
 #include "orb/wire/mtxtree.h"
+#include "server/core/schema.h"
+#include "server/storage/storage.h"
 #include "testsupport/servertest.h"
 #include "services/types/elementobj.h"
 #include "services/types/expressionparamitemobj.h"
@@ -31,7 +33,7 @@ MonitorObj monitor(const std::string &id, const std::string &device)
     record.set(MonitorObj::Text, local("CPU使用率"));
     auto param = std::make_unique<ParamObj>();
     param->set(ParamObj::ParamName, "HostName");
-    param->set(ParamObj::ParamValue, "192.0.2.9");
+    param->set(ParamObj::ParamValue, "127.0.0.9");
     record.params().append(std::move(param));
     auto clause = std::make_unique<ExpressionParamItemObj>();
     clause->set(ExpressionParamItemObj::itemId, "1");
@@ -86,7 +88,10 @@ TEST_F(InventoryTest, ElementsAreAddedChangedAndShownInTheTree)
     ASSERT_TRUE(add(element("d1", "g1", "3", "Web服务器")).succeeded());
 
     ElementObj changed = element("d1", "g1", "3", "Web服务器2");
-    changed.set(ElementObj::Entity_IpAddress, "192.0.2.5");
+    changed.set(ElementObj::Entity_IpAddress, "127.0.0.25");
+    // A client's stale copy of the result fields does not overwrite them.
+    changed.set(ElementObj::LastState, "2");
+    changed.set(ElementObj::Monitor_Description, "stale");
     MtxString updated;
     ASSERT_TRUE(admin().call(Element, "updateElement", {&changed}, &updated).succeeded());
     EXPECT_STREQ(updated.getValue(), "d1");
@@ -95,8 +100,10 @@ TEST_F(InventoryTest, ElementsAreAddedChangedAndShownInTheTree)
     selected.setFactory(&domainFactory());
     ASSERT_TRUE(admin().callText(Element, "selectElementObj", {"d1"}, &selected).succeeded());
     EXPECT_EQ(selected.get(ElementObj::Text), local("Web服务器2"));
-    EXPECT_EQ(selected.get(ElementObj::Entity_IpAddress), "192.0.2.5");
+    EXPECT_EQ(selected.get(ElementObj::Entity_IpAddress), "127.0.0.25");
     EXPECT_EQ(selected.get(ElementObj::SEID), root) << "SEID defaults to the root";
+    EXPECT_EQ(selected.get(ElementObj::LastState), "0");
+    EXPECT_EQ(selected.get(ElementObj::Monitor_Description), "");
 
     for (const char *method : {"findElementTree", "findElementTree1"}) {
         MtxTree tree = elementTree();
@@ -158,7 +165,7 @@ TEST_F(InventoryTest, MonitorsKeepParametersAndConditionsAndAppearUnderTheirDevi
     ASSERT_TRUE(admin().callText(Element, "selectMonitorObj", {"m1"}, &stored).succeeded());
     EXPECT_EQ(stored.get(MonitorObj::Text), local("CPU使用率"));
     ASSERT_EQ(stored.params().size(), 1u);
-    EXPECT_EQ(static_cast<const ParamObj &>(*stored.params().at(0)).get(ParamObj::ParamValue), "192.0.2.9");
+    EXPECT_EQ(static_cast<const ParamObj &>(*stored.params().at(0)).get(ParamObj::ParamValue), "127.0.0.9");
     ASSERT_EQ(stored.condition().errorItems().size(), 1u);
     EXPECT_EQ(static_cast<const ExpressionParamItemObj &>(*stored.condition().errorItems().at(0))
                   .get(ExpressionParamItemObj::Operator), ">=");
@@ -208,11 +215,24 @@ TEST_F(DemoInventoryTest, RefreshRollsTheWorstMonitorStateUpTheTree)
     ASSERT_GE(tree.childCount(), 2u) << "the demo has groups";
     const std::string group = node(*tree.child(0)).get(ElementObj::ID);
     EXPECT_EQ(node(*tree.child(0)).get(ElementObj::LastState), "0");
+    // One monitor of the group in error, as a check would leave it.
+    auto firstMonitor = [&](auto &self, const MtxTree &at) -> std::string {
+        if (node(at).get(ElementObj::Type) == "5")
+            return node(at).get(ElementObj::ID);
+        for (std::size_t i = 0; i < at.childCount(); ++i)
+            if (std::string found = self(self, *at.child(i)); !found.empty())
+                return found;
+        return {};
+    };
+    const std::string monitor = firstMonitor(firstMonitor, *tree.child(0));
+    ASSERT_FALSE(monitor.empty()) << "the demo group has monitors";
+    m_server->storage().updateFields(schema::elements, Filter::where(ElementObj::ID, monitor),
+                                     {{ElementObj::LastState, "2"}});
 
     ASSERT_TRUE(admin().callText(Element, "refreshDeviceStatus", {node(tree).get(ElementObj::ID)}).succeeded());
     ElementObj refreshed;
     ASSERT_TRUE(admin().callText(Element, "selectElementObj", {group}, &refreshed).succeeded());
-    EXPECT_EQ(refreshed.get(ElementObj::LastState), "2") << "the demo database server has a monitor in error";
+    EXPECT_EQ(refreshed.get(ElementObj::LastState), "2") << "a monitor of the group is in error";
     EXPECT_FALSE(refreshed.get(ElementObj::LastChangeStateTime).empty());
     EXPECT_STREQ(admin().callText(Element, "refreshDeviceStatus", {"nope"}).getCode(), "NOT_FOUND");
 }

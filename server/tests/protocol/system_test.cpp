@@ -94,6 +94,13 @@ TEST_F(SystemTest, StatusReportsTheServersOwnFigures)
     EXPECT_GT(all.size(), requests.size() + database.size());
     EXPECT_STREQ(admin().callText(Sys, "findSysStatus", {"99"}).getCode(), "NOT_FOUND");
 
+    // Logging in again from the same address is the same session, not one more.
+    EXPECT_NE(sessions.find(local("(1 个会话)")), std::string::npos) << sessions;
+    ASSERT_TRUE(newClient()->login("admin", AdminPassword).succeeded());
+    sessions = text("3");
+    EXPECT_NE(sessions.find(local("在线用户数: 1")), std::string::npos) << sessions;
+    EXPECT_NE(sessions.find(local("(1 个会话)")), std::string::npos) << sessions;
+
     ASSERT_TRUE(admin().call(Sys, "logoff", {&admin().client().getSession()}).succeeded());
     EXPECT_NE(text("3").find(local("在线用户数: 0")), std::string::npos) << "logoff ends the session";
 }

@@ -22,7 +22,7 @@ MonitorObj sampleMonitor(const std::string &id)
     monitor.setTruncated(MonitorObj::Text, local("CPU使用率"));
     auto param = std::make_unique<ParamObj>();
     param->set(ParamObj::ParamName, "HostName");
-    param->set(ParamObj::ParamValue, "192.0.2.1");
+    param->set(ParamObj::ParamValue, "127.0.0.21");
     monitor.params().append(std::move(param));
     auto clause = std::make_unique<ExpressionParamItemObj>();
     clause->set(ExpressionParamItemObj::itemId, "1");

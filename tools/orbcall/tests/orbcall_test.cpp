@@ -7,8 +7,14 @@
 #include <thread>
 
 #include "testsupport/fakeserver.h"
+#include "testsupport/referenceserver.h"
 #include "testsupport/tempfolder.h"
+#include "testsupport/testclient.h"
 #include "orb/wire/codepage.h"
+#include "orb/wire/mtxtree.h"
+#include "services/types/elementobj.h"
+#include "services/types/monitorobj.h"
+#include "services/types/tablefactory.h"
 #include "tools/orbcall/orbcallcommand.h"
 
 using testing_support::FakeTcpServer;
@@ -168,7 +174,63 @@ TEST(OrbCall, DomainTypesComeFromServiceLibrariesBesideTheTool)
     EXPECT_EQ(result.exit, 0) << result.err;
     EXPECT_NE(result.err.find("<value xsi-type=\"Orb.ElementObj\">"), std::string::npos) << result.err;
 
+    // A library of the type table that is present but broken is named and skipped.
+    temp.write("libMapSvc.so", "not a library");
+    const Result broken = runTool({"--port", std::to_string(server.port()), "S", "m"}, temp.path());
+    EXPECT_EQ(broken.exit, 0) << broken.err;
+    EXPECT_NE(broken.err.find("orbcall: cannot load the service library libMapSvc.so"), std::string::npos)
+        << broken.err;
+    EXPECT_NE(broken.err.find("the types of TPService are unknown"), std::string::npos) << broken.err;
+
     const Result unknown = runTool({"--port", std::to_string(server.port()), "S", "m", "@" + file});
     EXPECT_EQ(unknown.exit, 64);
     EXPECT_NE(unknown.err.find("unknown wire type Orb.ElementObj"), std::string::npos) << unknown.err;
+}
+
+// An @FILE record goes out with its arrays: a demo monitor read, sent back
+// whole through the tool and read again is unchanged.
+TEST(OrbCall, RecordFromAFileKeepsItsArrays)
+{
+    const char *folder = std::getenv("KEEL_BIN_DIR");
+    ASSERT_TRUE(folder != nullptr) << "run the test through ctest after a full build";
+    ReferenceServer server;
+    ASSERT_TRUE(server.start()) << server.error();
+    TestClient client(server.port(), server.discoveryPort());
+    ASSERT_TRUE(client.login("admin", ReferenceServer::AdminPassword).succeeded());
+    MtxTree tree(std::make_unique<ElementObj>());
+    tree.setFactory(&domainFactory());
+    ASSERT_TRUE(client.callText("ElementService", "findElementTree", {"-1"}, &tree).succeeded());
+    std::vector<const MtxTree *> pending{&tree};
+    std::string monitorId;
+    while (!pending.empty() && monitorId.empty()) {
+        const MtxTree *node = pending.back();
+        pending.pop_back();
+        if (const auto &element = static_cast<const ElementObj &>(node->node()); element.get(ElementObj::Type) == "5")
+            monitorId = element.get(ElementObj::ID);
+        for (std::size_t i = 0; i < node->childCount(); ++i)
+            pending.push_back(node->child(i));
+    }
+    ASSERT_FALSE(monitorId.empty()) << "the demo has monitors";
+    auto select = [&] {
+        MonitorObj monitor;
+        monitor.setFactory(&domainFactory());
+        EXPECT_TRUE(client.callText("ElementService", "selectMonitorObj", {monitorId}, &monitor).succeeded());
+        return monitor;
+    };
+    MonitorObj before = select();
+    ASSERT_GT(before.params().size(), 0u);
+    ASSERT_GT(before.condition().errorItems().size(), 0u);
+    std::string xml;
+    before.toXML(xml, "value", 1);
+    const TempFolder temp;
+    const std::string file = temp.write("monitor.xml", orb::toUtf8(xml));
+
+    const Result result = runTool({"--port", std::to_string(server.port()), "--user", "admin", "--password",
+                                   ReferenceServer::AdminPassword, "ElementService", "updateMonitor", "@" + file},
+                                  folder);
+    EXPECT_EQ(result.exit, 0) << result.err;
+    const MonitorObj after = select();
+    std::string again;
+    after.toXML(again, "value", 1);
+    EXPECT_EQ(again, xml);
 }

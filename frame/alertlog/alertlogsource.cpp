@@ -1,0 +1,3 @@
+#include "frame/alertlog/alertlogsource.h"
+
+CAlertLogSource::~CAlertLogSource() = default;

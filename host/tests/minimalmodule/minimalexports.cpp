@@ -1,0 +1,3 @@
+#include "host/tests/minimalmodule/minimalmodule.h"
+
+KEEL_DECLARE_MODULE(CMinimalModule)

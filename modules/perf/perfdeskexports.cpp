@@ -1,0 +1,3 @@
+#include "modules/perf/watchmodule.h"
+
+KEEL_DECLARE_MODULE(CWatchModule)

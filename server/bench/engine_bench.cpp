@@ -1,0 +1,247 @@
+// The monitoring engine at scale: N TCP-connect monitors against loopback
+// ports (half listening, half closed) at a 60-second period, with their
+// conditions, state changes, history rows and roll-up stored. Reports the
+// results per second, the lateness of the checks, the CPU used and the memory
+// held. Also the round trip of a "DT" frame for a local check.
+//
+//   keelmon_engine_bench [--benchmark_filter=...]
+//   KEEL_ENGINE_BENCH_SECONDS: length of the measured window (default 60)
+#include <arpa/inet.h>
+#include <benchmark/benchmark.h>
+#include <netinet/in.h>
+#include <sys/epoll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <fstream>
+#include <thread>
+
+#include "orb/textframe/textframe.h"
+#include "server/core/handlers/inventory.h"
+#include "server/core/schema.h"
+#include "server/engine/monitoringserver.h"
+#include "server/storage/storage.h"
+#include "server/tests/engine/loopbackservers.h"
+#include "testsupport/loopback.h"
+#include "testsupport/servertest.h"
+#include "services/types/elementobj.h"
+#include "services/types/expressionparamitemobj.h"
+#include "services/types/monitorobj.h"
+#include "services/types/paramobj.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// Listening ports on 127.0.0.1 whose connections are accepted and closed by
+// one epoll thread, so that their backlog never fills.
+class Listeners
+{
+public:
+    explicit Listeners(int count)
+    {
+        m_epoll = ::epoll_create1(0);
+        for (int i = 0; i < count; ++i) {
+            int port = 0;
+            int fd = boundLoopback(SOCK_STREAM | SOCK_NONBLOCK, port);
+            ::listen(fd, 4096);
+            m_ports.push_back(port);
+            m_fds.push_back(fd);
+            epoll_event event{};
+            event.events = EPOLLIN;
+            event.data.fd = fd;
+            ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, fd, &event);
+        }
+        m_thread = std::thread([this] {
+            epoll_event events[64];
+            while (!m_stop) {
+                int count = ::epoll_wait(m_epoll, events, 64, 100);
+                for (int i = 0; i < count; ++i)
+                    for (int client; (client = ::accept4(events[i].data.fd, nullptr, nullptr, SOCK_NONBLOCK)) >= 0;)
+                        ::close(client);
+            }
+        });
+    }
+    ~Listeners()
+    {
+        m_stop = true;
+        m_thread.join();
+        for (int fd : m_fds)
+            ::close(fd);
+        ::close(m_epoll);
+    }
+    const std::vector<int> &ports() const { return m_ports; }
+
+private:
+    int m_epoll;
+    std::vector<int> m_fds;
+    std::vector<int> m_ports;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+// Ports nothing listens on.
+std::vector<int> closedPorts(int count)
+{
+    std::vector<int> ports;
+    for (int i = 0; i < count; ++i)
+        ports.push_back(closedPort());
+    return ports;
+}
+
+MonitorObj portMonitor(const std::string &id, const std::string &device, int port)
+{
+    MonitorObj monitor;
+    monitor.set(MonitorObj::Id, id);
+    monitor.set(MonitorObj::ParentId, device);
+    monitor.set(MonitorObj::MonitorType, "5");
+    monitor.set(MonitorObj::Text, "port " + std::to_string(port));
+    for (auto [name, value] : {std::pair{"HostName", std::string("127.0.0.1")}, {"Port", std::to_string(port)}}) {
+        auto param = std::make_unique<ParamObj>();
+        param->set(ParamObj::ParamName, name);
+        param->set(ParamObj::ParamValue, value);
+        monitor.params().append(std::move(param));
+    }
+    for (auto [field, name, op, value] : {std::tuple{StateConditionObj::Error, "Status", "!=", "open"},
+                                          {StateConditionObj::Warning, "ResponseTime", ">", "1000"},
+                                          {StateConditionObj::Normal, "Status", "==", "open"}}) {
+        auto clause = std::make_unique<ExpressionParamItemObj>();
+        clause->set(ExpressionParamItemObj::itemId, "1");
+        clause->set(ExpressionParamItemObj::paraName, name);
+        clause->set(ExpressionParamItemObj::Operator, op);
+        clause->set(ExpressionParamItemObj::paraValue, value);
+        monitor.condition().items(field).append(std::move(clause));
+        monitor.condition().set(field, "1");
+    }
+    return monitor;
+}
+
+// Groups of 10 devices of 100 monitors each; monitor i checks a listening
+// port when i is even, a closed one when odd.
+void fill(Storage &storage, int monitors, const std::vector<int> &open, const std::vector<int> &closed)
+{
+    auto transaction = storage.begin(true);
+    const std::string root = inventory::root(storage)->get(ElementObj::ID);
+    auto element = [&](const std::string &id, const std::string &parent, const char *type) {
+        ElementObj record;
+        record.set(ElementObj::ID, id);
+        record.set(ElementObj::PID, parent);
+        record.set(ElementObj::Type, type);
+        record.set(ElementObj::Text, id);
+        record.set(ElementObj::LastState, "0");
+        record.set(ElementObj::Entity_IpAddress, "127.0.0.1");
+        storage.insert(schema::elements, record);
+        return record;
+    };
+    ElementObj device;
+    for (int i = 0; i < monitors; ++i) {
+        if (i % 1000 == 0)
+            element("g" + std::to_string(i / 1000), root, "1");
+        if (i % 100 == 0)
+            device = element("d" + std::to_string(i / 100), "g" + std::to_string(i / 1000), "4");
+        int port = i % 2 == 0 ? open[std::size_t(i / 2) % open.size()] : closed[std::size_t(i / 2) % closed.size()];
+        MonitorObj monitor = portMonitor("m" + std::to_string(i), device.get(ElementObj::ID), port);
+        storage.insert(schema::monitors, monitor);
+        storage.insert(schema::elements, inventory::mirrorOf(monitor, device, nullptr));
+    }
+    transaction->commit();
+}
+
+double cpuSeconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double residentMegabytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return double(resident) * double(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+void BM_EngineSteadyState(benchmark::State &state)
+{
+    const int monitors = int(state.range(0));
+    const char *seconds = std::getenv("KEEL_ENGINE_BENCH_SECONDS");
+    const auto window = std::chrono::seconds(seconds ? std::atoi(seconds) : 60);
+    for (auto _ : state) {
+        TempFolder dir;
+        Listeners listeners(50);
+        std::vector<int> closed = closedPorts(50);
+        ServerOptions options = loopbackServerOptions(dir.file("bench.db"));
+        EngineOptions engine = MonitoringServer::engineOptions(options);
+        engine.defaultPeriod = 60s;
+        engine.checkTimeout = 2000ms;
+        MonitoringServer server(options, engine);
+        server.app().start();
+        fill(server.app().storage(), monitors, listeners.ports(), closed);
+        server.app().stop();
+
+        auto started = Clock::now();
+        server.start();
+        double startSeconds = std::chrono::duration<double>(Clock::now() - started).count();
+        EngineStats &stats = server.engine().stats();
+        std::this_thread::sleep_for(5s); // the first checks settle the states
+        stats.resetLateness();
+        std::uint64_t results = stats.resultsStored, batches = stats.batchesStored, late = stats.lateChecks;
+        std::uint64_t changes = stats.stateChanges;
+        double cpu = cpuSeconds();
+        auto from = Clock::now();
+        std::this_thread::sleep_for(window);
+        double elapsed = std::chrono::duration<double>(Clock::now() - from).count();
+        cpu = cpuSeconds() - cpu;
+        results = stats.resultsStored - results;
+        batches = stats.batchesStored - batches;
+        state.counters["results_per_s"] = double(results) / elapsed;
+        state.counters["rows_per_batch"] = batches ? double(results) / double(batches) : 0.0;
+        state.counters["lateness_p99_ms"] = double(stats.latenessQuantile(0.99).count());
+        state.counters["lateness_p50_ms"] = double(stats.latenessQuantile(0.50).count());
+        state.counters["late_over_1s"] = double(stats.lateChecks - late);
+        state.counters["cores"] = cpu / elapsed;
+        state.counters["rss_mb"] = residentMegabytes();
+        rusage usage{};
+        ::getrusage(RUSAGE_SELF, &usage);
+        state.counters["peak_rss_mb"] = double(usage.ru_maxrss) / 1024.0;
+        state.counters["start_s"] = startSeconds;
+        state.counters["state_changes"] = double(stats.stateChanges - changes);
+        state.counters["history_rows"] = double(server.app().storage().selectHistory("m0", 0, INT64_MAX, 1000).size());
+        server.stop();
+    }
+}
+BENCHMARK(BM_EngineSteadyState)->Arg(10000)->Arg(100000)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// One "DT" frame for a port monitor on this machine, from the connection to
+// the committed result and the reply; the bare TCP connect beside it.
+void BM_ProbeTestFrame(benchmark::State &state)
+{
+    TempFolder dir;
+    Listeners listeners(1);
+    ServerOptions options = loopbackServerOptions(dir.file("bench.db"));
+    EngineOptions engine = MonitoringServer::engineOptions(options);
+    engine.schedule = false;
+    MonitoringServer server(options, engine);
+    server.app().start();
+    fill(server.app().storage(), 1, listeners.ports(), listeners.ports());
+    server.app().stop();
+    server.start();
+    std::string device = server.app().storage().select(schema::monitors, Filter::all()).front()->get(MonitorObj::ParentId);
+    std::string frame = *textframe::build("DT", {"seid", device, "m0", "5", "lib", "func"});
+    for (auto _ : state) {
+        std::string reply = exchangeOnLoopback(server.probePort(), frame, 5000);
+        if (reply != "<return>succeed</end>")
+            state.SkipWithError(("unexpected reply: " + reply).c_str());
+    }
+    server.stop();
+}
+BENCHMARK(BM_ProbeTestFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <queue>
+#include <string>
+#include <thread>
+#include <unordered_set>
+#include <vector>
+
+#include "server/engine/alerts/alertdelivery.h"
+#include "server/engine/checks/checkscope.h"
+#include "server/engine/enginestats.h"
+#include "server/engine/inventorysnapshot.h"
+#include "server/engine/resultrecorder.h"
+
+class ServerState;
+class WorkerPool;
+
+struct EngineOptions
+{
+    CheckScope::Mode scope = CheckScope::Loopback;
+    int checkThreads = 16;          // checks running at once, at most
+    std::size_t checkQueue = 4096;  // checks waiting for a thread, at most
+    std::chrono::milliseconds checkTimeout{5000};
+    std::chrono::seconds defaultPeriod{60};
+    std::chrono::milliseconds flushEvery{250};  // results are written at least this often
+    std::size_t batchRows = 2000;               // or as soon as this many wait
+    std::chrono::milliseconds reloadEvery{1000}; // how often changes of the inventory are looked for
+    bool schedule = true; // false: checks run only on demand (tests)
+    DeliveryOptions delivery;
+};
+
+// The monitoring engine: runs every monitor at its period within its
+// monitoring control, on a bounded pool of check threads, evaluates the
+// results against the monitor's conditions and has them recorded.
+class Engine
+{
+public:
+    Engine(ServerState &server, EngineOptions options);
+    ~Engine();
+
+    // Reads the inventory and starts the threads.
+    void start();
+    // Stops scheduling, lets the running checks end, writes their results,
+    // sends the alerts already due.
+    void stop();
+
+    // Runs one monitor now (read afresh from storage), records the result
+    // and returns once it is committed. False with the reason when the
+    // monitor does not exist or does not belong to deviceId (when given).
+    bool runNow(const std::string &monitorId, const std::string &deviceId, std::string &reason);
+    // Reads the inventory again if it changed.
+    void reloadIfChanged();
+    // Writes what is queued (tests and the flush thread).
+    void flush() { m_recorder.flush(); }
+
+    // Runs one check of monitor and evaluates it (no recording).
+    CheckOutcome check(const std::shared_ptr<const MonitorSpec> &monitor);
+
+    EngineStats &stats() { return m_stats; }
+    ResultRecorder &recorder() { return m_recorder; }
+    AlertDelivery &delivery() { return m_delivery; }
+    const CheckScope &scope() const { return m_scope; }
+
+private:
+    struct Due
+    {
+        std::chrono::steady_clock::time_point at;
+        std::string id;
+        bool operator>(const Due &other) const { return at > other.at; }
+    };
+
+    void reload();
+    void scheduleNew(const InventorySnapshot &snapshot, bool first);
+    void schedulerLoop();
+    void housekeepingLoop();
+    void runScheduled(std::shared_ptr<const MonitorSpec> monitor, std::chrono::steady_clock::time_point due);
+    std::shared_ptr<const InventorySnapshot> snapshot() const;
+
+    ServerState &m_server;
+    EngineOptions m_options;
+    CheckScope m_scope;
+    EngineStats m_stats;
+    AlertDelivery m_delivery;
+    ResultRecorder m_recorder;
+    std::unique_ptr<WorkerPool> m_pool;
+
+    mutable std::mutex m_snapshotLock;
+    std::shared_ptr<const InventorySnapshot> m_snapshot;
+    std::atomic<std::uint64_t> m_loadedChanges{0};
+    std::mutex m_reloadLock;
+
+    std::mutex m_scheduleLock;
+    std::condition_variable m_scheduleWake;
+    std::priority_queue<Due, std::vector<Due>, std::greater<Due>> m_due;
+    std::unordered_set<std::string> m_scheduled;
+    std::atomic<bool> m_stopping{false};
+    std::thread m_scheduler;
+    std::thread m_housekeeper;
+    std::atomic<int> m_running{0}; // checks in progress
+};

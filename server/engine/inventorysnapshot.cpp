@@ -1,0 +1,37 @@
+#include "server/engine/inventorysnapshot.h"
+
+#include <cstdlib>
+
+#include "server/core/handlers/inventory.h"
+#include "server/core/schema.h"
+#include "server/storage/storage.h"
+#include "services/types/elementobj.h"
+#include "services/types/monitorobj.h"
+
+std::shared_ptr<InventorySnapshot> InventorySnapshot::load(Storage &storage, std::chrono::seconds defaultPeriod)
+{
+    // Read row by row: a large inventory is never held whole as records.
+    auto snapshot = std::make_shared<InventorySnapshot>();
+    auto transaction = storage.begin(false);
+    std::unordered_map<std::string, std::string> addresses; // of the elements monitors hang below
+    storage.forEach(schema::elements, Filter::all(), [&](const MtxRecord &row) {
+        const auto &element = static_cast<const ElementObj &>(row);
+        const std::string &id = element.get(ElementObj::ID);
+        Node &node = snapshot->nodes[id];
+        node.parent = element.get(ElementObj::PID);
+        node.monitor = inventory::isMonitor(element);
+        node.state = std::atoi(element.get(ElementObj::LastState).c_str());
+        snapshot->children[node.parent].push_back(id);
+        if (!node.monitor && !element.get(ElementObj::Entity_IpAddress).empty())
+            addresses[id] = element.get(ElementObj::Entity_IpAddress);
+    });
+    storage.forEach(schema::monitors, Filter::all(), [&](const MtxRecord &row) {
+        const auto &monitor = static_cast<const MonitorObj &>(row);
+        auto address = addresses.find(monitor.get(MonitorObj::ParentId));
+        auto spec = MonitorSpec::from(monitor, address == addresses.end() ? std::string() : address->second,
+                                      defaultPeriod);
+        snapshot->monitors[spec->id] = spec;
+    });
+    snapshot->rules = AlertRule::loadEnabled(storage);
+    return snapshot;
+}
