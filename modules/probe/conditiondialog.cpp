@@ -11,6 +11,7 @@
 
 #include "frame/localtextvalidator.h"
 #include "modules/probe/conditiontext.h"
+#include "modules/probe/dialogrunner.h"
 #include "modules/probe/probemessage.h"
 
 CConditionDialog::CConditionDialog(const std::vector<ReturnValue> &returns, bool needsConnector, QWidget *parent)
@@ -39,10 +40,7 @@ CConditionDialog::CConditionDialog(const std::vector<ReturnValue> &returns, bool
     form->addRow(connectors);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(group);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(DialogRunner::OkCancel(*this));
 }
 
 QString CConditionDialog::Check() const

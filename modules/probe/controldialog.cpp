@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QVBoxLayout>
 
+#include "modules/probe/dialogrunner.h"
 #include "modules/probe/probemessage.h"
 
 namespace {
@@ -42,10 +43,7 @@ CControlDialog::CControlDialog(const QString &title, QWidget *parent)
     times->addRow(QStringLiteral("开始时间"), m_start);
     times->addRow(QStringLiteral("结束时间"), m_end);
     layout->addLayout(times);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(DialogRunner::OkCancel(*this));
     Load({});
 }
 

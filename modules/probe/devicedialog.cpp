@@ -12,6 +12,7 @@
 #include "frame/localtextvalidator.h"
 #include "modules/probe/entitycatalog.h"
 #include "modules/probe/paramlist.h"
+#include "modules/probe/dialogrunner.h"
 #include "modules/probe/probemessage.h"
 #include "modules/probe/propertyform.h"
 #include "orb/wire/mtxtree.h"
@@ -49,10 +50,7 @@ CDeviceDialog::CDeviceDialog(const CEntityCatalog &catalog, QWidget *parent)
     columns->addWidget(m_form, 1);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(columns, 1);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(DialogRunner::OkCancel(*this));
     connect(m_types, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) {
         if (item)
             ChooseType(item->data(0, CodeRole).toString());
@@ -122,7 +120,11 @@ void CDeviceDialog::ShowForm()
 void CDeviceDialog::Load(const ElementObj &device)
 {
     m_device = device;
-    ChooseType(fromLocal(device.get(ElementObj::Type)));
+    // A type the local catalogue does not know keeps its code; its form has no rows.
+    if (!ChooseType(fromLocal(device.get(ElementObj::Type)))) {
+        m_typeCode = fromLocal(device.get(ElementObj::Type));
+        ShowForm();
+    }
     m_types->setEnabled(false);
 }
 

@@ -1,6 +1,7 @@
 #include "modules/probe/dialogrunner.h"
 
 #include <QDialog>
+#include <QDialogButtonBox>
 
 namespace DialogRunner {
 
@@ -22,6 +23,14 @@ int Run(QDialog &dialog)
 void SetRunner(Runner runner)
 {
     Current() = std::move(runner);
+}
+
+QDialogButtonBox *OkCancel(QDialog &dialog)
+{
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    return buttons;
 }
 
 } // namespace DialogRunner

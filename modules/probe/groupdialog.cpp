@@ -6,6 +6,7 @@
 
 #include "frame/localtext.h"
 #include "frame/localtextvalidator.h"
+#include "modules/probe/dialogrunner.h"
 #include "modules/probe/probemessage.h"
 #include "services/types/elementobj.h"
 
@@ -18,10 +19,7 @@ CGroupDialog::CGroupDialog(QWidget *parent)
     auto *layout = new QFormLayout(this);
     layout->addRow(QStringLiteral("组名称"), m_name);
     layout->addRow(QStringLiteral("描  述"), m_description);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    layout->addRow(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addRow(DialogRunner::OkCancel(*this));
 }
 
 void CGroupDialog::Load(const ElementObj &element)

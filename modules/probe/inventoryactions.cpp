@@ -62,6 +62,13 @@ bool EditSchedule(Record &record, bool alerting, QWidget *window)
     return true;
 }
 
+// Runs the dialog; true when it was confirmed and stored its fields in record.
+template <class Dialog, class Record>
+bool Confirmed(Dialog &dialog, Record &record)
+{
+    return DialogRunner::Run(dialog) == QDialog::Accepted && dialog.Store(record).isEmpty();
+}
+
 } // namespace
 
 CInventoryActions::CInventoryActions(CTMonitorDoc &document, QWidget *window) : m_doc(document), m_window(window) {}
@@ -114,7 +121,7 @@ bool CInventoryActions::AddGroup(const QModelIndex &parent)
 {
     ElementObj group = NewElement(IdOf(parent), m_doc.Tree().RootId(), "1");
     CGroupDialog dialog(m_window);
-    if (DialogRunner::Run(dialog) != QDialog::Accepted || !dialog.Store(group).isEmpty())
+    if (!Confirmed(dialog, group))
         return false;
     return m_doc.AddElement(parent, group);
 }
@@ -126,7 +133,7 @@ bool CInventoryActions::EditGroup(const QModelIndex &item)
         return false;
     CGroupDialog dialog(m_window);
     dialog.Load(group);
-    if (DialogRunner::Run(dialog) != QDialog::Accepted || !dialog.Store(group).isEmpty())
+    if (!Confirmed(dialog, group))
         return false;
     return m_doc.UpdateElement(item, group);
 }
@@ -137,7 +144,7 @@ bool CInventoryActions::AddDevice(const QModelIndex &parent)
     CDeviceDialog dialog(m_doc.Catalog(), m_window);
     dialog.setWindowTitle(QStringLiteral("添加设备"));
     dialog.ChooseFirstType();
-    if (DialogRunner::Run(dialog) != QDialog::Accepted || !dialog.Store(device).isEmpty())
+    if (!Confirmed(dialog, device))
         return false;
     return m_doc.AddElement(parent, device);
 }
@@ -150,7 +157,7 @@ bool CInventoryActions::EditDevice(const QModelIndex &item)
     CDeviceDialog dialog(m_doc.Catalog(), m_window);
     dialog.setWindowTitle(QStringLiteral("编辑设备"));
     dialog.Load(device);
-    if (DialogRunner::Run(dialog) != QDialog::Accepted || !dialog.Store(device).isEmpty())
+    if (!Confirmed(dialog, device))
         return false;
     return m_doc.UpdateElement(item, device);
 }
@@ -169,7 +176,7 @@ bool CInventoryActions::AddMonitor(const QModelIndex &deviceItem)
     CMonitorDialog dialog(m_doc.Library(), m_doc.Catalog(), device, m_window);
     dialog.setWindowTitle(QStringLiteral("添加检测"));
     dialog.ChooseFirstKind();
-    if (DialogRunner::Run(dialog) != QDialog::Accepted || !dialog.Store(monitor).isEmpty())
+    if (!Confirmed(dialog, monitor))
         return false;
     return m_doc.AddMonitor(deviceItem, monitor);
 }
@@ -183,7 +190,7 @@ bool CInventoryActions::EditMonitor(const QModelIndex &item)
     CMonitorDialog dialog(m_doc.Library(), m_doc.Catalog(), *device, m_window);
     dialog.setWindowTitle(QStringLiteral("编辑检测"));
     dialog.Load(monitor);
-    if (DialogRunner::Run(dialog) != QDialog::Accepted || !dialog.Store(monitor).isEmpty())
+    if (!Confirmed(dialog, monitor))
         return false;
     return m_doc.UpdateMonitor(item, monitor);
 }

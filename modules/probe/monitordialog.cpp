@@ -19,6 +19,7 @@
 #include "modules/probe/probemessage.h"
 #include "modules/probe/propertyform.h"
 #include "services/types/entityobj.h"
+#include "services/types/expressionparamitemobj.h"
 #include "services/types/monitorobj.h"
 
 namespace {
@@ -77,10 +78,7 @@ CMonitorDialog::CMonitorDialog(const CMonitorLibrary &library, const CEntityCata
     columns->addLayout(right, 1);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(columns, 1);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(DialogRunner::OkCancel(*this));
     connect(m_kinds, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) {
         if (item && !m_editing)
             ChooseKind(item->data(0, KindRole).toString());
@@ -169,26 +167,37 @@ void CMonitorDialog::Load(const MonitorObj &monitor)
     const MonitorKind *kind = m_library.Find(m_kindId);
     m_name->setText(fromLocal(monitor.get(MonitorObj::Text)));
     ShowKind(kind, &monitor);
-    const std::vector<ReturnValue> none;
+    m_storedReturns.clear();
+    for (std::size_t array = 0; array < StateConditionObj::ArrayCount; ++array)
+        for (const auto &each : monitor.condition().array(array))
+            if (const auto *item = dynamic_cast<const ExpressionParamItemObj *>(each.get())) {
+                const QString name = fromLocal(item->get(ExpressionParamItemObj::paraName));
+                if (!name.isEmpty())
+                    m_storedReturns.push_back({QString(), name, name});
+            }
     for (int box = 0; box < BoxCount; ++box)
-        m_boxes[box]->setText(ConditionText::Render(monitor.condition(), Boxes[box].field, kind ? kind->returns : none));
+        m_boxes[box]->setText(ConditionText::Render(monitor.condition(), Boxes[box].field, Returns()));
+}
+
+const std::vector<ReturnValue> &CMonitorDialog::Returns() const
+{
+    const MonitorKind *kind = m_library.Find(m_kindId);
+    return kind ? kind->returns : m_storedReturns;
 }
 
 void CMonitorDialog::EditCondition(Box box)
 {
-    const MonitorKind *kind = m_library.Find(m_kindId);
-    if (!kind) {
+    if (m_kindId.isEmpty()) {
         ProbeMessage::Tell(QStringLiteral("请先选择检测类型"));
         return;
     }
-    CConditionDialog dialog(kind->returns, !m_boxes[box]->text().trimmed().isEmpty(), this);
+    CConditionDialog dialog(Returns(), !m_boxes[box]->text().trimmed().isEmpty(), this);
     if (DialogRunner::Run(dialog) == QDialog::Accepted)
         m_boxes[box]->setText(m_boxes[box]->text() + dialog.ResultText());
 }
 
 QString CMonitorDialog::Store(MonitorObj &monitor) const
 {
-    const MonitorKind *kind = m_library.Find(m_kindId);
     if (m_kindId.isEmpty())
         return QStringLiteral("请选择检测类型");
     const QString name = m_name->text().trimmed();
@@ -200,9 +209,8 @@ QString CMonitorDialog::Store(MonitorObj &monitor) const
         return message;
     MonitorObj result(monitor);
     for (int box = 0; box < BoxCount; ++box) {
-        const QString message = ConditionText::Parse(m_boxes[box]->text(), kind ? kind->returns : std::vector<ReturnValue>{},
-                                                     result.condition(), Boxes[box].field,
-                                                     QString::fromUtf8(Boxes[box].name));
+        const QString message = ConditionText::Parse(m_boxes[box]->text(), Returns(), result.condition(),
+                                                     Boxes[box].field, QString::fromUtf8(Boxes[box].name));
         if (!message.isEmpty())
             return message;
     }

@@ -56,11 +56,15 @@ private:
     void FillKinds();
     void ShowKind(const MonitorKind *kind, const MonitorObj *stored);
     QString ResolveDefault(const QString &value) const;
+    // The chosen kind's return values; for a kind the library does not
+    // describe, the names the stored conditions use.
+    const std::vector<ReturnValue> &Returns() const;
 
     const CMonitorLibrary &m_library;
     const CEntityCatalog &m_catalog;
     ElementObj m_device;
     QString m_kindId;
+    std::vector<ReturnValue> m_storedReturns;
     bool m_editing = false;
     QTreeWidget *m_kinds;
     QLineEdit *m_name;

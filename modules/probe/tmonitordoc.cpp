@@ -125,10 +125,16 @@ bool CTMonitorDoc::DeleteElement(const QModelIndex &item)
         ProbeMessage::Tell(device ? QStringLiteral("设备下有检测，不能删除!") : QStringLiteral("有下一级，不能删除"));
         return false;
     }
-    const QString text = fromLocal(element->get(ElementObj::Text));
-    if (!ProbeMessage::Ask(device ? QStringLiteral("确定删除设备\"%1\"吗?").arg(text) : QStringLiteral("确定删除组\"%1\"吗?").arg(text)))
+    return Remove(item, device ? QStringLiteral("确定删除设备\"%1\"吗?") : QStringLiteral("确定删除组\"%1\"吗?"),
+                  "deleteElement");
+}
+
+bool CTMonitorDoc::Remove(const QModelIndex &item, const QString &question, const char *method)
+{
+    const ElementObj *element = m_tree.Element(item);
+    if (!element || !ProbeMessage::Ask(question.arg(fromLocal(element->get(ElementObj::Text)))))
         return false;
-    if (!Call("deleteElement", fromLocal(element->get(ElementObj::ID))))
+    if (!Call(method, fromLocal(element->get(ElementObj::ID))))
         return false;
     m_tree.RemoveElement(item);
     return true;
@@ -136,15 +142,9 @@ bool CTMonitorDoc::DeleteElement(const QModelIndex &item)
 
 bool CTMonitorDoc::DeleteTree(const QModelIndex &item)
 {
-    const ElementObj *element = m_tree.Element(item);
-    if (!element || m_tree.KindOf(item) == CElementTreeModel::Kind::Root)
+    if (!m_tree.Element(item) || m_tree.KindOf(item) == CElementTreeModel::Kind::Root)
         return false;
-    if (!ProbeMessage::Ask(QStringLiteral("确定删除\"%1\"及其下的全部设备和检测吗?").arg(fromLocal(element->get(ElementObj::Text)))))
-        return false;
-    if (!Call("deleteTreeElement", fromLocal(element->get(ElementObj::ID))))
-        return false;
-    m_tree.RemoveElement(item);
-    return true;
+    return Remove(item, QStringLiteral("确定删除\"%1\"及其下的全部设备和检测吗?"), "deleteTreeElement");
 }
 
 bool CTMonitorDoc::RefreshStatus(const QModelIndex &item)
@@ -192,12 +192,9 @@ bool CTMonitorDoc::DeleteMonitor(const QModelIndex &item)
     const ElementObj *element = m_tree.Element(item);
     if (!element || m_tree.KindOf(item) != CElementTreeModel::Kind::Monitor)
         return false;
-    if (!ProbeMessage::Ask(QStringLiteral("确定删除检测\"%1\"吗?").arg(fromLocal(element->get(ElementObj::Text)))))
-        return false;
     const QString parentId = fromLocal(element->get(ElementObj::PID));
-    if (!Call("deleteMonitor", fromLocal(element->get(ElementObj::ID))))
+    if (!Remove(item, QStringLiteral("确定删除检测\"%1\"吗?"), "deleteMonitor"))
         return false;
-    m_tree.RemoveElement(item);
     emit MonitorsChanged(parentId);
     return true;
 }

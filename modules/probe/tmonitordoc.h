@@ -75,6 +75,9 @@ signals:
 
 private:
     bool Call(const char *method, const QString &argument, MtxObj *response = nullptr);
+    // Asks question (with the node's text for %1), sends method with the
+    // node's ID and removes the node when the server agrees.
+    bool Remove(const QModelIndex &item, const QString &question, const char *method);
     void ForgetIfGone();
 
     OrbService *m_service = nullptr;

@@ -11,10 +11,8 @@
 
 #include "orb/wire/mtxtree.h"
 #include "server/core/appserver.h"
-#include "server/core/schema.h"
-#include "server/storage/storage.h"
 #include "services/types/elementobj.h"
-#include "services/types/paramobj.h"
+#include "testsupport/benchinventory.h"
 #include "testsupport/loopback.h"
 #include "testsupport/tempfolder.h"
 #include "testsupport/testclient.h"
@@ -48,40 +46,7 @@ struct Site
 
     void fill()
     {
-        Storage &storage = server->storage();
-        auto transaction = storage.begin(true);
-        auto roots = storage.select(schema::elements, Filter::where(ElementObj::PID, "-1"));
-        const std::string root = roots.front()->get(ElementObj::ID);
-        auto add = [&](const std::string &id, const std::string &parent, const char *type) {
-            ElementObj element;
-            element.set(ElementObj::SEID, root);
-            element.set(ElementObj::ID, id);
-            element.set(ElementObj::PID, parent);
-            element.set(ElementObj::Text, "element " + id);
-            element.set(ElementObj::Type, type);
-            element.set(ElementObj::LastState, "0");
-            element.set(ElementObj::MStatus, "0");
-            element.set(ElementObj::AStatus, "0");
-            if (std::string_view(type) == "3") {
-                element.set(ElementObj::Entity_IpAddress, "127.0.0.7");
-                auto param = std::make_unique<ParamObj>();
-                param->set(ParamObj::ParamName, "Community");
-                param->set(ParamObj::ParamValue, "public");
-                element.params().append(std::move(param));
-            }
-            storage.insert(schema::elements, element);
-        };
-        for (int g = 0; g < Groups; ++g) {
-            std::string group = "g" + std::to_string(g);
-            add(group, root, "1");
-            for (int d = 0; d < DevicesPerGroup; ++d) {
-                std::string device = group + "-d" + std::to_string(d);
-                add(device, group, "3");
-                for (int m = 0; m < MonitorsPerDevice; ++m)
-                    add(device + "-m" + std::to_string(m), device, "5");
-            }
-        }
-        transaction->commit();
+        FillBenchInventory(server->storage(), Groups, DevicesPerGroup, MonitorsPerDevice);
         sampleId = "g7-d3";
     }
 };

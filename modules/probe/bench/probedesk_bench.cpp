@@ -1,29 +1,35 @@
 // The inventory tree at scale: from the "findElementTree" request to the
-// painted, expandable tree (server in this process on loopback), the model's
+// painted, expanded tree in ProbeDesk's window (keelmon-server on loopback), the model's
 // own part, the memory the loaded tree adds, and expanding every node.
 // Run with QT_QPA_PLATFORM=offscreen.
 
 #include <benchmark/benchmark.h>
 
 #include <fstream>
+#include <sstream>
+
+#include <malloc.h>
+#include <sys/resource.h>
 #include <map>
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPixmap>
+#include <QProcess>
+#include <QThread>
 
 #include "modules/probe/leftview.h"
+#include "modules/probe/tmonitorframe.h"
 #include "modules/probe/tmonitordoc.h"
 #include "orb/net/orbclient.h"
 #include "orb/wire/mtxstring.h"
 #include "orb/wire/mtxtree.h"
 #include "server/core/appserver.h"
-#include "server/core/schema.h"
-#include "server/storage/storage.h"
 #include "services/types/elementobj.h"
-#include "services/types/paramobj.h"
 #include "services/types/servicetables.h"
 #include "services/types/tablefactory.h"
+#include "testsupport/benchinventory.h"
+#include "testsupport/loopback.h"
 #include "testsupport/recordingapp.h"
 #include "testsupport/tempfolder.h"
 
@@ -43,12 +49,17 @@ private:
     TableFactory m_factory;
 };
 
-// A server filled with groups x 200 devices x 4 monitors, and a logged-in
-// application with the service.
+// A database filled with groups x 200 devices x 4 monitors, served by
+// keelmon-server in a process of its own (so the memory measured here is the
+// client's), and the "ElementService" of a logged-in client.
 struct Site
 {
+    static constexpr int StartAttempts = 200;
+    static constexpr int StartPauseMs = 50;
+
     TempFolder dir;
-    std::unique_ptr<AppServer> server;
+    QProcess server;
+    int port = 0;
     std::unique_ptr<OrbClient> client;
     ElementService service;
     int elements = 1;
@@ -61,10 +72,20 @@ struct Site
         options.database = dir.file("bench.db");
         options.adminPassword = "bench";
         options.logLevel = serverlog::Level::Error;
-        server = std::make_unique<AppServer>(options);
-        server->start();
-        Fill(groups);
-        client = std::make_unique<OrbClient>("127.0.0.1", server->port(), 0);
+        {
+            AppServer filler(options);
+            filler.start();
+            elements += FillBenchInventory(filler.storage(), groups, DevicesPerGroup, MonitorsPerDevice);
+            filler.stop();
+        }
+        port = freeLoopbackPort();
+        const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/keelmon-server");
+        server.start(program, {QStringLiteral("--db"), QString::fromStdString(options.database), QStringLiteral("--port"),
+                               QString::number(port), QStringLiteral("--no-discovery"), QStringLiteral("--listen"),
+                               QStringLiteral("127.0.0.1"), QStringLiteral("--log-level"), QStringLiteral("error")});
+        for (int attempt = 0; attempt < StartAttempts && !acceptsOnLoopback(port); ++attempt)
+            QThread::msleep(StartPauseMs);
+        client = std::make_unique<OrbClient>("127.0.0.1", port, 0);
         MtxUserSession session;
         session.setUserName("admin");
         MtxStatus status;
@@ -77,47 +98,10 @@ struct Site
     ~Site()
     {
         client.reset();
-        server->stop();
+        server.terminate();
+        server.waitForFinished(5000);
     }
 
-    void Fill(int groups)
-    {
-        Storage &storage = server->storage();
-        auto transaction = storage.begin(true);
-        auto roots = storage.select(schema::elements, Filter::where(ElementObj::PID, "-1"));
-        const std::string root = roots.front()->get(ElementObj::ID);
-        auto add = [&](const std::string &id, const std::string &parent, const char *type) {
-            ElementObj element;
-            element.set(ElementObj::SEID, root);
-            element.set(ElementObj::ID, id);
-            element.set(ElementObj::PID, parent);
-            element.set(ElementObj::Text, "element " + id);
-            element.set(ElementObj::Type, type);
-            element.set(ElementObj::LastState, "0");
-            element.set(ElementObj::MStatus, "0");
-            element.set(ElementObj::AStatus, "0");
-            if (std::string_view(type) == "3") {
-                element.set(ElementObj::Entity_IpAddress, "127.0.0.7");
-                auto param = std::make_unique<ParamObj>();
-                param->set(ParamObj::ParamName, "Community");
-                param->set(ParamObj::ParamValue, "public");
-                element.params().append(std::move(param));
-            }
-            storage.insert(schema::elements, element);
-            ++elements;
-        };
-        for (int g = 0; g < groups; ++g) {
-            const std::string group = "g" + std::to_string(g);
-            add(group, root, "1");
-            for (int d = 0; d < DevicesPerGroup; ++d) {
-                const std::string device = group + "-d" + std::to_string(d);
-                add(device, group, "3");
-                for (int m = 0; m < MonitorsPerDevice; ++m)
-                    add(device + "-m" + std::to_string(m), device, "5");
-            }
-        }
-        transaction->commit();
-    }
 };
 
 // 100 groups: 100,101 elements; 10 groups: 10,011.
@@ -136,33 +120,57 @@ RecordingApp &App()
     return app;
 }
 
+// Resident memory after handing freed memory back to the system, so the
+// figure is what the loaded tree holds, not the reply's passing buffers.
 double ResidentMegabytes()
 {
+    malloc_trim(0);
     std::ifstream statm("/proc/self/statm");
     long pages = 0, resident = 0;
     statm >> pages >> resident;
     return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
-// A document and its tree view, shown offscreen like the module's window.
+// CPU time of every thread of this process (the call runs on a worker).
+double ProcessCpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto ms = [](const timeval &t) { return double(t.tv_sec) * 1000.0 + double(t.tv_usec) / 1000.0; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+// CPU time of the server process so far.
+double ServerCpuMs(qint64 pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    // Fields after the command name (which is in parentheses): utime is the 12th, stime the 13th.
+    std::istringstream rest(line.substr(line.rfind(')') + 2));
+    std::string field;
+    double ticks = 0;
+    for (int i = 1; i <= 13 && rest >> field; ++i)
+        if (i >= 12)
+            ticks += std::stod(field);
+    return ticks * 1000.0 / double(sysconf(_SC_CLK_TCK));
+}
+
+// ProbeDesk's window as the module opens it: showing it fetches the tree and
+// expands it; one painted screen ends the load.
 struct Window
 {
-    CTMonitorDoc doc;
-    CLeftView view{doc};
-    Window()
-    {
-        view.resize(400, 900);
-        view.show();
-    }
-    // Loads, expands the top levels (root and groups) and paints.
+    std::unique_ptr<CTMonitorFrame> frame;
+
     bool Load()
     {
-        if (!doc.LoadTree())
-            return false;
-        view.expandToDepth(0);
-        view.grab();
-        return true;
+        frame = std::make_unique<CTMonitorFrame>(new CTMonitorDoc);
+        frame->resize(1000, 900);
+        frame->show();
+        frame->grab();
+        return frame->Document()->Tree().rowCount() == 1;
     }
+    CTMonitorDoc &Doc() { return *frame->Document(); }
 };
 
 void Prepare(int groups)
@@ -176,22 +184,32 @@ void BM_TreeEndToEnd(benchmark::State &state)
 {
     Prepare(int(state.range(0)));
     double addedMegabytes = 0;
+    double cpuMs = 0;
+    double serverMs = 0;
+    const qint64 serverPid = SiteOf(int(state.range(0))).server.processId();
     for (auto _ : state) {
         state.PauseTiming();
         const double before = ResidentMegabytes();
         auto window = std::make_unique<Window>();
+        const double cpuBefore = ProcessCpuMs();
+        const double serverBefore = ServerCpuMs(serverPid);
         state.ResumeTiming();
         if (!window->Load()) {
             state.SkipWithError("findElementTree failed");
             break;
         }
         state.PauseTiming();
+        cpuMs += ProcessCpuMs() - cpuBefore;
+        serverMs += ServerCpuMs(serverPid) - serverBefore;
         addedMegabytes = std::max(addedMegabytes, ResidentMegabytes() - before);
-        state.counters["elements"] = window->doc.Tree().ElementCount();
+        state.counters["elements"] = double(window->Doc().Tree().ElementCount());
         window.reset();
         state.ResumeTiming();
     }
-    state.counters["addedMB"] = addedMegabytes;
+    state.counters["heldMB"] = addedMegabytes;
+    const double iterations = double(std::max<std::int64_t>(1, state.iterations()));
+    state.counters["clientCpuMs"] = cpuMs / iterations;
+    state.counters["serverCpuMs"] = serverMs / iterations;
 }
 BENCHMARK(BM_TreeEndToEnd)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
@@ -224,27 +242,33 @@ void BM_ModelSetTree(benchmark::State &state)
     for (auto _ : state) {
         state.PauseTiming();
         auto copy = std::make_unique<MtxTree>(fetched);
+        model.Clear(); // the previous tree's release is not the model's part
         state.ResumeTiming();
         model.SetTree(std::move(copy));
         benchmark::DoNotOptimize(model.rowCount());
     }
-    state.counters["elements"] = model.ElementCount();
+    state.counters["elements"] = double(model.ElementCount());
 }
 BENCHMARK(BM_ModelSetTree)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
-// Expanding every node of a loaded tree, then painting.
+// Expanding every node of a loaded, collapsed tree, then painting.
 void BM_ExpandAll(benchmark::State &state)
 {
     Prepare(int(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
-        auto window = std::make_unique<Window>();
-        window->Load();
+        auto doc = std::make_unique<CTMonitorDoc>();
+        auto view = std::make_unique<CLeftView>(*doc);
+        view->resize(400, 900);
+        view->show();
+        doc->LoadTree();
+        view->grab();
         state.ResumeTiming();
-        window->view.expandAll();
-        window->view.grab();
+        view->expandAll();
+        view->grab();
         state.PauseTiming();
-        window.reset();
+        view.reset();
+        doc.reset();
         state.ResumeTiming();
     }
 }

@@ -23,6 +23,7 @@
 #include "modules/probe/tests/probetestsupport.h"
 #include "orb/wire/mtxtree.h"
 #include "services/types/entityobj.h"
+#include "services/types/expressionparamitemobj.h"
 #include "services/types/monitorobj.h"
 
 namespace {
@@ -157,6 +158,39 @@ TEST(DeviceDialog, ReplacesParametersByNameAndKeepsTheOthers)
     EXPECT_FALSE(fresh.ChooseType(QString())) << "a category node cannot be chosen";
     ElementObj added;
     EXPECT_FALSE(fresh.Store(added).isEmpty());
+}
+
+TEST(MonitorDialog, KindsAndTypesTheCatalogueDoesNotKnowStayEditable)
+{
+    SampleInstallation installation;
+    const CEntityCatalog catalog;
+    const CMonitorLibrary library;
+    ElementObj device;
+    device.set(ElementObj::Type, "9");
+    device.set(ElementObj::Text, "legacy");
+    ParamList::Set(device.params(), QStringLiteral("Rack"), QStringLiteral("B2"));
+    CDeviceDialog devices(catalog);
+    devices.Load(device);
+    ASSERT_EQ(devices.Store(device), QString());
+    EXPECT_EQ(device.get(ElementObj::Type), "9");
+    EXPECT_EQ(device.get(ElementObj::Text), "legacy");
+
+    MonitorObj monitor;
+    monitor.set(MonitorObj::MonitorType, "99");
+    monitor.set(MonitorObj::Text, "old");
+    auto item = std::make_unique<ExpressionParamItemObj>();
+    item->set(ExpressionParamItemObj::itemId, "1");
+    item->set(ExpressionParamItemObj::paraName, "Latency");
+    item->set(ExpressionParamItemObj::Operator, ">");
+    item->set(ExpressionParamItemObj::paraValue, "5");
+    monitor.condition().errorItems().append(std::move(item));
+    monitor.condition().set(StateConditionObj::Error, "1");
+    CMonitorDialog dialog(library, catalog, device);
+    dialog.Load(monitor);
+    EXPECT_EQ(dialog.ConditionBox(CMonitorDialog::Error)->text(), QStringLiteral("[Latency > 5]"));
+    ASSERT_EQ(dialog.Store(monitor), QString());
+    EXPECT_EQ(monitor.get(MonitorObj::MonitorType), "99") << "kind ids stay text";
+    EXPECT_EQ(monitor.condition().errorItems().size(), 1u);
 }
 
 TEST(SmallDialogs, GroupTextsAndSchedules)
