@@ -1,0 +1,95 @@
+#include "modules/map/cellstatereader.h"
+
+#include <charconv>
+#include <memory>
+
+#include <QThread>
+
+#include "frame/localtext.h"
+#include "orb/net/orbservice.h"
+#include "orb/wire/mtxstring.h"
+#include "services/types/elementobj.h"
+
+CCellStateReader::CCellStateReader(OrbService *service, QObject *parent) : QObject(parent), m_service(service)
+{
+    connect(&m_timer, &QTimer::timeout, this, &CCellStateReader::refreshDue);
+}
+
+CCellStateReader::~CCellStateReader()
+{
+    Wait();
+}
+
+CCellStateReader::Result CCellStateReader::Read(OrbService *service, const QStringList &elementIds)
+{
+    Result result;
+    if (!service)
+        return result;
+    for (const QString &id : elementIds) {
+        if (id.isEmpty() || result.states.contains(id))
+            continue;
+        const std::string local = toLocal(id);
+        const MtxString argument(local.c_str());
+        ElementObj element;
+        const MtxStatus status = service->invoke("selectElementObj", {&argument}, &element);
+        if (!status.succeeded()) {
+            if (result.failures++ == 0)
+                result.firstFailure = fromLocal(status.getMessage());
+            continue;
+        }
+        const std::string &text = element.get(ElementObj::LastState);
+        int state = -1;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), state);
+        if (error != std::errc() || end != text.data() + text.size() || text.empty())
+            state = -1;
+        result.states.insert(id, state);
+    }
+    return result;
+}
+
+void CCellStateReader::SetInterval(int seconds)
+{
+    m_interval = std::max(0, seconds);
+    if (m_interval > 0)
+        m_timer.start(m_interval * 1000);
+    else
+        m_timer.stop();
+}
+
+bool CCellStateReader::StartRead(const QStringList &elementIds)
+{
+    if (m_worker || !m_service)
+        return false;
+    auto result = std::make_shared<Result>();
+    result->generation = m_generation;
+    OrbService *service = m_service;
+    QThread *worker = QThread::create([service, elementIds, result] {
+        const quint64 generation = result->generation;
+        *result = Read(service, elementIds);
+        result->generation = generation;
+    });
+    m_worker = worker;
+    m_pending = result;
+    connect(worker, &QThread::finished, this, [this, worker] {
+        if (m_worker == worker)
+            Finish();
+    });
+    worker->start();
+    return true;
+}
+
+void CCellStateReader::Finish()
+{
+    m_worker->wait();
+    m_worker->deleteLater();
+    m_worker = nullptr;
+    const std::shared_ptr<Result> result = std::move(m_pending);
+    if (result && result->generation == m_generation)
+        emit finished(*result);
+}
+
+void CCellStateReader::Wait()
+{
+    if (m_worker)
+        Finish();
+}

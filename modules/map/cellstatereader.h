@@ -1,0 +1,64 @@
+#pragma once
+
+#include <memory>
+
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+class OrbService;
+class QThread;
+
+// The states of the elements bound to cells, read with "selectElementObj",
+// one call per distinct element. A read runs either in the caller's wait (a
+// picture being opened) or on a worker thread while the user goes on (the
+// periodic refresh); the document gets the result back on its own thread.
+class CCellStateReader : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int DefaultIntervalSeconds = 30;
+
+    struct Result
+    {
+        QHash<QString, int> states; // element ID -> LastState (-1: not a number)
+        int failures = 0;
+        QString firstFailure;       // the first refusal's message
+        quint64 generation = 0;
+    };
+
+    explicit CCellStateReader(OrbService *service, QObject *parent = nullptr);
+    ~CCellStateReader() override;
+
+    // Reads on the calling thread (safe on a worker).
+    static Result Read(OrbService *service, const QStringList &elementIds);
+
+    // Starts the periodic refresh; 0 stops it.
+    void SetInterval(int seconds);
+    int IntervalSeconds() const { return m_interval; }
+    // Starts one read of elementIds on a worker unless one still runs; finished
+    // follows. False when nothing was started.
+    bool StartRead(const QStringList &elementIds);
+    bool IsReading() const { return m_worker != nullptr; }
+    // Waits for a running read to end (tests, shutdown).
+    void Wait();
+    // Results of reads started before this are dropped (the picture changed).
+    void Invalidate() { ++m_generation; }
+
+signals:
+    // The timer wants a refresh: the document answers with StartRead.
+    void refreshDue();
+    void finished(const CCellStateReader::Result &result);
+
+private:
+    void Finish();
+
+    OrbService *m_service;
+    QTimer m_timer;
+    QThread *m_worker = nullptr;
+    std::shared_ptr<Result> m_pending;
+    int m_interval = 0;
+    quint64 m_generation = 0;
+};
