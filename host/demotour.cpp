@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -40,13 +41,18 @@ QString Slug(const QString &text)
     return slug.isEmpty() ? QStringLiteral("module") : slug;
 }
 
+QMdiSubWindow *ActiveWindow(QWidget *mainFrame)
+{
+    auto *area = mainFrame ? mainFrame->findChild<QMdiArea *>() : nullptr;
+    return area ? area->activeSubWindow() : nullptr;
+}
+
 // Clicks the first entry of the first tree or list in the active document
 // window, as an operator would to see its details: the first child when the
 // first row has children.
 void PickFirstEntry(QWidget *mainFrame)
 {
-    auto *area = mainFrame ? mainFrame->findChild<QMdiArea *>() : nullptr;
-    QMdiSubWindow *window = area ? area->activeSubWindow() : nullptr;
+    QMdiSubWindow *window = ActiveWindow(mainFrame);
     if (!window)
         return;
     for (QAbstractItemView *view : window->findChildren<QAbstractItemView *>()) {
@@ -64,6 +70,23 @@ void PickFirstEntry(QWidget *mainFrame)
         QApplication::sendEvent(view->viewport(), &release);
         return;
     }
+}
+
+// The first cell of the topology picture in the active window, or null.
+QWidget *FirstCell(QWidget *mainFrame)
+{
+    QMdiSubWindow *window = ActiveWindow(mainFrame);
+    return window ? window->findChild<QWidget *>(QStringLiteral("TPCell")) : nullptr;
+}
+
+void Click(QWidget *widget, QEvent::Type type)
+{
+    const QPoint at = widget->rect().center();
+    const QPointF global = widget->mapToGlobal(QPointF(at));
+    QMouseEvent press(type, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
 }
 
 } // namespace
@@ -108,11 +131,34 @@ void CDemoTour::Start(CHostApp &host)
         });
         m_steps.append([this] { PickFirstEntry(m_host->GetMainFrame()); });
         m_steps.append([this, picture] { Save(m_host->GetMainFrame(), picture); });
+        // Entries carry the module's name, translated when the names table has it.
+        const QString topology = QStringLiteral("TP");
+        if (name == topology || name == m_host->Translate(topology))
+            AddTopologySteps(picture);
     }
     m_steps.append([this] { m_host->GetMainFrame()->LockNow(); });
     m_steps.append([this] { m_host->ShowSystemSettings(); });
     m_steps.append([this] { Finish(); });
     QTimer::singleShot(StepMs, this, &CDemoTour::RunNextStep);
+}
+
+// The topology module beyond its top picture: a double click on the first
+// cell opens its sub-picture; then the drawing mode with a cell selected.
+void CDemoTour::AddTopologySteps(const QString &picture)
+{
+    m_steps.append([this] {
+        if (QWidget *cell = FirstCell(m_host->GetMainFrame()))
+            Click(cell, QEvent::MouseButtonDblClick);
+    });
+    m_steps.append([this, picture] {
+        Save(m_host->GetMainFrame(), picture + QStringLiteral("-sub"));
+        QMdiSubWindow *window = ActiveWindow(m_host->GetMainFrame());
+        if (auto *draw = window ? window->findChild<QAction *>(QStringLiteral("TPDrawMode")) : nullptr)
+            draw->trigger();
+        if (QWidget *cell = FirstCell(m_host->GetMainFrame()))
+            Click(cell, QEvent::MouseButtonPress);
+    });
+    m_steps.append([this, picture] { Save(m_host->GetMainFrame(), picture + QStringLiteral("-edit")); });
 }
 
 void CDemoTour::RunNextStep()

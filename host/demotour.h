@@ -37,6 +37,7 @@ public:
 
 private:
     void Watch();
+    void AddTopologySteps(const QString &picture);
     void RunNextStep();
     void Save(QWidget *widget, const QString &name);
     void Finish();

@@ -7,10 +7,12 @@
 
 #include "frame/localtext.h"
 #include "orb/net/orbservice.h"
+#include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxstring.h"
 #include "services/types/elementobj.h"
 
-CCellStateReader::CCellStateReader(OrbService *service, QObject *parent) : QObject(parent), m_service(service)
+CCellStateReader::CCellStateReader(OrbService *elements, OrbService *cells, QObject *parent)
+    : QObject(parent), m_service(elements), m_cells(cells)
 {
     connect(&m_timer, &QTimer::timeout, this, &CCellStateReader::refreshDue);
 }
@@ -20,11 +22,25 @@ CCellStateReader::~CCellStateReader()
     Wait();
 }
 
-CCellStateReader::Result CCellStateReader::Read(OrbService *service, const QStringList &elementIds)
+CCellStateReader::Result CCellStateReader::Read(OrbService *service, const QStringList &elementIds,
+                                               OrbService *cells, const QString &pid)
 {
     Result result;
     if (!service)
         return result;
+    const auto failed = [&result](const MtxStatus &status) {
+        if (result.failures++ == 0)
+            result.firstFailure = fromLocal(status.getMessage());
+    };
+    if (cells) {
+        const std::string picture = toLocal(pid);
+        const MtxString argument(picture.c_str());
+        MtxArray records;
+        records.setFactory(cells);
+        const MtxStatus status = cells->invoke("findTPInfoArrayByPID", {&argument}, &records);
+        if (!status.succeeded())
+            failed(status);
+    }
     for (const QString &id : elementIds) {
         if (id.isEmpty() || result.states.contains(id))
             continue;
@@ -33,8 +49,7 @@ CCellStateReader::Result CCellStateReader::Read(OrbService *service, const QStri
         ElementObj element;
         const MtxStatus status = service->invoke("selectElementObj", {&argument}, &element);
         if (!status.succeeded()) {
-            if (result.failures++ == 0)
-                result.firstFailure = fromLocal(status.getMessage());
+            failed(status);
             continue;
         }
         const std::string &text = element.get(ElementObj::LastState);
@@ -56,16 +71,16 @@ void CCellStateReader::SetInterval(int seconds)
         m_timer.stop();
 }
 
-bool CCellStateReader::StartRead(const QStringList &elementIds)
+bool CCellStateReader::StartRead(const QStringList &elementIds, const QString &pid)
 {
     if (m_worker || !m_service)
         return false;
     auto result = std::make_shared<Result>();
     result->generation = m_generation;
-    OrbService *service = m_service;
-    QThread *worker = QThread::create([service, elementIds, result] {
+    OrbService *service = m_service, *cells = m_cells;
+    QThread *worker = QThread::create([service, cells, elementIds, pid, result] {
         const quint64 generation = result->generation;
-        *result = Read(service, elementIds);
+        *result = Read(service, elementIds, cells, pid);
         result->generation = generation;
     });
     m_worker = worker;

@@ -11,7 +11,8 @@ class OrbService;
 class QThread;
 
 // The states of the elements bound to cells, read with "selectElementObj",
-// one call per distinct element. A read runs either in the caller's wait (a
+// one call per distinct element, after the picture's cells are asked for
+// once more (the server rolls the states of groups on a picture up then). A read runs either in the caller's wait (a
 // picture being opened) or on a worker thread while the user goes on (the
 // periodic refresh); the document gets the result back on its own thread.
 class CCellStateReader : public QObject
@@ -29,18 +30,20 @@ public:
         quint64 generation = 0;
     };
 
-    explicit CCellStateReader(OrbService *service, QObject *parent = nullptr);
+    CCellStateReader(OrbService *elements, OrbService *cells, QObject *parent = nullptr);
     ~CCellStateReader() override;
 
-    // Reads on the calling thread (safe on a worker).
-    static Result Read(OrbService *service, const QStringList &elementIds);
+    // Reads on the calling thread (safe on a worker); the picture pid first
+    // when cells is given.
+    static Result Read(OrbService *elements, const QStringList &elementIds, OrbService *cells = nullptr,
+                       const QString &pid = {});
 
     // Starts the periodic refresh; 0 stops it.
     void SetInterval(int seconds);
     int IntervalSeconds() const { return m_interval; }
     // Starts one read of elementIds on a worker unless one still runs; finished
     // follows. False when nothing was started.
-    bool StartRead(const QStringList &elementIds);
+    bool StartRead(const QStringList &elementIds, const QString &pid);
     bool IsReading() const { return m_worker != nullptr; }
     // Waits for a running read to end (tests, shutdown).
     void Wait();
@@ -56,6 +59,7 @@ private:
     void Finish();
 
     OrbService *m_service;
+    OrbService *m_cells;
     QTimer m_timer;
     QThread *m_worker = nullptr;
     std::shared_ptr<Result> m_pending;

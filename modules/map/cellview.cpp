@@ -13,6 +13,7 @@ constexpr int MinimumSide = 8;
 
 CCellView::CCellView(CTPCell *cell, CTPDoc *doc, QWidget *parent) : QWidget(parent), m_cell(cell), m_doc(doc)
 {
+    setObjectName(QStringLiteral("TPCell"));
     setFocusPolicy(Qt::ClickFocus);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
     setMouseTracking(true);

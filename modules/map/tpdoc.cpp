@@ -44,7 +44,7 @@ MtxString Argument(const QString &text)
 CTPDoc::CTPDoc()
     : m_tpService(ServiceNamed("TPService"))
     , m_elementService(ServiceNamed("ElementService"))
-    , m_reader(m_elementService)
+    , m_reader(m_elementService, m_tpService)
 {
     if (CProApp *app = GetApp())
         m_reader.SetInterval(app->GetProfileInt("TP", QStringLiteral("StateRefreshSeconds"),
@@ -448,7 +448,7 @@ QStringList CTPDoc::BoundElements() const
 bool CTPDoc::RefreshStates()
 {
     const QStringList elements = BoundElements();
-    return m_loaded && !elements.isEmpty() && m_reader.StartRead(elements);
+    return m_loaded && !elements.isEmpty() && m_reader.StartRead(elements, m_pid);
 }
 
 void CTPDoc::RefreshCell(CTPCell *cell)

@@ -53,6 +53,8 @@ CTPFrame::CTPFrame(CTPDoc *document)
     AddCommand(CellImages, QStringLiteral("元件图片..."), QStyle::SP_FileDialogDetailedView, [this] { ShowCellImages(); });
     for (MapCommand mode : {BrowseMode, DrawMode, ArrangeMode})
         Command(mode)->setCheckable(true);
+    // Names the demo tour finds the drawing mode and the cells by.
+    Command(DrawMode)->setObjectName(QStringLiteral("TPDrawMode"));
     Command(BrowseMode)->setChecked(true);
     SetToolBarCommands({BrowseMode, DrawMode, ArrangeMode, Separator, TopPicture, BackPicture, SavePicture, Separator,
                         ZoomIn, ZoomOut, ZoomReset, Separator, ProCommand::CloseDocument});

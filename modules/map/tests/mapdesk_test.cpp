@@ -366,14 +366,17 @@ TEST_F(MapFixture, ZoomStepsAndPaintTimeScaling)
 TEST_F(MapFixture, StatesFollowTheServerWithOneMessageForFailures)
 {
     CTPDoc *doc = Doc();
-    const std::string beijing = ElementId("北京数据中心");
-    SetElementState(beijing, "2");
+    const std::string shanghai = ElementId("上海分部"), beijing = ElementId("北京数据中心");
+    // A group cell shows the worst state below the group, refreshed in the background.
+    SetElementState(ElementId("邮件服务器(192.0.2.30)"), "2");
+    ClearRequests();
     ASSERT_TRUE(doc->RefreshStates());
     doc->StateReader().Wait();
-    EXPECT_EQ(CellBoundTo(beijing)->m_state, 2);
+    EXPECT_EQ(CellBoundTo(shanghai)->m_state, 2);
     EXPECT_FALSE(doc->StateImage(2).isNull());
+    EXPECT_EQ(Requests(), (std::vector<std::string>{"findTPInfoArrayByPID", "selectElementObj", "selectElementObj"}));
 
-    SetElementState(beijing, "9");
+    SetElementState(ElementId("Web服务器(192.0.2.10)"), "9");
     ASSERT_TRUE(doc->RefreshStates());
     doc->StateReader().Wait();
     EXPECT_EQ(CellBoundTo(beijing)->m_state, 9);
