@@ -30,6 +30,7 @@ CTPFrame::CTPFrame(CTPDoc *document)
     m_scroll->setBackgroundRole(QPalette::Dark);
     m_splitter->setStretchFactor(0, PictureShare);
     m_splitter->setStretchFactor(1, DataShare);
+    m_splitter->setSizes({PictureShare * 1000, DataShare * 1000});
     setWidget(m_splitter);
     document->SetWindow(this);
 
@@ -37,7 +38,7 @@ CTPFrame::CTPFrame(CTPDoc *document)
     AddCommand(BrowseMode, QStringLiteral("浏览"), QStyle::SP_ArrowRight, [this] { m_view->Notify(0, nullptr); });
     AddCommand(DrawMode, QStringLiteral("绘制元件"), QStyle::SP_FileDialogNewFolder,
                [this] { m_view->Notify(1, nullptr); }, loaded);
-    AddCommand(ArrangeMode, QStringLiteral("移动元件"), QStyle::SP_ArrowUp, [this] { m_view->Notify(2, nullptr); },
+    AddCommand(ArrangeMode, QStringLiteral("移动元件"), QStyle::SP_TitleBarNormalButton, [this] { m_view->Notify(2, nullptr); },
                loaded);
     AddCommand(TopPicture, QStringLiteral("顶层拓扑图"), QStyle::SP_DirHomeIcon, [this] { m_doc->OpenTop(); });
     AddCommand(BackPicture, QStringLiteral("返回"), QStyle::SP_ArrowBack, [this] { m_doc->GoBack(); },
@@ -48,7 +49,7 @@ CTPFrame::CTPFrame(CTPDoc *document)
                [this] { return m_doc->ZoomSteps() < CTPDoc::MaxZoomSteps; });
     AddCommand(ZoomOut, QStringLiteral("缩小"), QStyle::SP_ArrowDown, [this] { m_doc->ZoomOut(); },
                [this] { return m_doc->ZoomSteps() > CTPDoc::MinZoomSteps; });
-    AddCommand(ZoomReset, QStringLiteral("原始大小"), QStyle::SP_BrowserReload, [this] { m_doc->ZoomReset(); });
+    AddCommand(ZoomReset, QStringLiteral("原始大小"), QStyle::SP_TitleBarMaxButton, [this] { m_doc->ZoomReset(); });
     AddCommand(ReloadPicture, QStringLiteral("刷新"), QStyle::SP_BrowserReload, [this] { m_doc->Reload(); });
     AddCommand(CellImages, QStringLiteral("元件图片..."), QStyle::SP_FileDialogDetailedView, [this] { ShowCellImages(); });
     for (MapCommand mode : {BrowseMode, DrawMode, ArrangeMode})
