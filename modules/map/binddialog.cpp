@@ -6,23 +6,20 @@
 #include <QVBoxLayout>
 
 #include "frame/elementtree/iconlist.h"
-#include "frame/proapp.h"
 #include "frame/servicecall.h"
 #include "orb/wire/mtxstring.h"
 #include "orb/wire/mtxtree.h"
 #include "services/types/elementobj.h"
 
 CBindDialog::CBindDialog(const QString &currentId, QWidget *parent)
-    : QDialog(parent), m_model(this), m_tree(new QTreeView(this)), m_currentId(currentId)
+    : CCheckedDialog(parent), m_model(this), m_tree(new QTreeView(this)), m_currentId(currentId)
 {
     setWindowTitle(QStringLiteral("关联设备"));
     m_model.SetIcons(CIconList::Load(QDir::current().filePath(QStringLiteral("MTree.ini"))));
     m_tree->setModel(&m_model);
     m_tree->setHeaderHidden(true);
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = MakeButtons();
     connect(m_tree, &QTreeView::doubleClicked, this, &QDialog::accept);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_tree);
@@ -65,15 +62,4 @@ QString CBindDialog::Check() const
     if (m_model.KindOf(index) == CElementTreeModel::Kind::Root)
         return QStringLiteral("不能关联整个网络的根节点，请选择设备或组");
     return {};
-}
-
-void CBindDialog::accept()
-{
-    const QString problem = Check();
-    if (problem.isEmpty()) {
-        QDialog::accept();
-        return;
-    }
-    if (CProApp *app = CProApp::instance())
-        app->ShowMessage(problem);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QDialog>
-
+#include "modules/map/checkeddialog.h"
 #include "frame/elementtree/elementtreemodel.h"
 
 class OrbService;
@@ -9,7 +8,7 @@ class QTreeView;
 
 // "关联设备": the inventory tree with the icons of "MTree.ini"; OK takes the
 // chosen element.
-class CBindDialog : public QDialog
+class CBindDialog : public CCheckedDialog
 {
     Q_OBJECT
 
@@ -22,8 +21,7 @@ public:
     QTreeView *TreeView() const { return m_tree; }
     bool Choose(const QString &elementId);
     QString ChosenId() const;
-    QString Check() const;
-    void accept() override;
+    QString Check() const override;
 
 private:
     CElementTreeModel m_model;

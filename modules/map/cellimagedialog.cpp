@@ -19,15 +19,13 @@ constexpr int ControlImages = 2;
 }
 
 CCellImageDialog::CCellImageDialog(int kind, QWidget *parent)
-    : QDialog(parent)
-    , m_kind(new QComboBox(this))
+    : CCheckedDialog(parent)
+    , m_kind(MakeKindBox(kind))
     , m_bitmaps(new QListWidget(this))
     , m_preview(new QLabel(this))
     , m_count(new QSpinBox(this))
 {
     setWindowTitle(QStringLiteral("元件图片"));
-    m_kind->addItem(QStringLiteral("状态元件"), CTPCell::StatusCell);
-    m_kind->addItem(QStringLiteral("控制元件"), CTPCell::ControlCell);
     for (QString name : PictureFiles::ImageNames(PictureFiles::CellImageFolder, {QStringLiteral("bmp")})) {
         name.chop(Suffix.size());
         m_bitmaps->addItem(name);
@@ -41,9 +39,7 @@ CCellImageDialog::CCellImageDialog(int kind, QWidget *parent)
     connect(m_bitmaps, &QListWidget::currentRowChanged, this, &CCellImageDialog::ShowPreview);
     connect(m_count, &QSpinBox::valueChanged, this, [this](int value) { SetCount(value); });
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = MakeButtons();
     auto *layout = new QFormLayout(this);
     layout->addRow(QStringLiteral("元件类型"), m_kind);
     layout->addRow(QStringLiteral("位图"), m_bitmaps);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "modules/map/checkeddialog.h"
 
 class QComboBox;
 class QLabel;
@@ -10,7 +10,7 @@ class QSpinBox;
 // The cell image list: the bitmaps of "CellImage" by name with a preview, and
 // how many images the chosen kind of cell uses (1 to 6 for a status cell, 1
 // to 2 for a control cell).
-class CCellImageDialog : public QDialog
+class CCellImageDialog : public CCheckedDialog
 {
     Q_OBJECT
 

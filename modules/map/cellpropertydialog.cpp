@@ -6,7 +6,6 @@
 #include <QListWidget>
 
 #include "frame/localtextvalidator.h"
-#include "frame/proapp.h"
 #include "modules/map/picturefiles.h"
 #include "modules/map/tpcell.h"
 
@@ -15,20 +14,15 @@ const QString NoImage = QStringLiteral("(无下级图)");
 }
 
 CCellPropertyDialog::CCellPropertyDialog(int kind, const QString &image, QWidget *parent)
-    : QDialog(parent), m_kind(new QComboBox(this)), m_images(new QListWidget(this))
+    : CCheckedDialog(parent), m_kind(MakeKindBox(kind)), m_images(new QListWidget(this))
 {
     setWindowTitle(QStringLiteral("下级属性"));
-    m_kind->addItem(QStringLiteral("状态元件"), CTPCell::StatusCell);
-    m_kind->addItem(QStringLiteral("控制元件"), CTPCell::ControlCell);
-    m_kind->setCurrentIndex(kind == CTPCell::ControlCell ? 1 : 0);
     m_images->addItem(NoImage);
     m_images->addItems(PictureFiles::ImageNames(PictureFiles::UserImageFolder));
     if (!SelectImage(image))
         m_images->setCurrentRow(0);
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = MakeButtons();
     auto *layout = new QFormLayout(this);
     layout->addRow(QStringLiteral("元件类型"), m_kind);
     layout->addRow(QStringLiteral("下级图背景"), m_images);
@@ -67,15 +61,4 @@ QString CCellPropertyDialog::Check() const
     if (!CLocalTextValidator::fits(image, ImageFieldBytes))
         return CLocalTextValidator::tooLongMessage(ImageFieldBytes);
     return {};
-}
-
-void CCellPropertyDialog::accept()
-{
-    const QString problem = Check();
-    if (problem.isEmpty()) {
-        QDialog::accept();
-        return;
-    }
-    if (CProApp *app = CProApp::instance())
-        app->ShowMessage(problem);
 }

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QDialog>
+#include "modules/map/checkeddialog.h"
 
 class QComboBox;
 class QListWidget;
 
 // "下级属性": the cell's kind and the background of its sub-picture, chosen
 // from the image files of "UserImage" (or none).
-class CCellPropertyDialog : public QDialog
+class CCellPropertyDialog : public CCheckedDialog
 {
     Q_OBJECT
 
@@ -23,8 +23,7 @@ public:
     // Selects name in the list; false when it is not listed.
     bool SelectImage(const QString &name);
     // Why the choice cannot be taken, or empty.
-    QString Check() const;
-    void accept() override;
+    QString Check() const override;
 
 private:
     QComboBox *m_kind;
