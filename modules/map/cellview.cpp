@@ -104,14 +104,25 @@ void CCellView::mouseMoveEvent(QMouseEvent *event)
 
 void CCellView::mouseReleaseEvent(QMouseEvent *)
 {
-    if (!m_dragging && !m_resizing)
+    const bool resized = m_resizing;
+    if (!m_dragging && !resized)
         return;
     m_dragging = m_resizing = false;
     if (geometry() == m_startGeometry)
         return;
+    // The change in pixels, divided by the zoom, goes onto the stored
+    // rectangle: what was not dragged keeps its exact stored value.
     const double zoom = m_doc->Zoom();
-    const QRect g = geometry();
-    m_doc->SetCellGeometry(m_cell, QRectF(g.x() / zoom, g.y() / zoom, g.width() / zoom, g.height() / zoom));
+    QRectF stored = m_cell->m_rect;
+    if (resized) {
+        const QSize grown = geometry().size() - m_startGeometry.size();
+        stored.setSize(stored.size() + QSizeF(grown.width() / zoom, grown.height() / zoom));
+    } else {
+        const QPoint moved = geometry().topLeft() - m_startGeometry.topLeft();
+        stored.moveTopLeft(
+            QPointF(std::max(0.0, stored.x() + moved.x() / zoom), std::max(0.0, stored.y() + moved.y() / zoom)));
+    }
+    m_doc->SetCellGeometry(m_cell, stored);
     emit notify(MarkModified, this);
 }
 

@@ -77,6 +77,7 @@ CTPFrame::CTPFrame(CTPDoc *document)
     });
     connect(document, &CTPDoc::zoomChanged, this, [this] { UpdateCommands(); });
     connect(m_view, &CTPView::parentCommand, this, [this](int code) { OnCommand(code); });
+    connect(m_view, &CTPView::scrollTo, this, [this](CCellView *cell) { m_scroll->ensureWidgetVisible(cell); });
 }
 
 void CTPFrame::showEvent(QShowEvent *event)

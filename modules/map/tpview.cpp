@@ -190,6 +190,10 @@ void CTPView::Notify(int code, CCellView *cell)
     case CCellView::RefreshCell:
         m_doc->RefreshCell(data);
         break;
+    case CCellView::ScrollToStored:
+        if (CCellView *target = cell ? cell : m_selected.data())
+            emit scrollTo(target);
+        break;
     case CCellView::MarkModified:
         m_doc->SetModified(true);
         break;

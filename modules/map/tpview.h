@@ -52,6 +52,8 @@ public:
 signals:
     // 1032 and 1033 go on to the window as commands.
     void parentCommand(int code);
+    // 1030: the window scrolls the cell into sight.
+    void scrollTo(CCellView *cell);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QMdiArea>
+#include <QMouseEvent>
 #include <QScrollArea>
 #include <QTreeView>
 
@@ -15,6 +16,7 @@
 #include "modules/map/cellimagedialog.h"
 #include "modules/map/cellpropertydialog.h"
 #include "modules/map/cellview.h"
+#include "modules/map/downview.h"
 #include "modules/map/picturefiles.h"
 #include "modules/map/tests/mapfixture.h"
 #include "modules/map/tpdoc.h"
@@ -396,6 +398,34 @@ TEST_F(MapFixture, StatesFollowTheServerWithOneMessageForFailures)
     ASSERT_TRUE(doc->RefreshStates());
     doc->StateReader().Wait();
     EXPECT_EQ(app->messages.size(), 1) << "a failing refresh does not repeat its message";
+}
+
+TEST_F(MapFixture, ArrangingMovesCellsAtAnyZoomAndBrowsingShowsMonitoringData)
+{
+    CTPDoc *doc = Doc();
+    ASSERT_TRUE(doc->EnterSubPicture(CellBoundTo(ElementId("北京数据中心"))));
+    CTPCell *router = CellBoundTo(ElementId("核心路由器(192.0.2.1)"));
+    ASSERT_NE(router, nullptr);
+    const QRectF before = router->m_rect;
+    doc->ZoomOut(); // 0.8
+    doc->SetEditMode(CTPDoc::ArrangeMode);
+    CCellView *view = Frame()->View()->ViewOf(router);
+    const auto send = [view](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, view->mapToGlobal(QPointF(at)), Qt::LeftButton, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(view, &event);
+    };
+    send(QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton);
+    send(QEvent::MouseMove, {45, 21}, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, {45, 21}, Qt::NoButton);
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_NEAR(router->m_rect.x(), before.x() + 40 / 0.8, 1.0 / 0.8);
+    EXPECT_NEAR(router->m_rect.y(), before.y() + 16 / 0.8, 1.0 / 0.8);
+    EXPECT_EQ(router->m_rect.size(), before.size()) << "a move keeps the size";
+
+    doc->SetEditMode(CTPDoc::BrowseMode);
+    Frame()->View()->ShowMonitorData(view);
+    EXPECT_GT(Frame()->Down()->Model().rowCount(), 0) << Messages().toStdString();
+    EXPECT_TRUE(Frame()->Down()->Title().startsWith(QStringLiteral("核心路由器")));
 }
 
 TEST_F(MapFixture, DialogsCheckTheirChoices)

@@ -119,6 +119,8 @@ CTPCell *MapFixture::CellBoundTo(const std::string &elementId) const
 void MapFixture::Relay(testing_support::Peer &peer)
 {
     std::string request = peer.readRequest();
+    if (request.empty())
+        return; // a pooled connection closed unused
     const std::size_t open = request.find(MethodOpen);
     const std::size_t close = open == std::string::npos ? open : request.find(MethodClose, open);
     if (close != std::string::npos) {
