@@ -6,6 +6,7 @@
 #include <QThread>
 
 #include "frame/localtext.h"
+#include "orb/net/callcontrol.h"
 #include "orb/net/orbservice.h"
 #include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxstring.h"
@@ -19,7 +20,7 @@ CCellStateReader::CCellStateReader(OrbService *elements, OrbService *cells, QObj
 
 CCellStateReader::~CCellStateReader()
 {
-    Wait();
+    Cancel();
 }
 
 CCellStateReader::Result CCellStateReader::Read(OrbService *service, const QStringList &elementIds,
@@ -78,13 +79,16 @@ bool CCellStateReader::StartRead(const QStringList &elementIds, const QString &p
     auto result = std::make_shared<Result>();
     result->generation = m_generation;
     OrbService *service = m_service, *cells = m_cells;
-    QThread *worker = QThread::create([service, cells, elementIds, pid, result] {
+    auto control = std::make_shared<CallControl>();
+    QThread *worker = QThread::create([service, cells, elementIds, pid, result, control] {
+        CallControl::Scope scope(*control);
         const quint64 generation = result->generation;
         *result = Read(service, elementIds, cells, pid);
         result->generation = generation;
     });
     m_worker = worker;
     m_pending = result;
+    m_control = control;
     connect(worker, &QThread::finished, this, [this, worker] {
         if (m_worker == worker)
             Finish();
@@ -98,6 +102,7 @@ void CCellStateReader::Finish()
     m_worker->wait();
     m_worker->deleteLater();
     m_worker = nullptr;
+    m_control.reset();
     const std::shared_ptr<Result> result = std::move(m_pending);
     if (result && result->generation == m_generation)
         emit finished(*result);
@@ -107,4 +112,12 @@ void CCellStateReader::Wait()
 {
     if (m_worker)
         Finish();
+}
+
+void CCellStateReader::Cancel()
+{
+    Invalidate();
+    if (m_control)
+        m_control->cancel();
+    Wait();
 }

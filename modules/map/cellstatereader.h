@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QTimer>
 
+class CallControl;
 class OrbService;
 class QThread;
 
@@ -47,6 +48,8 @@ public:
     bool IsReading() const { return m_worker != nullptr; }
     // Waits for a running read to end (tests, shutdown).
     void Wait();
+    // Ends a running read at once (its calls fail, its result is dropped).
+    void Cancel();
     // Results of reads started before this are dropped (the picture changed).
     void Invalidate() { ++m_generation; }
 
@@ -63,6 +66,7 @@ private:
     QTimer m_timer;
     QThread *m_worker = nullptr;
     std::shared_ptr<Result> m_pending;
+    std::shared_ptr<CallControl> m_control;
     int m_interval = 0;
     quint64 m_generation = 0;
 };

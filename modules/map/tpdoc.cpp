@@ -56,8 +56,7 @@ CTPDoc::CTPDoc()
 
 CTPDoc::~CTPDoc()
 {
-    m_reader.Invalidate();
-    m_reader.Wait();
+    m_reader.Cancel();
 }
 
 void CTPDoc::Report(const QString &text) const
