@@ -342,6 +342,24 @@ TEST_F(MapFixture, UnsavedChangesAreAskedAboutOnEveryPath)
     EXPECT_FALSE(doc->IsModified());
 }
 
+TEST_F(MapFixture, DamagedRecordsFromTheServerGiveOneMessage)
+{
+    CTPDoc *doc = Doc();
+    int n = 0;
+    for (auto [x, w] : {std::pair{"abc", "10"}, std::pair{"nan", "10"}, std::pair{"-5", "1e12"}}) {
+        TPInfoObj record = Record(x, "10", w, "10", "0");
+        record.set(TPInfoObj::ID, "damaged-" + std::to_string(n++));
+        ASSERT_TRUE(direct->call("TPService", "addTPInfo", {&record}).succeeded());
+    }
+    ASSERT_TRUE(doc->OpenPicture(doc->Background(), doc->Pid()));
+    EXPECT_EQ(app->messages.size(), 1) << Messages().toStdString();
+    ASSERT_EQ(doc->Cells().size(), 3u) << "two unreadable cells are left out";
+    const CTPCell *clamped = doc->FindCell(QStringLiteral("damaged-2"));
+    ASSERT_NE(clamped, nullptr);
+    EXPECT_EQ(clamped->m_rect, QRectF(0, 10, CTPCell::MaxCoordinate, 10));
+    EXPECT_TRUE(doc->IsModified()) << "the corrected cell waits to be saved";
+}
+
 TEST_F(MapFixture, ZoomStepsAndPaintTimeScaling)
 {
     CTPDoc *doc = Doc();
