@@ -448,11 +448,19 @@ TEST_F(MapFixture, ArrangingMovesCellsAtAnyZoomAndBrowsingShowsMonitoringData)
 
 TEST_F(MapFixture, DialogsCheckTheirChoices)
 {
+    // A name longer than the 128-byte field (in the code page) is listed but refused.
+    const QString tooLong = QString(70, QChar(0x673A)) + QStringLiteral(".jpg");
+    ASSERT_TRUE(QFile::copy(QStringLiteral("UserImage/北京机房.jpg"), QStringLiteral("UserImage/") + tooLong));
     CCellPropertyDialog properties(CTPCell::ControlCell, QStringLiteral("北京机房.jpg"));
     EXPECT_EQ(properties.Kind(), CTPCell::ControlCell);
     EXPECT_EQ(properties.Image(), QStringLiteral("北京机房.jpg"));
-    EXPECT_EQ(properties.ImageList()->count(), 4) << "none and the three pictures";
+    EXPECT_EQ(properties.ImageList()->count(), 5) << "none and the four pictures";
     EXPECT_FALSE(properties.SelectImage(QStringLiteral("missing.jpg")));
+    ASSERT_TRUE(properties.SelectImage(tooLong));
+    app->messages.clear();
+    properties.accept();
+    EXPECT_EQ(properties.result(), QDialog::Rejected);
+    EXPECT_EQ(app->messages.size(), 1);
 
     CCellImageDialog images(CTPCell::StatusCell);
     app->messages.clear();
