@@ -25,7 +25,6 @@ public:
     bool SetCount(int count);
     int Count() const;
     int MaxCount() const;
-    QListWidget *BitmapList() const { return m_bitmaps; }
     QLabel *Preview() const { return m_preview; }
 
 private:

@@ -65,9 +65,8 @@ CCellStateReader::Result CCellStateReader::Read(OrbService *service, const QStri
 
 void CCellStateReader::SetInterval(int seconds)
 {
-    m_interval = std::max(0, seconds);
-    if (m_interval > 0)
-        m_timer.start(m_interval * 1000);
+    if (seconds > 0)
+        m_timer.start(seconds * 1000);
     else
         m_timer.stop();
 }

@@ -41,11 +41,9 @@ public:
 
     // Starts the periodic refresh; 0 stops it.
     void SetInterval(int seconds);
-    int IntervalSeconds() const { return m_interval; }
     // Starts one read of elementIds on a worker unless one still runs; finished
     // follows. False when nothing was started.
     bool StartRead(const QStringList &elementIds, const QString &pid);
-    bool IsReading() const { return m_worker != nullptr; }
     // Waits for a running read to end (tests, shutdown).
     void Wait();
     // Ends a running read at once (its calls fail, its result is dropped).
@@ -67,6 +65,5 @@ private:
     QThread *m_worker = nullptr;
     std::shared_ptr<Result> m_pending;
     std::shared_ptr<CallControl> m_control;
-    int m_interval = 0;
     quint64 m_generation = 0;
 };

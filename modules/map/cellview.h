@@ -36,7 +36,6 @@ public:
     CCellView(CTPCell *cell, CTPDoc *doc, QWidget *parent);
 
     CTPCell *Cell() const { return m_cell; }
-    bool IsSelected() const { return m_selected; }
     void SetSelected(bool selected);
     // Places the window at the cell's rectangle times the zoom.
     void UpdateGeometry();
