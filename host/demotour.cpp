@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -48,13 +49,18 @@ QString Slug(const QString &text)
     return slug.isEmpty() ? QStringLiteral("module") : slug;
 }
 
+QMdiSubWindow *ActiveWindow(QWidget *mainFrame)
+{
+    auto *area = mainFrame ? mainFrame->findChild<QMdiArea *>() : nullptr;
+    return area ? area->activeSubWindow() : nullptr;
+}
+
 // Clicks the first entry of the first tree or list in the active document
 // window, as an operator would to see its details: the first child when the
 // first row has children.
 void PickFirstEntry(QWidget *mainFrame)
 {
-    auto *area = mainFrame ? mainFrame->findChild<QMdiArea *>() : nullptr;
-    QMdiSubWindow *window = area ? area->activeSubWindow() : nullptr;
+    QMdiSubWindow *window = ActiveWindow(mainFrame);
     if (!window)
         return;
     for (QAbstractItemView *view : window->findChildren<QAbstractItemView *>()) {
@@ -135,6 +141,23 @@ void SelectInTree(QAbstractItemView *view, const QModelIndex &index)
     view->setCurrentIndex(index);
 }
 
+// The first cell of the topology picture in the active window, or null.
+QWidget *FirstCell(QWidget *mainFrame)
+{
+    QMdiSubWindow *window = ActiveWindow(mainFrame);
+    return window ? window->findChild<QWidget *>(QStringLiteral("TPCell")) : nullptr;
+}
+
+void Click(QWidget *widget, QEvent::Type type)
+{
+    const QPoint at = widget->rect().center();
+    const QPointF global = widget->mapToGlobal(QPointF(at));
+    QMouseEvent press(type, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
+}
+
 } // namespace
 
 CDemoTour::CDemoTour(const QString &folder, const QString &password, QObject *parent)
@@ -181,6 +204,10 @@ void CDemoTour::Start(CHostApp &host)
         }
         m_steps.append([this] { PickFirstEntry(m_host->GetMainFrame()); });
         m_steps.append([this, picture] { Save(m_host->GetMainFrame(), picture); });
+        // Entries carry the module's name, translated when the names table has it.
+        const QString topology = QStringLiteral("TP");
+        if (name == topology || name == m_host->Translate(topology))
+            AddTopologySteps(picture);
     }
     m_steps.append([this] { RunReport(); });
     m_steps.append([this] { m_host->GetMainFrame()->LockNow(); });
@@ -228,6 +255,25 @@ void CDemoTour::OpenDialog(const QString &command, const QString &picture)
     }
     ++m_problems;
     Say(QStringLiteral("no enabled command \"%1\" on the module toolbar").arg(command));
+}
+
+// The topology module beyond its top picture: a double click on the first
+// cell opens its sub-picture; then the drawing mode with a cell selected.
+void CDemoTour::AddTopologySteps(const QString &picture)
+{
+    m_steps.append([this] {
+        if (QWidget *cell = FirstCell(m_host->GetMainFrame()))
+            Click(cell, QEvent::MouseButtonDblClick);
+    });
+    m_steps.append([this, picture] {
+        Save(m_host->GetMainFrame(), picture + QStringLiteral("-sub"));
+        QMdiSubWindow *window = ActiveWindow(m_host->GetMainFrame());
+        if (auto *draw = window ? window->findChild<QAction *>(QStringLiteral("TPDrawMode")) : nullptr)
+            draw->trigger();
+        if (QWidget *cell = FirstCell(m_host->GetMainFrame()))
+            Click(cell, QEvent::MouseButtonPress);
+    });
+    m_steps.append([this, picture] { Save(m_host->GetMainFrame(), picture + QStringLiteral("-edit")); });
 }
 
 void CDemoTour::RunNextStep()

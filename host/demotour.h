@@ -46,6 +46,7 @@ private:
     // is pictured as picture and closed.
     void OpenDialog(const QString &command, const QString &picture);
     void Watch();
+    void AddTopologySteps(const QString &picture);
     void RunNextStep();
     void Save(QWidget *widget, const QString &name);
     void RunReport();

@@ -6,8 +6,6 @@
 // the libraries the build makes.
 
 #include <QDir>
-#include <QFile>
-#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -23,15 +21,14 @@ TEST(DemoTour, VisitsEveryModuleOfTheSampleSettings)
     ASSERT_TRUE(server.start()) << server.error();
     WorkingDirectory cwd;
 
-    QFile sample(QStringLiteral(KEEL_SOURCE_DIR "/sample/Keelsys.ini.in"));
-    ASSERT_TRUE(sample.open(QIODevice::ReadOnly)) << "sample/Keelsys.ini.in is missing";
-    const QString settings = QString::fromUtf8(sample.readAll())
-                                 .replace(QStringLiteral("@SERVER_PORT@"), QString::number(server.port()))
-                                 .replace(QStringLiteral("@DATA_PORT@"), QString::number(server.dataPort()));
-    WriteKeelsysIni(settings);
-    QImage background(64, 40, QImage::Format_RGB888);
-    background.fill(QColor(0x1f, 0x3b, 0x5c));
-    ASSERT_TRUE(background.save(QStringLiteral("Keelmon.bmp"), "BMP"));
+    // The demo working directory as scripts/run.sh makes it (settings, pictures).
+    QProcess demoDir;
+    demoDir.setProcessChannelMode(QProcess::MergedChannels);
+    demoDir.start(QStringLiteral("bash"), {QStringLiteral(KEEL_SOURCE_DIR "/scripts/demo-dir.sh"),
+                                           QString::fromStdString(cwd.path()), QString::number(server.port()),
+                                           QStringLiteral("0"), QString::number(server.dataPort())});
+    ASSERT_TRUE(demoDir.waitForFinished(60000) && demoDir.exitCode() == 0) << demoDir.readAll().toStdString();
+    const QString settings = ReadKeelsysIni();
 
     QProcess keelmon;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -60,9 +57,11 @@ TEST(DemoTour, VisitsEveryModuleOfTheSampleSettings)
     for (const QString &picture : expected)
         EXPECT_TRUE(saved.contains(picture)) << picture.toStdString() << " missing; saved: "
                                              << saved.join(QLatin1Char(' ')).toStdString();
-    // The monitoring module adds a selected device and monitor and its two dialogs.
+    // The monitoring module adds a selected device and monitor and its two
+    // dialogs; the topology module a sub-picture and its drawing mode.
     const int inventoryPictures = settings.contains(QStringLiteral("libProbeDesk.so")) ? 4 : 0;
-    EXPECT_EQ(saved.size(), expected.size() + moduleCount + inventoryPictures) << "one picture per module: "
+    const int topologyViews = settings.contains(QStringLiteral("DLLname=libMapDesk.so")) ? 2 : 0;
+    EXPECT_EQ(saved.size(), expected.size() + moduleCount + inventoryPictures + topologyViews) << "one picture per module: "
                                                            << saved.join(QLatin1Char(' ')).toStdString();
     EXPECT_TRUE(ReadKeelsysIni().contains(QStringLiteral("sysdefaultuser=admin")));
 }

@@ -1,7 +1,13 @@
+#include <algorithm>
+#include <cstdlib>
+#include <set>
+
 #include "server/core/call.h"
+#include "server/core/handlers/inventory.h"
 #include "server/core/handlers/records.h"
 #include "server/core/handlertable.h"
 #include "server/core/schema.h"
+#include "services/types/elementobj.h"
 #include "services/types/tpinfoobj.h"
 
 // "TPService": the cells of the topology pictures. A picture is named by the
@@ -11,9 +17,44 @@ namespace {
 constexpr const char *Service = "TPService";
 constexpr int MaxDepth = 32;
 
+// A group shown on a picture takes the worst state of everything below it,
+// so that its cell shows what its members show.
+void rollUpGroups(Call &call, const std::vector<std::unique_ptr<MtxRecord>> &cells)
+{
+    Storage &storage = call.storage();
+    std::set<std::string> bound;
+    for (const auto &cell : cells)
+        bound.insert(cell->get(TPInfoObj::MID));
+    std::unique_ptr<StorageTransaction> transaction;
+    for (const std::string &id : bound) {
+        auto group = id.empty() ? nullptr : inventory::element(storage, id);
+        if (!group || group->get(ElementObj::Type) != inventory::GroupType)
+            continue;
+        std::vector<std::string> members = inventory::subtree(storage, id);
+        members.erase(std::remove(members.begin(), members.end(), id), members.end());
+        if (members.empty())
+            continue;
+        int worst = inventory::Normal;
+        for (const auto &member : storage.select(schema::elements, Filter().oneOf(ElementObj::ID, members)))
+            worst = std::max(worst, std::atoi(member->get(ElementObj::LastState).c_str()));
+        const std::string state = std::to_string(worst);
+        if (group->get(ElementObj::LastState) == state)
+            continue;
+        if (!transaction)
+            transaction = storage.begin(true);
+        group->set(ElementObj::LastState, state);
+        group->set(ElementObj::LastChangeStateTime, call.time());
+        storage.update(schema::elements, Filter::where(ElementObj::ID, id), *group);
+    }
+    if (transaction)
+        transaction->commit();
+}
+
 std::unique_ptr<MtxObj> findTPInfoArrayByPID(Call &call)
 {
-    return records::array(call.storage().select(schema::topologyCells, Filter::where(TPInfoObj::PID, call.text(0))));
+    auto cells = call.storage().select(schema::topologyCells, Filter::where(TPInfoObj::PID, call.text(0)));
+    rollUpGroups(call, cells);
+    return records::array(std::move(cells));
 }
 
 TPInfoObj checked(Call &call)

@@ -1,0 +1,3 @@
+#include "modules/map/tpmodule.h"
+
+KEEL_DECLARE_MODULE(CTPModule)
