@@ -53,7 +53,8 @@ public:
     // and returns once it is committed. False with the reason when the
     // monitor does not exist or does not belong to deviceId (when given).
     bool runNow(const std::string &monitorId, const std::string &deviceId, std::string &reason);
-    // Reads the inventory again if it changed.
+    // Reads the inventory again if it changed. Not to be called while the
+    // caller holds a storage transaction (the reading needs the storage).
     void reloadIfChanged();
     // Writes what is queued (tests and the flush thread).
     void flush() { m_recorder.flush(); }

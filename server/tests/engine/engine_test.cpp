@@ -140,6 +140,7 @@ protected:
         watch.set(AlertMonitorObj::MonitorId, element);
         storage().insert(schema::alertMonitors, watch);
         transaction->commit();
+        transaction.reset(); // the storage is free again before the engine reads it
         m_server->app().state().noteInventoryChange();
         m_server->engine().reloadIfChanged();
     }
