@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "orb/wire/codepage.h"
+#include "server/core/handlers/inventory.h"
 #include "server/core/net/workerpool.h"
 #include "server/core/schema.h"
 #include "server/core/serverlog.h"
@@ -200,7 +201,7 @@ CheckOutcome Engine::check(const std::shared_ptr<const MonitorSpec> &monitor)
     outcome.time = std::time(nullptr);
     if (!result.ran) {
         ++m_stats.checksFailed;
-        outcome.state = evaluateState(monitor->error, monitor->warning, monitor->normal, {});
+        outcome.state = inventory::Error; // no values: no condition can hold
         outcome.remark = orb::fromUtf8("检测失败: " + result.error);
         return outcome;
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "orb/wire/codepage.h"
 #include "server/core/handlers/inventory.h"
 #include "server/core/schema.h"
 #include "server/core/serverlog.h"
@@ -111,7 +112,7 @@ void ResultRecorder::write(std::vector<CheckOutcome> &batch)
             std::vector<std::pair<int, std::string>> fields = {
                 {ElementObj::LastState, std::to_string(outcome.state)},
                 {ElementObj::LastMonitorTime, time},
-                {ElementObj::Monitor_Description, outcome.remark.substr(0, 511)}};
+                {ElementObj::Monitor_Description, outcome.remark.substr(0, orb::fitLength(outcome.remark, 511))}};
             if (node.state != outcome.state) {
                 fields.emplace_back(ElementObj::LastChangeStateTime, time);
                 node.state = outcome.state;
