@@ -216,6 +216,12 @@ TEST_F(EngineTest, ProbeFramesThatCannotBeServedGetAnErrorReply)
     EXPECT_TRUE(failed(probe(*textframe::build("DL", {"nope", "lib", "extraNetInterface"})))) << "unknown device";
     EXPECT_TRUE(failed(probe(*textframe::build("DL", {"dev", "lib", "whatever"})))) << "unknown list";
 
+    // Odd frames: every one gets a whole reply, and the channel keeps serving.
+    const std::string odd[] = {"DT0006$$$$$$", "DL0003$$$", std::string("DT0003\0\xff$", 9), "dt0000", "DT0000",
+                               "DL0007../..$", "GET / HTTP/1.0\r\n\r\n", std::string(70000, 'D')};
+    for (const std::string &frame : odd)
+        EXPECT_TRUE(probe(frame).ends_with("</end>")) << frame.substr(0, 20);
+
     std::string list = probe(*textframe::build("DL", {"dev", "lib", "extraNetInterface"}));
     EXPECT_TRUE(list.ends_with("$</end>")) << list;
     EXPECT_NE(list.find("lo$"), std::string::npos) << list;
