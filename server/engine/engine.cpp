@@ -144,7 +144,7 @@ void Engine::schedulerLoop()
         if (next <= now)
             next = now + monitor->period; // fell a whole period behind: skip, do not pile up
         m_due.push({next, due.id});
-        if (!monitor->monitoring.allows(std::time(nullptr)))
+        if (!current->allowsMonitoring(*monitor, std::time(nullptr)))
             continue;
         hold.unlock();
         // A full queue holds the scheduler back; the lateness shows it.
@@ -199,6 +199,8 @@ CheckOutcome Engine::check(const std::shared_ptr<const MonitorSpec> &monitor)
     CheckOutcome outcome;
     outcome.monitor = monitor;
     outcome.time = std::time(nullptr);
+    auto current = snapshot();
+    outcome.alertAllowed = current ? current->allowsAlerting(*monitor, outcome.time) : monitor->alerting.allows(outcome.time);
     if (!result.ran) {
         ++m_stats.checksFailed;
         outcome.state = inventory::Error; // no values: no condition can hold

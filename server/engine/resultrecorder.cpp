@@ -121,7 +121,7 @@ void ResultRecorder::write(std::vector<CheckOutcome> &batch)
             }
             m_storage.updateFields(schema::elements, Filter::where(ElementObj::ID, monitor.id), fields);
             m_alerts.observe(monitor, chainOf(monitor.id, monitor.deviceId), outcome.state, outcome.remark,
-                             outcome.time, monitor.alerting.allows(outcome.time), jobs);
+                             outcome.time, outcome.alertAllowed, jobs);
             history.push_back({monitor.id, monitor.kindId, outcome.time, outcome.state, outcome.remark,
                                std::move(outcome.values)});
             latest = std::max(latest, outcome.time);

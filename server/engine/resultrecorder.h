@@ -22,6 +22,7 @@ struct CheckOutcome
     int state = 0;
     std::string remark; // "CpuUsage=82", or why the check could not run (code page)
     std::vector<std::string> values;
+    bool alertAllowed = true; // the alerting controls of the monitor and its elements allow
 };
 
 // Writes results: the monitor's mirror element (state, times, result text),

@@ -8,6 +8,7 @@
 #include "server/core/handlers/inventory.h"
 #include "server/core/schema.h"
 #include "server/core/serverstate.h"
+#include "server/engine/inventorysnapshot.h"
 #include "server/engine/monitoringserver.h"
 #include "server/storage/storage.h"
 #include "server/tests/engine/loopbackservers.h"
@@ -251,6 +252,49 @@ TEST_F(EngineTest, AlertsFireByCountAndCountsAndHistorySurviveARestart)
     EXPECT_EQ(logs[0]->get(AlertLogObj::ManagerName), "13800000000");
     EXPECT_EQ(logs[0]->get(AlertLogObj::MonitorId), "mon");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.file("outbox")), {}), 1);
+}
+
+TEST_F(EngineTest, AlertingControlOfAGroupHoldsBackItsMonitorsAlerts)
+{
+    addDevice("dev");
+    addPortMonitor("mon", "dev", closedPort());
+    auto setGroupAlerting = [&](const char *mode) {
+        {
+            auto transaction = storage().begin(true);
+            storage().updateFields(schema::elements, Filter::where(ElementObj::ID, "dev-group"),
+                                   {{ElementObj::AStatus, mode}});
+            transaction->commit();
+        }
+        m_server->app().state().noteInventoryChange();
+    };
+    setGroupAlerting("2"); // never
+    addRule("rule", "mon", "0", "1");
+    ASSERT_EQ(test("dev", "mon"), "<return>succeed</end>");
+    EXPECT_EQ(element("mon")->get(ElementObj::LastState), "2") << "the check still runs and is stored";
+    EXPECT_EQ(m_server->engine().recorder().alertCount("rule", "mon"), 0);
+
+    setGroupAlerting("0");
+    ASSERT_EQ(test("dev", "mon"), "<return>succeed</end>");
+    ASSERT_TRUE(m_server->engine().delivery().waitIdle(5s));
+    EXPECT_EQ(storage().count(schema::alertLogs, Filter::all()), 1);
+}
+
+TEST(InventorySnapshot, ControlsApplyFromEveryElementAbove)
+{
+    InventorySnapshot snapshot;
+    snapshot.controls["group"] = {"root", ControlWindow("2", "", ""), ControlWindow()};
+    snapshot.controls["device"] = {"group", ControlWindow(), ControlWindow("2", "", "")};
+    snapshot.controls["other"] = {"root", ControlWindow(), ControlWindow()};
+    MonitorSpec monitor;
+    monitor.deviceId = "device";
+    EXPECT_FALSE(snapshot.allowsMonitoring(monitor, 0)) << "the group's monitoring is off";
+    EXPECT_FALSE(snapshot.allowsAlerting(monitor, 0)) << "the device's alerting is off";
+    monitor.deviceId = "other";
+    EXPECT_TRUE(snapshot.allowsMonitoring(monitor, 0));
+    monitor.monitoring = ControlWindow("2", "", "");
+    EXPECT_FALSE(snapshot.allowsMonitoring(monitor, 0)) << "the monitor's own";
+    monitor.deviceId = "unknown";
+    EXPECT_TRUE(snapshot.allowsAlerting(monitor, 0));
 }
 
 TEST_F(EngineTest, StatusEndpointServesHealthAndMetrics)
