@@ -184,13 +184,13 @@ void Engine::housekeepingLoop()
     }
 }
 
-void Engine::runScheduled(std::shared_ptr<const MonitorSpec> monitor, Clock::time_point due)
+void Engine::runScheduled(std::shared_ptr<const MonitorConfig> monitor, Clock::time_point due)
 {
     m_stats.recordLateness(std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - due));
     m_recorder.push(check(monitor));
 }
 
-CheckOutcome Engine::check(const std::shared_ptr<const MonitorSpec> &monitor)
+CheckOutcome Engine::check(const std::shared_ptr<const MonitorConfig> &monitor)
 {
     CheckInput input{monitor->params, &m_scope, m_options.checkTimeout};
     CheckResult result = monitor->kind ? monitor->kind->check(input)
@@ -244,7 +244,7 @@ bool Engine::runNow(const std::string &monitorId, const std::string &deviceId, s
         if (!devices.empty())
             address = devices.front()->get(ElementObj::Entity_IpAddress);
     }
-    auto spec = MonitorSpec::from(static_cast<const MonitorObj &>(*monitor), address, m_options.defaultPeriod);
-    m_recorder.writeNow(check(spec));
+    auto config = MonitorConfig::from(static_cast<const MonitorObj &>(*monitor), address, m_options.defaultPeriod);
+    m_recorder.writeNow(check(config));
     return true;
 }

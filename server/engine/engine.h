@@ -60,7 +60,7 @@ public:
     void flush() { m_recorder.flush(); }
 
     // Runs one check of monitor and evaluates it (no recording).
-    CheckOutcome check(const std::shared_ptr<const MonitorSpec> &monitor);
+    CheckOutcome check(const std::shared_ptr<const MonitorConfig> &monitor);
 
     EngineStats &stats() { return m_stats; }
     ResultRecorder &recorder() { return m_recorder; }
@@ -79,7 +79,7 @@ private:
     void scheduleNew(const InventorySnapshot &snapshot, bool first);
     void schedulerLoop();
     void housekeepingLoop();
-    void runScheduled(std::shared_ptr<const MonitorSpec> monitor, std::chrono::steady_clock::time_point due);
+    void runScheduled(std::shared_ptr<const MonitorConfig> monitor, std::chrono::steady_clock::time_point due);
     std::shared_ptr<const InventorySnapshot> snapshot() const;
 
     ServerState &m_server;

@@ -28,13 +28,13 @@ bool chainAllows(const std::unordered_map<std::string, InventorySnapshot::Contro
 
 } // namespace
 
-bool InventorySnapshot::allowsMonitoring(const MonitorSpec &monitor, std::time_t now) const
+bool InventorySnapshot::allowsMonitoring(const MonitorConfig &monitor, std::time_t now) const
 {
     return monitor.monitoring.allows(now)
            && chainAllows(controls, monitor.deviceId, now, [](const Control &c) -> const ControlWindow & { return c.monitoring; });
 }
 
-bool InventorySnapshot::allowsAlerting(const MonitorSpec &monitor, std::time_t now) const
+bool InventorySnapshot::allowsAlerting(const MonitorConfig &monitor, std::time_t now) const
 {
     return monitor.alerting.allows(now)
            && chainAllows(controls, monitor.deviceId, now, [](const Control &c) -> const ControlWindow & { return c.alerting; });
@@ -66,9 +66,9 @@ std::shared_ptr<InventorySnapshot> InventorySnapshot::load(Storage &storage, std
     storage.forEach(schema::monitors, Filter::all(), [&](const MtxRecord &row) {
         const auto &monitor = static_cast<const MonitorObj &>(row);
         auto address = addresses.find(monitor.get(MonitorObj::ParentId));
-        auto spec = MonitorSpec::from(monitor, address == addresses.end() ? std::string() : address->second,
+        auto config = MonitorConfig::from(monitor, address == addresses.end() ? std::string() : address->second,
                                       defaultPeriod);
-        snapshot->monitors[spec->id] = spec;
+        snapshot->monitors[config->id] = config;
     });
     snapshot->rules = AlertRule::loadEnabled(storage);
     return snapshot;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "server/engine/alertrule.h"
-#include "server/engine/monitorspec.h"
+#include "server/engine/monitorconfig.h"
 
 class Storage;
 
@@ -32,14 +32,14 @@ struct InventorySnapshot
         ControlWindow monitoring, alerting;
     };
 
-    std::unordered_map<std::string, std::shared_ptr<const MonitorSpec>> monitors;
+    std::unordered_map<std::string, std::shared_ptr<const MonitorConfig>> monitors;
     std::unordered_map<std::string, Control> controls;
     std::unordered_map<std::string, Node> nodes;
     std::unordered_map<std::string, std::vector<std::string>> children;
     std::vector<std::shared_ptr<const AlertRule>> rules;
 
-    bool allowsMonitoring(const MonitorSpec &monitor, std::time_t now) const;
-    bool allowsAlerting(const MonitorSpec &monitor, std::time_t now) const;
+    bool allowsMonitoring(const MonitorConfig &monitor, std::time_t now) const;
+    bool allowsAlerting(const MonitorConfig &monitor, std::time_t now) const;
 
     static std::shared_ptr<InventorySnapshot> load(Storage &storage, std::chrono::seconds defaultPeriod);
 };

@@ -101,7 +101,7 @@ void ResultRecorder::write(std::vector<CheckOutcome> &batch)
     try {
         auto transaction = m_storage.begin(true);
         for (CheckOutcome &outcome : batch) {
-            const MonitorSpec &monitor = *outcome.monitor;
+            const MonitorConfig &monitor = *outcome.monitor;
             Node &node = m_nodes[monitor.id];
             if (node.parent.empty()) {
                 node.parent = monitor.deviceId;

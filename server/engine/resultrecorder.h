@@ -17,7 +17,7 @@ class Storage;
 // The evaluated result of one check.
 struct CheckOutcome
 {
-    std::shared_ptr<const MonitorSpec> monitor;
+    std::shared_ptr<const MonitorConfig> monitor;
     std::time_t time = 0;
     int state = 0;
     std::string remark; // "CpuUsage=82", or why the check could not run (code page)

@@ -285,7 +285,7 @@ TEST(InventorySnapshot, ControlsApplyFromEveryElementAbove)
     snapshot.controls["group"] = {"root", ControlWindow("2", "", ""), ControlWindow()};
     snapshot.controls["device"] = {"group", ControlWindow(), ControlWindow("2", "", "")};
     snapshot.controls["other"] = {"root", ControlWindow(), ControlWindow()};
-    MonitorSpec monitor;
+    MonitorConfig monitor;
     monitor.deviceId = "device";
     EXPECT_FALSE(snapshot.allowsMonitoring(monitor, 0)) << "the group's monitoring is off";
     EXPECT_FALSE(snapshot.allowsAlerting(monitor, 0)) << "the device's alerting is off";
