@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "orb/wire/codepage.h"
+#include "server/core/handlers/inventory.h"
 #include "server/core/net/workerpool.h"
 #include "server/core/schema.h"
 #include "server/core/serverlog.h"
@@ -143,7 +144,7 @@ void Engine::schedulerLoop()
         if (next <= now)
             next = now + monitor->period; // fell a whole period behind: skip, do not pile up
         m_due.push({next, due.id});
-        if (!monitor->monitoring.allows(std::time(nullptr)))
+        if (!current->allowsMonitoring(*monitor, std::time(nullptr)))
             continue;
         hold.unlock();
         // A full queue holds the scheduler back; the lateness shows it.
@@ -183,13 +184,13 @@ void Engine::housekeepingLoop()
     }
 }
 
-void Engine::runScheduled(std::shared_ptr<const MonitorSpec> monitor, Clock::time_point due)
+void Engine::runScheduled(std::shared_ptr<const MonitorConfig> monitor, Clock::time_point due)
 {
     m_stats.recordLateness(std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - due));
     m_recorder.push(check(monitor));
 }
 
-CheckOutcome Engine::check(const std::shared_ptr<const MonitorSpec> &monitor)
+CheckOutcome Engine::check(const std::shared_ptr<const MonitorConfig> &monitor)
 {
     CheckInput input{monitor->params, &m_scope, m_options.checkTimeout};
     CheckResult result = monitor->kind ? monitor->kind->check(input)
@@ -198,9 +199,11 @@ CheckOutcome Engine::check(const std::shared_ptr<const MonitorSpec> &monitor)
     CheckOutcome outcome;
     outcome.monitor = monitor;
     outcome.time = std::time(nullptr);
+    auto current = snapshot();
+    outcome.alertAllowed = current ? current->allowsAlerting(*monitor, outcome.time) : monitor->alerting.allows(outcome.time);
     if (!result.ran) {
         ++m_stats.checksFailed;
-        outcome.state = evaluateState(monitor->error, monitor->warning, monitor->normal, {});
+        outcome.state = inventory::Error; // no values: no condition can hold
         outcome.remark = orb::fromUtf8("检测失败: " + result.error);
         return outcome;
     }
@@ -241,7 +244,7 @@ bool Engine::runNow(const std::string &monitorId, const std::string &deviceId, s
         if (!devices.empty())
             address = devices.front()->get(ElementObj::Entity_IpAddress);
     }
-    auto spec = MonitorSpec::from(static_cast<const MonitorObj &>(*monitor), address, m_options.defaultPeriod);
-    m_recorder.writeNow(check(spec));
+    auto config = MonitorConfig::from(static_cast<const MonitorObj &>(*monitor), address, m_options.defaultPeriod);
+    m_recorder.writeNow(check(config));
     return true;
 }

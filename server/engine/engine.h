@@ -53,13 +53,14 @@ public:
     // and returns once it is committed. False with the reason when the
     // monitor does not exist or does not belong to deviceId (when given).
     bool runNow(const std::string &monitorId, const std::string &deviceId, std::string &reason);
-    // Reads the inventory again if it changed.
+    // Reads the inventory again if it changed. Not to be called while the
+    // caller holds a storage transaction (the reading needs the storage).
     void reloadIfChanged();
     // Writes what is queued (tests and the flush thread).
     void flush() { m_recorder.flush(); }
 
     // Runs one check of monitor and evaluates it (no recording).
-    CheckOutcome check(const std::shared_ptr<const MonitorSpec> &monitor);
+    CheckOutcome check(const std::shared_ptr<const MonitorConfig> &monitor);
 
     EngineStats &stats() { return m_stats; }
     ResultRecorder &recorder() { return m_recorder; }
@@ -78,7 +79,7 @@ private:
     void scheduleNew(const InventorySnapshot &snapshot, bool first);
     void schedulerLoop();
     void housekeepingLoop();
-    void runScheduled(std::shared_ptr<const MonitorSpec> monitor, std::chrono::steady_clock::time_point due);
+    void runScheduled(std::shared_ptr<const MonitorConfig> monitor, std::chrono::steady_clock::time_point due);
     std::shared_ptr<const InventorySnapshot> snapshot() const;
 
     ServerState &m_server;

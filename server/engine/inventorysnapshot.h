@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "server/engine/alertrule.h"
-#include "server/engine/monitorspec.h"
+#include "server/engine/monitorconfig.h"
 
 class Storage;
 
@@ -23,10 +23,23 @@ struct InventorySnapshot
         int state = 0; // as stored when read; the recorder keeps it current
     };
 
-    std::unordered_map<std::string, std::shared_ptr<const MonitorSpec>> monitors;
+    // The monitoring and alerting controls of groups and devices: a monitor
+    // runs (or alerts) only while its own control and those of every element
+    // above it allow.
+    struct Control
+    {
+        std::string parent;
+        ControlWindow monitoring, alerting;
+    };
+
+    std::unordered_map<std::string, std::shared_ptr<const MonitorConfig>> monitors;
+    std::unordered_map<std::string, Control> controls;
     std::unordered_map<std::string, Node> nodes;
     std::unordered_map<std::string, std::vector<std::string>> children;
     std::vector<std::shared_ptr<const AlertRule>> rules;
+
+    bool allowsMonitoring(const MonitorConfig &monitor, std::time_t now) const;
+    bool allowsAlerting(const MonitorConfig &monitor, std::time_t now) const;
 
     static std::shared_ptr<InventorySnapshot> load(Storage &storage, std::chrono::seconds defaultPeriod);
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "orb/wire/codepage.h"
 #include "server/core/handlers/inventory.h"
 #include "server/core/schema.h"
 #include "server/core/serverlog.h"
@@ -100,7 +101,7 @@ void ResultRecorder::write(std::vector<CheckOutcome> &batch)
     try {
         auto transaction = m_storage.begin(true);
         for (CheckOutcome &outcome : batch) {
-            const MonitorSpec &monitor = *outcome.monitor;
+            const MonitorConfig &monitor = *outcome.monitor;
             Node &node = m_nodes[monitor.id];
             if (node.parent.empty()) {
                 node.parent = monitor.deviceId;
@@ -111,7 +112,7 @@ void ResultRecorder::write(std::vector<CheckOutcome> &batch)
             std::vector<std::pair<int, std::string>> fields = {
                 {ElementObj::LastState, std::to_string(outcome.state)},
                 {ElementObj::LastMonitorTime, time},
-                {ElementObj::Monitor_Description, outcome.remark.substr(0, 511)}};
+                {ElementObj::Monitor_Description, outcome.remark.substr(0, orb::fitLength(outcome.remark, 511))}};
             if (node.state != outcome.state) {
                 fields.emplace_back(ElementObj::LastChangeStateTime, time);
                 node.state = outcome.state;
@@ -120,7 +121,7 @@ void ResultRecorder::write(std::vector<CheckOutcome> &batch)
             }
             m_storage.updateFields(schema::elements, Filter::where(ElementObj::ID, monitor.id), fields);
             m_alerts.observe(monitor, chainOf(monitor.id, monitor.deviceId), outcome.state, outcome.remark,
-                             outcome.time, monitor.alerting.allows(outcome.time), jobs);
+                             outcome.time, outcome.alertAllowed, jobs);
             history.push_back({monitor.id, monitor.kindId, outcome.time, outcome.state, outcome.remark,
                                std::move(outcome.values)});
             latest = std::max(latest, outcome.time);

@@ -17,11 +17,12 @@ class Storage;
 // The evaluated result of one check.
 struct CheckOutcome
 {
-    std::shared_ptr<const MonitorSpec> monitor;
+    std::shared_ptr<const MonitorConfig> monitor;
     std::time_t time = 0;
     int state = 0;
     std::string remark; // "CpuUsage=82", or why the check could not run (code page)
     std::vector<std::string> values;
+    bool alertAllowed = true; // the alerting controls of the monitor and its elements allow
 };
 
 // Writes results: the monitor's mirror element (state, times, result text),

@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "server/engine/monitorspec.h"
+#include "server/engine/monitorconfig.h"
 #include "server/storage/storage.h"
 
 void AlertTracker::reset(std::vector<std::shared_ptr<const AlertRule>> rules, Storage &storage)
@@ -17,7 +17,7 @@ void AlertTracker::reset(std::vector<std::shared_ptr<const AlertRule>> rules, St
         m_counts[key] = long(value);
 }
 
-void AlertTracker::observe(const MonitorSpec &monitor, const std::vector<std::string> &chain, int state,
+void AlertTracker::observe(const MonitorConfig &monitor, const std::vector<std::string> &chain, int state,
                            const std::string &remark, std::time_t time, bool alertAllowed,
                            std::vector<AlertJob> &jobs)
 {

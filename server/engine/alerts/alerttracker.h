@@ -10,7 +10,7 @@
 #include "server/engine/alerts/alertdelivery.h"
 
 class Storage;
-struct MonitorSpec;
+struct MonitorConfig;
 
 // Counts, per rule and monitor, the consecutive results that match the
 // rule's level, and decides by the rule's send rule which of them are sent.
@@ -24,7 +24,7 @@ public:
     // One result of monitor; chain holds the monitor's id and its ancestors'
     // (a rule may watch any of them). alertAllowed is the monitor's alerting
     // control now: when it forbids, counts stay as they are.
-    void observe(const MonitorSpec &monitor, const std::vector<std::string> &chain, int state,
+    void observe(const MonitorConfig &monitor, const std::vector<std::string> &chain, int state,
                  const std::string &remark, std::time_t time, bool alertAllowed, std::vector<AlertJob> &jobs);
 
     // Writes the counts changed since the last save (inside the caller's transaction).

@@ -10,7 +10,7 @@
 #include "server/engine/alerts/alerttracker.h"
 #include "server/engine/alerts/scriptrunner.h"
 #include "server/engine/enginestats.h"
-#include "server/engine/monitorspec.h"
+#include "server/engine/monitorconfig.h"
 #include "server/storage/sqlitestorage.h"
 #include "server/tests/engine/loopbackservers.h"
 #include "testsupport/servertest.h"
@@ -73,7 +73,7 @@ protected:
 
     TempFolder m_dir;
     std::unique_ptr<SqliteStorage> m_storage;
-    MonitorSpec m_monitor;
+    MonitorConfig m_monitor;
     EngineStats m_stats;
 };
 

@@ -121,7 +121,7 @@ TEST(Checks, LocalFiguresOnlyForThisMachine)
     EXPECT_FALSE(checks::diskSpace(input({{"Drive", "/no/such/mount"}}, loopback)).ran);
     CheckResult self = checks::processCount(input({{"ProcessName", "server_engine_t"}}, loopback));
     ASSERT_TRUE(self.ran);
-    EXPECT_EQ(self.values.at(0), "1") << "this test program itself";
+    EXPECT_GE(std::stoi(self.values.at(0)), 1) << "this test program itself (others may run it too)";
     EXPECT_EQ(checks::processCount(input({{"ProcessName", "no-such-process"}}, loopback)).values.at(0), "0");
     CheckResult lo = checks::interfaceTraffic(input({{"Interface", "lo"}}, loopback));
     ASSERT_TRUE(lo.ran) << lo.error;

@@ -13,7 +13,7 @@ struct MonitorKind;
 
 // What the engine needs of one monitor, read once from its stored record
 // and its device.
-struct MonitorSpec
+struct MonitorConfig
 {
     std::string id;
     std::string deviceId;
@@ -27,6 +27,6 @@ struct MonitorSpec
 
     // HostName defaults to the device's address; the period comes from an
     // "Interval" parameter (seconds) or defaultPeriod.
-    static std::shared_ptr<const MonitorSpec> from(const MonitorObj &monitor, const std::string &deviceAddress,
+    static std::shared_ptr<const MonitorConfig> from(const MonitorObj &monitor, const std::string &deviceAddress,
                                                    std::chrono::seconds defaultPeriod);
 };
