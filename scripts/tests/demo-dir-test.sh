@@ -15,8 +15,8 @@ prepare() { # DIR: a working folder whose background already exists
 
 # The repository's own samples.
 prepare "$work/demo"
-bash "$root/scripts/demo-dir.sh" "$work/demo" 40123 40200 >/dev/null
-expected=$(sed -e 's/@SERVER_PORT@/40123/g' -e 's/@PROBE_PORT@/40200/g' "$root/sample/Keelsys.ini.in")
+bash "$root/scripts/demo-dir.sh" "$work/demo" 40123 40200 40300 >/dev/null
+expected=$(sed -e 's/@SERVER_PORT@/40123/g' -e 's/@PROBE_PORT@/40200/g' -e 's/@DATA_PORT@/40300/g' "$root/sample/Keelsys.ini.in")
 [[ "$(iconv -f GBK -t UTF-8 "$work/demo/Keelsys.ini")" == "$expected" ]] || fail "Keelsys.ini is not the template in GBK"
 grep -q 'mainServerPort=40123' "$work/demo/Keelsys.ini" || fail "the port was not put in"
 [[ ! -e "$work/demo/Keelsys.ini.in" && ! -e "$work/demo/README.md" ]] || fail "templates or notes were copied"

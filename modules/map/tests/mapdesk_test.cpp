@@ -172,7 +172,7 @@ TEST_F(MapFixture, DrawBindSaveDeleteReachTheServer)
 {
     CTPDoc *doc = Doc();
     CTPView *view = Frame()->View();
-    const std::string router = ElementId("核心路由器(192.0.2.1)");
+    const std::string router = ElementId("核心路由器(127.0.0.2)");
     doc->SetEditMode(CTPDoc::DrawMode);
     view->SetDialogRunner([](QDialog &dialog) {
         if (auto *properties = qobject_cast<CCellPropertyDialog *>(&dialog)) {
@@ -223,7 +223,7 @@ TEST_F(MapFixture, DrawBindSaveDeleteReachTheServer)
     cell = doc->FindCell(id);
     ASSERT_NE(cell, nullptr);
     EXPECT_NEAR(cell->m_rect.y(), 300 / 1.4, 1e-6);
-    const std::string web = ElementId("Web服务器(192.0.2.10)");
+    const std::string web = ElementId("Web服务器(127.0.0.1)");
     ASSERT_TRUE(doc->BindCell(cell, QString::fromStdString(web)));
     EXPECT_FALSE(doc->IsModified());
     const auto rebound = StoredCells("1");
@@ -395,7 +395,7 @@ TEST_F(MapFixture, StatesFollowTheServerWithOneMessageForFailures)
     CTPDoc *doc = Doc();
     const std::string shanghai = ElementId("上海分部"), beijing = ElementId("北京数据中心");
     // A group cell shows the worst state below the group, refreshed in the background.
-    SetElementState(ElementId("邮件服务器(192.0.2.30)"), "2");
+    SetElementState(ElementId("邮件服务器(127.0.0.5)"), "2");
     ClearRequests();
     ASSERT_TRUE(doc->RefreshStates());
     doc->StateReader().Wait();
@@ -403,7 +403,7 @@ TEST_F(MapFixture, StatesFollowTheServerWithOneMessageForFailures)
     EXPECT_FALSE(doc->StateImage(2).isNull());
     EXPECT_EQ(Requests(), (std::vector<std::string>{"findTPInfoArrayByPID", "selectElementObj", "selectElementObj"}));
 
-    SetElementState(ElementId("Web服务器(192.0.2.10)"), "9");
+    SetElementState(ElementId("Web服务器(127.0.0.1)"), "9");
     ASSERT_TRUE(doc->RefreshStates());
     doc->StateReader().Wait();
     EXPECT_EQ(CellBoundTo(beijing)->m_state, 9);
@@ -422,7 +422,7 @@ TEST_F(MapFixture, ArrangingMovesCellsAtAnyZoomAndBrowsingShowsMonitoringData)
 {
     CTPDoc *doc = Doc();
     ASSERT_TRUE(doc->EnterSubPicture(CellBoundTo(ElementId("北京数据中心"))));
-    CTPCell *router = CellBoundTo(ElementId("核心路由器(192.0.2.1)"));
+    CTPCell *router = CellBoundTo(ElementId("核心路由器(127.0.0.2)"));
     ASSERT_NE(router, nullptr);
     const QRectF before = router->m_rect;
     doc->ZoomOut(); // 0.8
