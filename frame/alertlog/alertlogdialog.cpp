@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "frame/alertlog/alertlogsource.h"
+#include "frame/proapp.h"
 #include "orb/wire/mtxarray.h"
 
 namespace {
@@ -68,6 +69,9 @@ bool CAlertLogDialog::Refresh()
 
 bool CAlertLogDialog::ClearLog()
 {
+    CProApp *app = CProApp::instance();
+    if (!m_clearQuestion.isEmpty() && (!app || !app->AskQuestion(m_clearQuestion)))
+        return false;
     if (!m_source.Clear())
         return false;
     m_model.Clear();

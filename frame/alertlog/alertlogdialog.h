@@ -22,8 +22,11 @@ public:
 
     // Fetches the log again; the rows stay as they were when that fails.
     bool Refresh();
-    // "清除", without a question: the rows go only when the server agreed.
+    // "清除": asks the clear question first when one is set; the rows go
+    // only when the server agreed.
     bool ClearLog();
+    // The question "清除" asks through CProApp::AskQuestion (none when empty).
+    void SetClearQuestion(const QString &question) { m_clearQuestion = question; }
     // A width other than the usual one; 0 hides the column.
     void SetColumnWidth(int column, int width);
 
@@ -40,4 +43,5 @@ private:
     QPushButton *m_ok;
     QPushButton *m_exit;
     QPushButton *m_clear;
+    QString m_clearQuestion;
 };
