@@ -8,7 +8,9 @@
 #include "frame/alertlog/alertlogdialog.h"
 #include "frame/alertlog/servicealertlogsource.h"
 #include "frame/localtext.h"
-#include "host/tests/testsupport.h"
+#include "testsupport/referenceserver.h"
+#include "testsupport/tempfolder.h"
+#include "testsupport/testhostapp.h"
 #include "orb/net/orbclient.h"
 #include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxstring.h"
@@ -132,20 +134,38 @@ TEST(AlertLogDialog, FetchesOnOpeningAndClearsOnlyWhenTheServerAgrees)
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
 }
 
+TEST(AlertLogDialog, AsksBeforeClearingWhenAQuestionIsSet)
+{
+    EnsureApplication();
+    RecordingApp app;
+    ScriptedSource source;
+    CAlertLogDialog dialog(source);
+    dialog.SetClearQuestion(QStringLiteral("清除吗？"));
+    app.answer = false;
+    EXPECT_FALSE(dialog.ClearLog());
+    EXPECT_EQ(app.questions, QStringList{QStringLiteral("清除吗？")});
+    EXPECT_EQ(source.clears, 0) << "a declined question sends nothing";
+    EXPECT_EQ(dialog.Model().rowCount(), 2);
+    app.answer = true;
+    EXPECT_TRUE(dialog.ClearLog());
+    EXPECT_EQ(source.clears, 1);
+    EXPECT_EQ(dialog.Model().rowCount(), 0);
+}
+
 // The monitoring and the alerting module's sources against the reference
 // server's demo data: a rule's log, then a monitor's, each read and cleared.
 TEST(ServiceAlertLogSource, ReadsAndClearsByRuleAndByMonitor)
 {
     EnsureApplication();
-    TestServer server;
-    ASSERT_TRUE(server.Start()) << server.error().toStdString();
+    ReferenceServer server;
+    ASSERT_TRUE(server.start()) << server.error();
     WorkingDirectory dir;
     TestHostApp app; // shows the server's messages
     OrbClient client("127.0.0.1", server.port(), server.port());
     MtxUserSession session;
     session.setUserName("admin");
     MtxStatus status;
-    client.login(status, "admin", TestServer::AdminPassword, "version", session);
+    client.login(status, "admin", ReferenceServer::AdminPassword, "version", session);
     ASSERT_TRUE(status.succeeded()) << status.getMessage();
     TableService alerts(alarmTypes());
     alerts.setSession(session);
