@@ -4,12 +4,14 @@
 
 #include <QDir>
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QTimer>
 
 #include "orb/wire/keelexport.h"
 
 class CHostApp;
+class QDialog;
 class QWidget;
 
 // A scripted walk through the running host for machines without a person at
@@ -37,6 +39,8 @@ public:
 
 private:
     void Watch();
+    // Pictures and answers a dialog of a module visit; false for other dialogs.
+    bool VisitDialog(QWidget *modal);
     void RunNextStep();
     void Save(QWidget *widget, const QString &name);
     void Finish();
@@ -48,6 +52,8 @@ private:
     QList<std::function<void()>> m_steps;
     CHostApp *m_host = nullptr;
     QSet<QString> m_seen;
+    QString m_visitPicture; // the module picture the visit's dialogs are named after
+    QPointer<QDialog> m_visitWaiting; // pressed its button, waits for the dialog that opens
     int m_pictures = 0;
     int m_problems = 0;
 };

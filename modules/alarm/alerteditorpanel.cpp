@@ -80,6 +80,9 @@ CAlertEditorPanel::CAlertEditorPanel(QWidget *parent) : QScrollArea(parent), m_c
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setFrameShape(QFrame::NoFrame);
+    // A button that is on shows plainly as on.
+    m_canvas->setStyleSheet(QStringLiteral("QToolButton { border: 1px solid #808080; background: white; }"
+                                           "QToolButton:checked { background: #2a6fc9; }"));
 }
 
 CAlertEditorPanel::~CAlertEditorPanel() = default;

@@ -21,6 +21,7 @@ namespace {
 constexpr int LeftShare = 260;
 constexpr int RightShare = 740;
 constexpr int BandHeight = 20;
+constexpr int DetailHeight = 110; // the six lines of the detail view
 const char *const TypeNames[] = {"Mail报警", "声音报警", "脚本报警", "短信报警"};
 
 } // namespace
@@ -40,6 +41,7 @@ CAlertFrame::CAlertFrame(CAlertDoc *document)
     right->addWidget(MakeListPane());
     right->addWidget(m_detail);
     right->setStretchFactor(0, 1);
+    right->setSizes({DetailHeight * 8, DetailHeight});
     m_detail->setReadOnly(true);
     auto *splitter = new QSplitter(Qt::Horizontal, this);
     splitter->addWidget(m_typeTree);
@@ -122,6 +124,7 @@ QWidget *CAlertFrame::MakeListPane()
     const QPixmap top(InstallRoot::FilePath(QStringLiteral("alerttop.bmp")));
     if (!top.isNull())
         band->setPixmap(top);
+    m_list->setObjectName(QStringLiteral("RuleList"));
     m_list->setModel(&m_doc->Rules());
     m_list->setItemDelegate(new CRuleListDelegate(m_list));
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr QSize InitialSize(840, 560);
+constexpr QSize InitialSize(880, 560);
 
 void Tell(const QString &text)
 {

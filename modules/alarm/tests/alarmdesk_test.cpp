@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include "frame/alertlog/alertlogdialog.h"
+#include "frame/alertlog/servicealertlogsource.h"
 #include "frame/elementtree/elementtreemodel.h"
 #include "frame/localtext.h"
 #include "modules/alarm/alertdoc.h"
@@ -24,7 +26,9 @@
 #include "modules/alarm/alertruledialog.h"
 #include "modules/alarm/monitorselectdialog.h"
 #include "modules/alarm/rulelistdelegate.h"
+#include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxstring.h"
+#include "testsupport/modaloperator.h"
 #include "testsupport/referenceserver.h"
 #include "testsupport/tempfolder.h"
 #include "testsupport/testhostapp.h"
@@ -432,6 +436,66 @@ TEST_F(AlarmDesk, MonitorSelectionKeepsMonitorsTheTreeDoesNotShow)
     EXPECT_EQ(chosen[0].get(AlertMonitorObj::MonitorId), records.monitors[1].get(AlertMonitorObj::MonitorId));
     EXPECT_EQ(chosen[1].get(AlertMonitorObj::MonitorId), "ffffffff-0000-4000-8000-000000000000");
     EXPECT_EQ(chosen[1].get(AlertMonitorObj::AlertRuleID), "rule");
+}
+
+// The first monitor of the inventory tree below parent.
+QModelIndex FirstMonitor(const CElementTreeModel &tree, const QModelIndex &parent = {})
+{
+    for (int row = 0; row < tree.rowCount(parent); ++row) {
+        const QModelIndex item = tree.index(row, 0, parent);
+        if (tree.KindOf(item) == CElementTreeModel::Kind::Monitor)
+            return item;
+        if (const QModelIndex below = FirstMonitor(tree, item); below.isValid())
+            return below;
+    }
+    return {};
+}
+
+// The menu commands open their dialogs: a new rule with a monitor chosen in
+// the nested selection, and the rule's log cleared after the question.
+TEST_F(AlarmDesk, CommandsRunTheirDialogs)
+{
+    QString chosen;
+    ModalOperator editor([&](QWidget *modal) {
+        if (auto *dialog = qobject_cast<CAlertRuleDialog *>(modal)) {
+            Fill(*dialog->Panel(), QStringLiteral("经命令添加"), 3, 1);
+            dialog->MonitorButton()->click(); // answered below
+            dialog->OkButton()->click();
+        }
+    });
+    ModalOperator selection([&](QWidget *modal) {
+        if (auto *dialog = qobject_cast<CMonitorSelectDialog *>(modal)) {
+            const QModelIndex monitor = FirstMonitor(m_doc->Elements());
+            chosen = monitor.data(CElementTreeModel::IdRole).toString();
+            m_doc->Elements().setData(monitor, Qt::Checked, Qt::CheckStateRole);
+            dialog->accept();
+        }
+    });
+    m_app->GetMainFrame()->RouteCommand(CAlertFrame::NewRule);
+    EXPECT_TRUE(m_app->messages.contains(QStringLiteral("报警增加成功!"))) << Messages();
+    ASSERT_FALSE(chosen.isEmpty());
+    const CRuleRecords added = Stored("经命令添加");
+    ASSERT_EQ(added.monitors.size(), 1u);
+    EXPECT_EQ(added.monitors[0].get(AlertMonitorObj::MonitorId), chosen.toStdString());
+    EXPECT_EQ(added.parameter.get(AlertRuleParameterObj::RuleType), "3");
+    EXPECT_TRUE(m_frame->Command(CAlertFrame::ShowLog)->isEnabled()) << "the new rule is selected";
+
+    m_frame->ChooseRule(m_doc->Rules().index(RowNamed("CPU过高邮件报警")));
+    int rows = -1;
+    ModalOperator log([&](QWidget *modal) {
+        if (auto *dialog = qobject_cast<CAlertLogDialog *>(modal)) {
+            rows = dialog->Model().rowCount();
+            dialog->ClearButton()->click();
+            dialog->OkButton()->click();
+        }
+    });
+    m_app->GetMainFrame()->RouteCommand(CAlertFrame::ShowLog);
+    EXPECT_EQ(rows, 2);
+    EXPECT_EQ(m_app->questions.size(), 1) << "清除 asks first";
+    auto source = CServiceAlertLogSource::ByRule(Service(), m_doc->SelectedId());
+    MtxArray entries;
+    ASSERT_TRUE(source.Fetch(entries));
+    EXPECT_EQ(entries.size(), 0u);
 }
 
 TEST(RuleListDelegate, NamesWrapByCharactersAndWidth)
