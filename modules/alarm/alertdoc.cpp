@@ -24,7 +24,6 @@ CAlertDoc::CAlertDoc()
 {
     OrbService *alerts = nullptr;
     if (CProApp *app = GetApp()) {
-        m_securityService = app->GetService(QStringLiteral("SecurityService"));
         m_elementService = app->GetService(QStringLiteral("ElementService"));
         alerts = app->GetService(QString::fromLatin1(CAlertRuleStore::ServiceName));
     }
@@ -146,9 +145,7 @@ bool CAlertDoc::NewRule()
 {
     CRuleRecords records;
     records.SetRuleId(toLocal(Identifiers::NewId()));
-    if (!RunEditor(std::move(records), true))
-        return false;
-    return true;
+    return RunEditor(std::move(records), true);
 }
 
 bool CAlertDoc::SaveNew(const CRuleRecords &records)

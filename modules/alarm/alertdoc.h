@@ -12,7 +12,7 @@
 class OrbService;
 class QWidget;
 
-// AlarmDesk's document: the service handles, the inventory tree for the
+// AlarmDesk's document: the "ElementService" and "AlertService" handles, the inventory tree for the
 // monitor selection, the rule list, the selected rule and its working set,
 // and the rule commands. Every command acts on the selected rule's own ID,
 // refuses without one, and refetches the list after it succeeded.
@@ -75,7 +75,6 @@ private:
     void Done(const char *message);
 
     OrbService *m_elementService = nullptr;
-    OrbService *m_securityService = nullptr;
     std::unique_ptr<CAlertRuleStore> m_store;
     QWidget *m_window = nullptr;
     CRuleListModel m_rules;

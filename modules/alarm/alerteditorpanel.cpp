@@ -111,6 +111,7 @@ void CAlertEditorPanel::Clear()
     m_parameterEntries.clear();
     m_parameterEdits.clear();
     m_type = m_send = m_loadedType = -1;
+    m_shownTypeId = NoType;
     m_loadedParameters.clear();
     m_storedLevel.clear();
     m_levelPicked = true;
@@ -227,6 +228,10 @@ void CAlertEditorPanel::Choose(QList<QAbstractButton *> &group, int index, bool 
 
 void CAlertEditorPanel::ShowParameters(int typeId)
 {
+    // The boxes of the type shown stay with what was typed in them.
+    if (typeId == m_shownTypeId)
+        return;
+    m_shownTypeId = typeId;
     qDeleteAll(m_parameterEdits);
     m_parameterEdits.clear();
     m_parameterEntries.clear();

@@ -87,6 +87,8 @@ private:
     QList<QLineEdit *> m_parameterEdits;
     QLineEdit *m_name = nullptr;
     QComboBox *m_level = nullptr;
+    static constexpr int NoType = -1;
+    int m_shownTypeId = NoType; // the alert type whose boxes are shown
     int m_type = -1;
     int m_send = -1;
     // What was loaded and must survive a save that does not touch it.

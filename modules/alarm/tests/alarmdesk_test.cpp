@@ -411,6 +411,9 @@ TEST_F(AlarmDesk, LoadingKeepsWhatTheEditorDoesNotShow)
         EXPECT_EQ(saved.parameter.get(AlertRuleParameterObj::AlertLevel), "7") << "a level outside the list stays";
         ASSERT_EQ(saved.typeParameters.size(), 3u);
         EXPECT_EQ(saved.typeParameters.back().get(AlertRuleTypeParameterObj::ParaName), "MailServer");
+        panel.ParameterEdits()[0]->setText(QStringLiteral("typed"));
+        panel.TypeButtons()[0]->click(); // off: the boxes keep what was typed
+        EXPECT_EQ(panel.ParameterEdits()[0]->text(), QStringLiteral("typed"));
         panel.TypeButtons()[1]->click();
         panel.Save(saved);
         EXPECT_EQ(saved.typeParameters.size(), 1u) << "another type keeps only its own boxes";
