@@ -27,6 +27,7 @@ QString Text(const QXmlStreamAttributes &attributes, const char *name)
 // Cuts text after the last whole character within maxBytes of the code page.
 QString Limited(QString text, int maxBytes)
 {
+    text.truncate(maxBytes); // every character takes a byte at least
     while (int(toLocal(text).size()) > maxBytes)
         text.chop(1);
     return text;

@@ -73,6 +73,32 @@ TEST(AlertLayout, FilesAreReadWholeReadOnlyAndDamageIsReported)
     EXPECT_FALSE(part.warning.isEmpty());
 }
 
+TEST(AlertLayout, MalformedInputNeverCrashesAndLimitsNames)
+{
+    const QByteArray corpus[] = {
+        QByteArray(),
+        QByteArray("\0\xff\xfe<<<>>>", 9),
+        QByteArray("<AlertType"),
+        QByteArray("<AlertType Id=\"1\" Id=\"2\"></AlertType>"),
+        QByteArray("<AlertType Id=\"99999999999999999999\" left=\"-5\"/></AlertTypes>"),
+        QByteArray("<?xml version=\"1.0\"?><!DOCTYPE x [<!ENTITY a \"b\">]><AlertType Name=\"&a;\"/>"),
+        QByteArray(100000, '<'),
+    };
+    for (const QByteArray &bytes : corpus) {
+        const auto result = AlertLayout::Parse(bytes, QStringLiteral("AlertType"));
+        for (const CLayoutEntry &entry : result.entries)
+            EXPECT_LE(toLocal(entry.name).size(), std::size_t(AlertLayout::MaxNameBytes));
+    }
+    EXPECT_FALSE(AlertLayout::Parse(corpus[1], QStringLiteral("AlertType")).warning.isEmpty());
+
+    // A label over 127 bytes is cut after its last whole character.
+    const QString longName(100, QChar(u'报')); // 200 bytes
+    const auto cut = AlertLayout::Parse(Gbk(QStringLiteral("<AlertType Name=\"%1\"/>").arg(longName)),
+                                        QStringLiteral("AlertType"));
+    ASSERT_EQ(cut.entries.size(), 1);
+    EXPECT_EQ(cut.entries[0].name, QString(63, QChar(u'报')));
+}
+
 // The sample files shipped for the demo, as the demo folder holds them (GBK).
 AlertLayout::Result Sample(const char *file, const char *element)
 {
