@@ -28,6 +28,8 @@ QString Text(const QXmlStreamAttributes &attributes, const char *name)
 QString Limited(QString text, int maxBytes)
 {
     text.truncate(maxBytes); // every character takes a byte at least
+    if (!text.isEmpty() && text.back().isHighSurrogate())
+        text.chop(1);
     while (int(toLocal(text).size()) > maxBytes)
         text.chop(1);
     return text;
