@@ -55,17 +55,42 @@ QMdiSubWindow *ActiveWindow(QWidget *mainFrame)
     return area ? area->activeSubWindow() : nullptr;
 }
 
-// Clicks the first entry of the first tree or list in the active document
-// window, as an operator would to see its details: the first child when the
-// first row has children.
-void PickFirstEntry(QWidget *mainFrame)
+// Module windows that the tour goes into further: after the first entry, the
+// first row of a named list is clicked and a command opens a dialog.
+struct ModuleVisit
+{
+    const char *module;
+    const char *list;
+    int command;
+};
+const ModuleVisit ModuleVisits[] = {
+    {"Alert", "RuleList", 32792}, // the editor of the first mail rule
+};
+
+// Dialogs that the tour pictures on the way: the button it then presses (by
+// object name; none: the dialog is closed). Seen again, the dialog is closed.
+struct DialogVisit
+{
+    const char *dialog;
+    const char *picture;
+    const char *next;
+};
+const DialogVisit DialogVisits[] = {
+    {"AlertRuleDialog", "editor", "2000"}, // "检测": the monitor selection
+    {"MonitorSelectDialog", "monitors", nullptr},
+};
+
+// Clicks the first entry of the first tree or list (or of the view named
+// list) in the active document window, as an operator would to see its
+// details: the first child when the first row has children.
+void PickFirstEntry(QWidget *mainFrame, const QString &list = {})
 {
     QMdiSubWindow *window = ActiveWindow(mainFrame);
     if (!window)
         return;
     for (QAbstractItemView *view : window->findChildren<QAbstractItemView *>()) {
         QAbstractItemModel *model = view->model();
-        if (!view->isVisible() || !model || model->rowCount() == 0)
+        if (!view->isVisible() || !model || model->rowCount() == 0 || (!list.isEmpty() && view->objectName() != list))
             continue;
         QModelIndex index = model->index(0, 0);
         if (model->rowCount(index) > 0)
@@ -208,6 +233,16 @@ void CDemoTour::Start(CHostApp &host)
         const QString topology = QStringLiteral("TP");
         if (name == topology || name == m_host->Translate(topology))
             AddTopologySteps(picture);
+        for (const ModuleVisit &visit : ModuleVisits) {
+            const QString module = QLatin1String(visit.module);
+            if (name != module && name != host.Translate(module))
+                continue;
+            m_steps.append([this, visit] { PickFirstEntry(m_host->GetMainFrame(), QLatin1String(visit.list)); });
+            m_steps.append([this, visit, picture] {
+                m_visitPicture = picture;
+                m_host->GetMainFrame()->RouteCommand(visit.command);
+            });
+        }
     }
     m_steps.append([this] { RunReport(); });
     m_steps.append([this] { m_host->GetMainFrame()->LockNow(); });
@@ -315,6 +350,8 @@ void CDemoTour::Watch()
         Save(dialog, m_expectedDialog);
         m_expectedDialog.clear();
         dialog->done(QDialog::Rejected);
+    } else if (VisitDialog(modal)) {
+        return;
     } else if (auto *dialog = qobject_cast<QDialog *>(modal)) {
         ++m_problems;
         const auto *box = qobject_cast<QMessageBox *>(modal);
@@ -323,6 +360,32 @@ void CDemoTour::Watch()
         Save(dialog, QStringLiteral("99-problem-%1").arg(m_problems));
         dialog->done(QDialog::Rejected);
     }
+}
+
+bool CDemoTour::VisitDialog(QWidget *modal)
+{
+    auto *dialog = qobject_cast<QDialog *>(modal);
+    for (const DialogVisit &visit : DialogVisits) {
+        if (!dialog || dialog->objectName() != QLatin1String(visit.dialog))
+            continue;
+        if (dialog == m_visitWaiting)
+            return true; // the dialog its button opens is on the way (bounded by the tour's time limit)
+        Save(dialog, m_visitPicture + QLatin1Char('-') + QLatin1String(visit.picture));
+        auto *next = visit.next ? dialog->findChild<QPushButton *>(QLatin1String(visit.next)) : nullptr;
+        if (next) {
+            // Pressed from the event loop, so that the dialog it opens is watched too.
+            m_visitWaiting = dialog;
+            QTimer::singleShot(0, next, &QPushButton::click);
+            return true;
+        }
+        // The last dialog of the visit: it and the one that opened it close.
+        dialog->done(QDialog::Rejected);
+        if (m_visitWaiting)
+            m_visitWaiting->done(QDialog::Rejected);
+        m_visitWaiting = nullptr;
+        return true;
+    }
+    return false;
 }
 
 void CDemoTour::Save(QWidget *widget, const QString &name)

@@ -4,12 +4,14 @@
 
 #include <QDir>
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QTimer>
 
 #include "orb/wire/keelexport.h"
 
 class CHostApp;
+class QDialog;
 class QWidget;
 
 // A scripted walk through the running host for machines without a person at
@@ -47,6 +49,8 @@ private:
     void OpenDialog(const QString &command, const QString &picture);
     void Watch();
     void AddTopologySteps(const QString &picture);
+    // Pictures and answers a dialog of a module visit; false for other dialogs.
+    bool VisitDialog(QWidget *modal);
     void RunNextStep();
     void Save(QWidget *widget, const QString &name);
     void RunReport();
@@ -60,6 +64,8 @@ private:
     CHostApp *m_host = nullptr;
     QSet<QString> m_seen;
     QString m_expectedDialog;
+    QString m_visitPicture; // the module picture the visit's dialogs are named after
+    QPointer<QDialog> m_visitWaiting; // pressed its button, waits for the dialog that opens
     int m_pictures = 0;
     int m_problems = 0;
 };

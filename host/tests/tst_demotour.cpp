@@ -58,10 +58,15 @@ TEST(DemoTour, VisitsEveryModuleOfTheSampleSettings)
         EXPECT_TRUE(saved.contains(picture)) << picture.toStdString() << " missing; saved: "
                                              << saved.join(QLatin1Char(' ')).toStdString();
     // The monitoring module adds a selected device and monitor and its two
-    // dialogs; the topology module a sub-picture and its drawing mode.
+    // dialogs; the topology module a sub-picture and its drawing mode; the
+    // alerting module the editor of a mail rule and its monitor selection.
     const int inventoryPictures = settings.contains(QStringLiteral("libProbeDesk.so")) ? 4 : 0;
     const int topologyViews = settings.contains(QStringLiteral("DLLname=libMapDesk.so")) ? 2 : 0;
-    EXPECT_EQ(saved.size(), expected.size() + moduleCount + inventoryPictures + topologyViews) << "one picture per module: "
-                                                           << saved.join(QLatin1Char(' ')).toStdString();
+    const bool alerting = settings.contains(QStringLiteral("DLLname=libAlarmDesk.so"));
+    EXPECT_EQ(saved.size(), expected.size() + moduleCount + inventoryPictures + topologyViews + (alerting ? 2 : 0))
+        << "one picture per module: " << saved.join(QLatin1Char(' ')).toStdString();
+    if (alerting)
+        EXPECT_EQ(saved.filter(QRegularExpression(QStringLiteral("-(editor|monitors)\\.png$"))).size(), 2)
+            << "the editor of a mail rule and the monitor selection: " << output.toStdString();
     EXPECT_TRUE(ReadKeelsysIni().contains(QStringLiteral("sysdefaultuser=admin")));
 }

@@ -1,0 +1,3 @@
+#include "modules/alarm/alertmodule.h"
+
+KEEL_DECLARE_MODULE(CAlertModule)
