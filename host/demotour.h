@@ -39,6 +39,10 @@ private:
     void Watch();
     void RunNextStep();
     void Save(QWidget *widget, const QString &name);
+    // Stops the server process named by KEELMON_TOUR_SERVER_PID, makes a call
+    // that waits for it (the progress window is pictured), pictures the
+    // message that follows, and lets the server run on.
+    void CallStoppedServer();
     void Finish();
 
     QDir m_folder;
@@ -50,4 +54,5 @@ private:
     QSet<QString> m_seen;
     int m_pictures = 0;
     int m_problems = 0;
+    bool m_expectLostServer = false;
 };
