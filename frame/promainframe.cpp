@@ -1,7 +1,5 @@
 #include "frame/promainframe.h"
 
-#include "frame/hosttexts.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -11,6 +9,7 @@
 #include <QToolBar>
 
 #include "frame/backgroundarea.h"
+#include "frame/hosttexts.h"
 #include "frame/localtext.h"
 #include "frame/lockscreen.h"
 #include "frame/proapp.h"
