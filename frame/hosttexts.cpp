@@ -28,6 +28,9 @@ constexpr CNamesTable::Pair Pairs[] = {
      "Sorry, the password was wrong three times! The system is locked for one hour!"},
     {"你第%1次密码输入错误！请重试！", "Wrong password (attempt %1)! Please try again!"},
     {"口令错误！", "Wrong Password!"},
+    // settings
+    {"请输入整数。", "Please enter an integer."},
+    {"请输入 %1 到 %2 之间的整数。", "Please enter an integer between %1 and %2."},
     // password dialog
     {"修改登录密码", "Change Login Password"},
     {"旧密码：", "&Old password:"},

@@ -1,11 +1,11 @@
 #include "frame/lockeddialog.h"
 
-#include "frame/hosttexts.h"
-
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "frame/hosttexts.h"
 
 CLockedDialog::CLockedDialog(const QString &lockText, int attempts, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)

@@ -1,11 +1,10 @@
 #include "frame/lockscreen.h"
 
-#include "frame/hosttexts.h"
-
 #include <QLabel>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "frame/hosttexts.h"
 #include "frame/lockeddialog.h"
 #include "frame/unlockdialog.h"
 

@@ -1,7 +1,5 @@
 #include "frame/promainframe.h"
 
-#include "frame/hosttexts.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -13,6 +11,7 @@
 #include <QToolBar>
 
 #include "frame/backgroundarea.h"
+#include "frame/hosttexts.h"
 #include "frame/localtext.h"
 #include "frame/lockscreen.h"
 #include "frame/proapp.h"
@@ -139,7 +138,9 @@ void CProMainFrame::ShowNavigationBar(bool show)
 
 QDockWidget *CProMainFrame::CreateNavigationDock(QWidget *content)
 {
-    m_navigationDock = new QDockWidget(QStringLiteral("Server Files"), this);
+    // The names table may give the title a Chinese counterpart.
+    const QString title = QStringLiteral("Server Files");
+    m_navigationDock = new QDockWidget(m_app ? m_app->Translate(title) : title, this);
     m_navigationDock->setObjectName(QStringLiteral("69"));
     m_navigationDock->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
     m_navigationDock->setWidget(content);

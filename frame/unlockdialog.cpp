@@ -1,13 +1,12 @@
 #include "frame/unlockdialog.h"
 
-#include "frame/hosttexts.h"
-
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "frame/hosttexts.h"
 #include "frame/proapp.h"
 
 CUnlockDialog::CUnlockDialog(int attempts, const QString &storedPassword, QWidget *parent)

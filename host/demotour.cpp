@@ -1,5 +1,6 @@
 #include "host/demotour.h"
 
+#include <csignal>
 #include <cstdio>
 
 #include <QAbstractItemView>
@@ -19,10 +20,12 @@
 
 #include "frame/lockeddialog.h"
 #include "frame/lockscreen.h"
+#include "frame/servicecall.h"
 #include "frame/unlockdialog.h"
 #include "host/hostapp.h"
 #include "host/logindialog.h"
 #include "host/systempropsheet.h"
+#include "orb/net/orbclient.h"
 #include "orb/net/orbservice.h"
 #include "orb/profile/namedlock.h"
 #include "orb/wire/mtxrecord.h"
@@ -245,6 +248,8 @@ void CDemoTour::Start(CHostApp &host)
         }
     }
     m_steps.append([this] { RunReport(); });
+    if (qEnvironmentVariableIsSet("KEELMON_TOUR_SERVER_PID"))
+        m_steps.append([this] { CallStoppedServer(); });
     m_steps.append([this] { m_host->GetMainFrame()->LockNow(); });
     m_steps.append([this] { m_host->ShowSystemSettings(); });
     m_steps.append([this] { Finish(); });
@@ -352,6 +357,10 @@ void CDemoTour::Watch()
         dialog->done(QDialog::Rejected);
     } else if (VisitDialog(modal)) {
         return;
+    } else if (auto *box = qobject_cast<QMessageBox *>(modal); box && m_expectLostServer) {
+        m_expectLostServer = false;
+        Save(box, QStringLiteral("94-server-lost"));
+        box->accept();
     } else if (auto *dialog = qobject_cast<QDialog *>(modal)) {
         ++m_problems;
         const auto *box = qobject_cast<QMessageBox *>(modal);
@@ -386,6 +395,30 @@ bool CDemoTour::VisitDialog(QWidget *modal)
         return true;
     }
     return false;
+}
+
+void CDemoTour::CallStoppedServer()
+{
+    const pid_t server = pid_t(qEnvironmentVariableIntValue("KEELMON_TOUR_SERVER_PID"));
+    if (server <= 0 || ::kill(server, SIGSTOP) != 0) {
+        Say(QStringLiteral("cannot stop the server (pid %1): the lost-server pictures are left out").arg(server));
+        return;
+    }
+    Say(QStringLiteral("server stopped; calling it"));
+    // The call waits on its own event loop, which keeps the tour's timers going.
+    QTimer::singleShot(ServerCallProgressDelayMs + 1000, this, [this] {
+        Save(m_host->GetMainFrame(), QStringLiteral("93-server-stopped-waiting"));
+    });
+    m_expectLostServer = true;
+    const MtxString argument("SysInfo");
+    CallService(m_host->GetClient(), "findWatchType", {&argument});
+    ::kill(server, SIGCONT);
+    Say(QStringLiteral("server running again"));
+    if (m_expectLostServer) {
+        m_expectLostServer = false;
+        ++m_problems;
+        Say(QStringLiteral("the call to the stopped server showed no message"));
+    }
 }
 
 void CDemoTour::Save(QWidget *widget, const QString &name)

@@ -54,6 +54,10 @@ private:
     void RunNextStep();
     void Save(QWidget *widget, const QString &name);
     void RunReport();
+    // Stops the server process named by KEELMON_TOUR_SERVER_PID, makes a call
+    // that waits for it (the progress window is pictured), pictures the
+    // message that follows, and lets the server run on.
+    void CallStoppedServer();
     void Finish();
 
     QDir m_folder;
@@ -68,4 +72,5 @@ private:
     QPointer<QDialog> m_visitWaiting; // pressed its button, waits for the dialog that opens
     int m_pictures = 0;
     int m_problems = 0;
+    bool m_expectLostServer = false;
 };

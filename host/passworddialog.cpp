@@ -1,13 +1,12 @@
 #include "host/passworddialog.h"
 
-#include "frame/hosttexts.h"
-
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "frame/hosttexts.h"
 #include "frame/proapp.h"
 #include "frame/localtextvalidator.h"
 

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 
+#include "frame/hosttexts.h"
 #include "frame/proapp.h"
 #include "frame/localtextvalidator.h"
 
@@ -61,9 +62,9 @@ QString CSysPropMainPage::Check(QWidget **control) const
         return refuse(m_address, CLocalTextValidator::tooLongMessage(MaxAddressLength));
     int port = 0;
     if (!parsePort(m_port->text(), port))
-        return refuse(m_port, QStringLiteral("Please enter an integer."));
+        return refuse(m_port, HostText("请输入整数。"));
     if (port < MinPort || port > MaxPort)
-        return refuse(m_port, QStringLiteral("Please enter an integer between %1 and %2.").arg(MinPort).arg(MaxPort));
+        return refuse(m_port, HostText("请输入 %1 到 %2 之间的整数。").arg(MinPort).arg(MaxPort));
     if (!CLocalTextValidator::fits(m_user->text(), MaxUserLength))
         return refuse(m_user, CLocalTextValidator::tooLongMessage(MaxUserLength));
     return {};

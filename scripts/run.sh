@@ -86,7 +86,7 @@ else
   echo "Running a scripted tour under a virtual display instead: it logs in as \"$demo_user\","
   echo "opens every configured module, runs a report of a demo monitor and saves a picture of each step."
   status=0
-  KEELMON_TOUR_PASSWORD="$demo_password" xvfb-run -a -s "-screen 0 1600x1000x24" \
+  KEELMON_TOUR_PASSWORD="$demo_password" KEELMON_TOUR_SERVER_PID="$server" xvfb-run -a -s "-screen 0 1600x1000x24" \
     "$bin/keelmon" --tour "$tour" || status=$?
   echo "tour pictures: $tour"
 fi

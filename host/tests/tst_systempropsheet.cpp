@@ -111,7 +111,7 @@ TEST_F(SettingsTest, CancelWritesNothing)
 
 TEST_F(SettingsTest, RefusesBadValuesAndKeepsThePageOpen)
 {
-    const QString range = refusal(QStringLiteral("Please enter an integer between 1024 and 9999."));
+    const QString range = refusal(QStringLiteral("请输入 1024 到 9999 之间的整数。"));
     struct Case
     {
         const char *address, *port, *user;
@@ -120,8 +120,8 @@ TEST_F(SettingsTest, RefusesBadValuesAndKeepsThePageOpen)
     } cases[] = {
         {"127.0.0.1", "1023", "", range, "control170"},
         {"127.0.0.1", "10000", "", range, "control170"},
-        {"127.0.0.1", "", "", refusal(QStringLiteral("Please enter an integer.")), "control170"},
-        {"127.0.0.1", "9x", "", refusal(QStringLiteral("Please enter an integer.")), "control170"},
+        {"127.0.0.1", "", "", refusal(QStringLiteral("请输入整数。")), "control170"},
+        {"127.0.0.1", "9x", "", refusal(QStringLiteral("请输入整数。")), "control170"},
         {"255.255.255.2555", "9000", "", refusal(QStringLiteral("Please enter no more than 15 characters.")),
          "control169"},
         {"127.0.0.1", "9000", "abcdefghijklmnopqrstu", refusal(QStringLiteral("Please enter no more than 20 characters.")),
@@ -201,6 +201,8 @@ TEST_F(SettingsTest, LanguageChoosesThePagesAndTheCaption)
     EXPECT_EQ(sheet.Tabs()->tabText(1), QStringLiteral("navigater set"));
     EXPECT_EQ(sheet.NavPage()->GroupIconButton()->text(), QStringLiteral("group icon"));
     EXPECT_EQ(sheet.NavPage()->TreeButton()->text(), QStringLiteral("tree icon"));
+    sheet.MainPage()->PortEdit()->setText(QStringLiteral("80"));
+    EXPECT_EQ(sheet.MainPage()->Check(), QStringLiteral("Please enter an integer between 1024 and 9999."));
 }
 
 TEST_F(SettingsTest, TypingStopsAtTheLimits)

@@ -42,8 +42,6 @@ void CBlockingSocket::releaseHandle()
 
 void CBlockingSocket::AttachToCall(CallControl *control)
 {
-    if (control == m_control)
-        return;
     DetachFromCall();
     m_control = control;
     if (m_control && m_socket >= 0)

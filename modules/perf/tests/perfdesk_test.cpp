@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QImage>
 #include <QMdiArea>
 #include <QToolBar>
 #include <QTest>
@@ -160,6 +161,10 @@ TEST(PerfDesk, ShowsWatchTypesAndStatusLinesFromTheServer)
     {
         WorkingDirectory dir;
         WriteSettings(server);
+        // The window paints while calls wait: its background picture is there.
+        QImage background(8, 8, QImage::Format_RGB32);
+        background.fill(Qt::white);
+        ASSERT_TRUE(background.save(QStringLiteral("Keelmon.bmp"), "BMP"));
         TestHostApp app;
         app.LinkModule(QDir(qEnvironmentVariable("KEEL_BIN_DIR")).filePath(QStringLiteral("libPerfDesk.so")),
                        [] { return std::make_unique<CWatchModule>(); });
@@ -203,8 +208,6 @@ TEST(PerfDesk, ShowsWatchTypesAndStatusLinesFromTheServer)
             typesWithLines += lines->rowCount() > 0;
         }
         EXPECT_GT(typesWithLines, 0);
-        // The working folder has no background picture; the main frame says so once.
-        EXPECT_EQ(app.messages.removeAll(QStringLiteral("| Open File Keelmon.bmp Fails ! ")), 1);
         EXPECT_TRUE(app.messages.isEmpty()) << app.messages.join(QLatin1Char('|')).toStdString();
 
         app.GetMainFrame()->RouteCommand(32774);
