@@ -20,7 +20,10 @@ public:
     {
         return requestreader::frame(received, checked);
     }
-    std::string handle(std::string_view request) override { return m_dispatcher.handle(request); }
+    std::string handle(std::string_view request, const std::string &peer) override
+    {
+        return m_dispatcher.handle(request, peer);
+    }
     std::string refuse(Problem problem) override
     {
         switch (problem) {
@@ -68,6 +71,7 @@ void AppServer::start()
     info.listenAddress = m_options.listen;
     info.workerThreads = m_options.limits.workerThreads;
     info.databasePath = m_options.database;
+    info.maxLogRows = m_options.maxLogRows;
     m_state = std::make_unique<ServerState>(*m_storage, info);
     m_dispatcher = std::make_unique<Dispatcher>(*m_state, domainFactory());
     m_protocol = std::make_unique<Protocol>(*m_dispatcher);

@@ -30,6 +30,7 @@ std::string ServerOptions::usage()
            "  --max-connections N   open connections kept at most (default 4096)\n"
            "  --request-timeout S   seconds a started request may take to arrive (default 30)\n"
            "  --idle-timeout M      minutes an unused connection stays open (default 120, at least 45)\n"
+           "  --max-log-rows N      operation-log rows one query may return (default 100000)\n"
            "  --log-level LEVEL     error, warning, info or debug (default info)\n"
            "  --help                show this text\n";
 }
@@ -50,6 +51,7 @@ bool ServerOptions::parse(const std::vector<std::string> &arguments, std::string
         {"--max-connections", 16, 100000, [&](long long v) { limits.maxConnections = std::size_t(v); }},
         {"--request-timeout", 1, 3600, [&](long long v) { limits.requestTimeout = std::chrono::seconds(v); }},
         {"--idle-timeout", 45, 7 * 24 * 60, [&](long long v) { limits.idleTimeout = std::chrono::minutes(v); }},
+        {"--max-log-rows", 1, 10000000, [&](long long v) { maxLogRows = std::size_t(v); }},
     };
     const std::pair<const char *, std::string *> texts[] = {
         {"--listen", &listen}, {"--advertise", &advertise}, {"--db", &database}, {"--admin-password", &adminPassword}};

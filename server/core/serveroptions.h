@@ -19,6 +19,7 @@ struct ServerOptions
     std::string adminPassword;
     serverlog::Level logLevel = serverlog::Level::Info;
     ConnectionLimits limits;
+    std::size_t maxLogRows = 100000; // operation-log rows one query may return
 
     // Reads argv; false with a message (what is wrong and what to do) on a
     // bad option. help is set for --help.

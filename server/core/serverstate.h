@@ -43,25 +43,33 @@ private:
     std::atomic<std::int64_t> m_longestMicros{0};
 };
 
-// Users logged in and not yet logged off (kept in memory only).
+// Users logged in and not yet logged off, per peer address. Kept in the
+// database, so a restart keeps everyone logged in; each call runs in the
+// caller's transaction or its own.
 class SessionTable
 {
 public:
     struct Session
     {
         std::string user;
+        std::string peer;
         std::string since;
         int logins = 0;
     };
 
-    void login(const std::string &user, const std::string &time);
-    void logoff(const std::string &user);
+    explicit SessionTable(Storage &storage) : m_storage(storage) {}
+
+    void login(const std::string &user, const std::string &peer, const std::string &time);
+    // False when user had no session from peer.
+    bool logoff(const std::string &user, const std::string &peer);
+    bool has(const std::string &user, const std::string &peer) const;
+    // Ends every session of user (the account was deleted).
+    void endAll(const std::string &user);
     std::size_t count() const;
     std::vector<Session> sessions() const;
 
 private:
-    mutable std::mutex m_lock;
-    std::map<std::string, Session> m_sessions;
+    Storage &m_storage;
 };
 
 // Where the server runs, for the status report.
@@ -72,6 +80,8 @@ struct ServerInfo
     int discoveryPort = 0;
     int workerThreads = 0;
     std::string databasePath;
+    // The most operation-log rows one query may return.
+    std::size_t maxLogRows = 100000;
 };
 
 // Everything the handlers share: storage, counters, sessions and identity.
