@@ -4,7 +4,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <random>
+
 #include "orb/net/mtxrequest.h"
+#include "orb/wire/codepage.h"
 #include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxstring.h"
 #include "server/core/timetext.h"
@@ -234,4 +237,30 @@ TEST_F(AccessTest, AnOperationLogQueryBeyondTheRowCapIsRefused)
         newClient()->login("admin", AdminPassword);
     EXPECT_EQ(messageOf(admin().callText(Security, "selectSysLogArray", {today(), today()})),
               "REFUSED 日志超过40条，请缩小日期范围");
+}
+
+// Passwords of printable ASCII and Chinese characters, scrambled with fresh
+// keys as the user dialog does, all log in after the trip through the wire.
+TEST_F(AccessTest, RandomScrambledPasswordsLogIn)
+{
+    UserObj self;
+    ASSERT_TRUE(admin().callText(Security, "selectUser", {"admin"}, &self).succeeded());
+    const std::string chinese = local("网络运维平台管理员密码测试");
+    std::mt19937 random(4242);
+    std::uniform_int_distribution<int> length(1, 10), printable(0x21, 0x7e), kind(0, 2),
+        pick(0, int(chinese.size() / 2) - 1);
+    for (int round = 0; round < 60; ++round) {
+        std::string password;
+        for (int i = length(random); i > 0 && password.size() + 2 <= passwordscrambler::MaxPasswordBytes; --i)
+            password += kind(random) == 0 ? chinese.substr(std::size_t(pick(random)) * 2, 2)
+                                          : std::string(1, char(printable(random)));
+        const std::string login = "u" + std::to_string(round);
+        UserObj record = newUser(login, self.get(UserObj::DepartmentID));
+        std::string key, scrambled;
+        ASSERT_TRUE(passwordscrambler::scramble(password, key, scrambled));
+        record.set(UserObj::Password, scrambled);
+        record.set(UserObj::EncryptCode, key);
+        ASSERT_TRUE(admin().call(Security, "addUser", {&record}).succeeded()) << login;
+        EXPECT_TRUE(newClient()->login(login, password).succeeded()) << orb::toUtf8(password) << " key " << key;
+    }
 }
