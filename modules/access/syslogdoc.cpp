@@ -1,5 +1,9 @@
 #include "modules/access/syslogdoc.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxstring.h"
 
@@ -31,6 +35,11 @@ bool CSysLogDoc::Query()
     if (!Call("selectSysLogArray", {&start, &end}, reply.get()))
         return false;
     m_records.SetRecords(std::move(reply));
+    // A large reply was parsed on a worker thread, whose heap keeps the pages
+    // of the parse; hand them back so that the next query starts from less.
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
     return true;
 }
 
