@@ -1,15 +1,13 @@
 #include "modules/access/departmentdialog.h"
 
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 #include "frame/localtextvalidator.h"
 #include "frame/proapp.h"
+#include "modules/access/securityviews.h"
 
 CDepartmentDialog::CDepartmentDialog(Mode mode, const CDepartmentTreeModel::Department &department,
                                      const QString &parentName, QWidget *parent)
@@ -42,14 +40,7 @@ CDepartmentDialog::CDepartmentDialog(Mode mode, const CDepartmentTreeModel::Depa
     fields->addRow(QStringLiteral("部门名称"), m_name);
     fields->addRow(QStringLiteral("父部门"), parentRow);
     fields->addRow(QStringLiteral("描述"), m_description);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &CDepartmentDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(fields);
-    layout->addWidget(buttons);
+    securityviews::LayOutDialog(this, fields);
 }
 
 bool CDepartmentDialog::Check() const

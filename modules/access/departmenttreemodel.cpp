@@ -11,66 +11,39 @@ constexpr int MaxDepth = 64;
 
 } // namespace
 
-int CDepartmentTreeModel::Node::row() const
-{
-    if (!parent)
-        return 0;
-    for (std::size_t i = 0; i < parent->children.size(); ++i)
-        if (parent->children[i].get() == this)
-            return int(i);
-    return 0;
-}
-
-CDepartmentTreeModel::CDepartmentTreeModel(QObject *parent) : QAbstractItemModel(parent), m_root(std::make_unique<Node>())
-{
-}
+CDepartmentTreeModel::CDepartmentTreeModel(QObject *parent) : CNodeTreeModel(parent) {}
 
 CDepartmentTreeModel::~CDepartmentTreeModel() = default;
 
 void CDepartmentTreeModel::SetTree(const MtxTree &tree)
 {
     beginResetModel();
-    m_root = std::make_unique<Node>();
+    ResetRoot();
     auto build = [](auto &self, const MtxTree &from, Node *parent, int depth) -> void {
         const auto *record = dynamic_cast<const DepartmentObj *>(&from.node());
         if (!record || depth > MaxDepth)
             return;
-        auto node = std::make_unique<Node>();
-        node->department = {fromLocal(record->get(DepartmentObj::ID)), fromLocal(record->get(DepartmentObj::AllName)),
-                            fromLocal(record->get(DepartmentObj::ParentID)),
-                            fromLocal(record->get(DepartmentObj::Description))};
-        node->parent = parent;
-        Node *added = node.get();
-        parent->children.push_back(std::move(node));
+        Node *added = parent->Append({fromLocal(record->get(DepartmentObj::ID)),
+                                      fromLocal(record->get(DepartmentObj::AllName)),
+                                      fromLocal(record->get(DepartmentObj::ParentID)),
+                                      fromLocal(record->get(DepartmentObj::Description))});
         for (std::size_t i = 0; i < from.childCount(); ++i)
             self(self, *from.child(i), added, depth + 1);
     };
-    build(build, tree, m_root.get(), 0);
+    build(build, tree, Root(), 0);
     endResetModel();
 }
 
 void CDepartmentTreeModel::Clear()
 {
     beginResetModel();
-    m_root = std::make_unique<Node>();
+    ResetRoot();
     endResetModel();
-}
-
-CDepartmentTreeModel::Node *CDepartmentTreeModel::NodeAt(const QModelIndex &index) const
-{
-    return index.isValid() ? static_cast<Node *>(index.internalPointer()) : m_root.get();
-}
-
-QModelIndex CDepartmentTreeModel::IndexOf(const Node *node) const
-{
-    if (!node || node == m_root.get())
-        return {};
-    return createIndex(node->row(), 0, const_cast<Node *>(node));
 }
 
 CDepartmentTreeModel::Node *CDepartmentTreeModel::Find(Node *node, const QString &id) const
 {
-    if (node != m_root.get() && node->department.id == id)
+    if (node != Root() && node->value.id == id)
         return node;
     for (const auto &child : node->children)
         if (Node *found = Find(child.get(), id))
@@ -80,33 +53,29 @@ CDepartmentTreeModel::Node *CDepartmentTreeModel::Find(Node *node, const QString
 
 QModelIndex CDepartmentTreeModel::FindId(const QString &id) const
 {
-    return IndexOf(Find(m_root.get(), id));
+    return IndexOf(Find(Root(), id));
 }
 
 CDepartmentTreeModel::Department CDepartmentTreeModel::DepartmentAt(const QModelIndex &index) const
 {
-    return index.isValid() ? NodeAt(index)->department : Department{};
+    return index.isValid() ? NodeAt(index)->value : Department{};
 }
 
 QString CDepartmentTreeModel::NameOf(const QString &id) const
 {
-    const Node *node = Find(m_root.get(), id);
-    return node ? node->department.name : QString();
+    const Node *node = Find(Root(), id);
+    return node ? node->value.name : QString();
 }
 
 QModelIndex CDepartmentTreeModel::AddDepartment(const QModelIndex &parent, const Department &department)
 {
     Node *holder = NodeAt(parent);
     // Without a chosen parent a department goes below the tree's top node.
-    if (holder == m_root.get() && !m_root->children.empty())
-        holder = m_root->children.front().get();
+    if (holder == Root() && !Root()->children.empty())
+        holder = Root()->children.front().get();
     const int row = int(holder->children.size());
     beginInsertRows(IndexOf(holder), row, row);
-    auto node = std::make_unique<Node>();
-    node->department = department;
-    node->parent = holder;
-    Node *added = node.get();
-    holder->children.push_back(std::move(node));
+    Node *added = holder->Append(department);
     endInsertRows();
     return IndexOf(added);
 }
@@ -114,16 +83,16 @@ QModelIndex CDepartmentTreeModel::AddDepartment(const QModelIndex &parent, const
 void CDepartmentTreeModel::UpdateDepartment(const QModelIndex &index, const Department &department)
 {
     Node *node = NodeAt(index);
-    if (node == m_root.get())
+    if (node == Root())
         return;
-    const bool moved = node->department.parentId != department.parentId;
-    node->department = department;
+    const bool moved = node->value.parentId != department.parentId;
+    node->value = department;
     emit dataChanged(index, index);
     if (!moved)
         return;
-    Node *target = Find(m_root.get(), department.parentId);
-    if (!target && !m_root->children.empty())
-        target = m_root->children.front().get();
+    Node *target = Find(Root(), department.parentId);
+    if (!target && !Root()->children.empty())
+        target = Root()->children.front().get();
     for (Node *up = target; up; up = up->parent)
         if (up == node)
             return; // the server refuses such a move; keep the tree as it is
@@ -143,7 +112,7 @@ void CDepartmentTreeModel::UpdateDepartment(const QModelIndex &index, const Depa
 void CDepartmentTreeModel::RemoveDepartment(const QModelIndex &index)
 {
     Node *node = NodeAt(index);
-    if (node == m_root.get())
+    if (node == Root())
         return;
     Node *from = node->parent;
     const int row = node->row();
@@ -152,36 +121,11 @@ void CDepartmentTreeModel::RemoveDepartment(const QModelIndex &index)
     endRemoveRows();
 }
 
-QModelIndex CDepartmentTreeModel::index(int row, int column, const QModelIndex &parent) const
-{
-    const Node *node = NodeAt(parent);
-    if (column != 0 || row < 0 || std::size_t(row) >= node->children.size())
-        return {};
-    return createIndex(row, 0, node->children[std::size_t(row)].get());
-}
-
-QModelIndex CDepartmentTreeModel::parent(const QModelIndex &child) const
-{
-    return child.isValid() ? IndexOf(NodeAt(child)->parent) : QModelIndex();
-}
-
-int CDepartmentTreeModel::rowCount(const QModelIndex &parent) const
-{
-    if (parent.column() > 0)
-        return 0;
-    return int(NodeAt(parent)->children.size());
-}
-
-int CDepartmentTreeModel::columnCount(const QModelIndex &) const
-{
-    return 1;
-}
-
 QVariant CDepartmentTreeModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
         return {};
-    const Department &department = NodeAt(index)->department;
+    const Department &department = NodeAt(index)->value;
     switch (role) {
     case Qt::DisplayRole:
         return department.name;

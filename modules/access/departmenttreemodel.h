@@ -1,10 +1,8 @@
 #pragma once
 
-#include <memory>
-#include <vector>
-
-#include <QAbstractItemModel>
 #include <QString>
+
+#include "modules/access/nodetreemodel.h"
 
 class MtxTree;
 
@@ -12,20 +10,21 @@ class MtxTree;
 // departments, ID "-1"), shown by the department window and the left pane of
 // the user window. Edits made through the windows are applied here so the
 // tree follows them without a refetch.
-class CDepartmentTreeModel : public QAbstractItemModel
+struct DepartmentRecord
+{
+    QString id;
+    QString name;
+    QString parentId;
+    QString description;
+};
+
+class CDepartmentTreeModel : public CNodeTreeModel<DepartmentRecord>
 {
     Q_OBJECT
 
 public:
     enum Role { IdRole = Qt::UserRole + 1, ParentIdRole, DescriptionRole };
-
-    struct Department
-    {
-        QString id;
-        QString name;
-        QString parentId;
-        QString description;
-    };
+    using Department = DepartmentRecord;
 
     explicit CDepartmentTreeModel(QObject *parent = nullptr);
     ~CDepartmentTreeModel() override;
@@ -43,24 +42,8 @@ public:
     void UpdateDepartment(const QModelIndex &index, const Department &department);
     void RemoveDepartment(const QModelIndex &index);
 
-    QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
-    QModelIndex parent(const QModelIndex &child) const override;
-    int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
 private:
-    struct Node
-    {
-        Department department;
-        Node *parent = nullptr;
-        std::vector<std::unique_ptr<Node>> children;
-        int row() const;
-    };
-
-    Node *NodeAt(const QModelIndex &index) const;
-    QModelIndex IndexOf(const Node *node) const;
     Node *Find(Node *node, const QString &id) const;
-
-    std::unique_ptr<Node> m_root; // invisible holder of the top node
 };

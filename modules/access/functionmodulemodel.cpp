@@ -8,41 +8,24 @@ namespace {
 constexpr int MaxDepth = 64;
 }
 
-int CFunctionModuleModel::Node::row() const
-{
-    if (!parent)
-        return 0;
-    for (std::size_t i = 0; i < parent->children.size(); ++i)
-        if (parent->children[i].get() == this)
-            return int(i);
-    return 0;
-}
-
-CFunctionModuleModel::CFunctionModuleModel(QObject *parent)
-    : QAbstractItemModel(parent), m_root(std::make_unique<Node>())
-{
-}
+CFunctionModuleModel::CFunctionModuleModel(QObject *parent) : CNodeTreeModel(parent) {}
 
 CFunctionModuleModel::~CFunctionModuleModel() = default;
 
 void CFunctionModuleModel::SetTree(const MtxTree &tree)
 {
     beginResetModel();
-    m_root = std::make_unique<Node>();
+    ResetRoot();
     auto build = [](auto &self, const MtxTree &from, Node *parent, int depth) -> void {
         const auto *record = dynamic_cast<const FunctionModuleObj *>(&from.node());
         if (!record || depth > MaxDepth || record->get(FunctionModuleObj::Code).empty())
             return;
-        auto node = std::make_unique<Node>();
-        node->code = fromLocal(record->get(FunctionModuleObj::Code));
-        node->name = fromLocal(record->get(FunctionModuleObj::AllName));
-        node->parent = parent;
-        Node *added = node.get();
-        parent->children.push_back(std::move(node));
+        Node *added = parent->Append({fromLocal(record->get(FunctionModuleObj::Code)),
+                                      fromLocal(record->get(FunctionModuleObj::AllName))});
         for (std::size_t i = 0; i < from.childCount(); ++i)
             self(self, *from.child(i), added, depth + 1);
     };
-    build(build, tree, m_root.get(), 0);
+    build(build, tree, Root(), 0);
     endResetModel();
 }
 
@@ -52,8 +35,8 @@ Qt::CheckState CFunctionModuleModel::Summary(const Node &node, bool granted)
         return granted ? Qt::Checked : Qt::Unchecked;
     bool all = true, any = false;
     for (const auto &child : node.children) {
-        all = all && child->state == Qt::Checked;
-        any = any || child->state != Qt::Unchecked;
+        all = all && child->value.state == Qt::Checked;
+        any = any || child->value.state != Qt::Unchecked;
     }
     if (all)
         return Qt::Checked;
@@ -65,30 +48,30 @@ void CFunctionModuleModel::SetGranted(const QSet<QString> &granted)
     auto apply = [&](auto &self, Node *node) -> void {
         for (const auto &child : node->children)
             self(self, child.get());
-        if (node != m_root.get())
-            node->state = Summary(*node, granted.contains(node->code));
+        if (node != Root())
+            node->value.state = Summary(*node, granted.contains(node->value.code));
     };
-    apply(apply, m_root.get());
-    EmitAll(m_root.get());
+    apply(apply, Root());
+    EmitAll(Root());
 }
 
 QStringList CFunctionModuleModel::Granted() const
 {
     QStringList codes;
     auto walk = [&](auto &self, const Node *node) -> void {
-        if (node != m_root.get() && node->state != Qt::Unchecked)
-            codes.append(node->code);
+        if (node != Root() && node->value.state != Qt::Unchecked)
+            codes.append(node->value.code);
         for (const auto &child : node->children)
             self(self, child.get());
     };
-    if (!m_root->children.empty())
-        walk(walk, m_root->children.front().get());
+    if (!Root()->children.empty())
+        walk(walk, Root()->children.front().get());
     return codes;
 }
 
 void CFunctionModuleModel::SetBelow(Node *node, Qt::CheckState state)
 {
-    node->state = state;
+    node->value.state = state;
     for (const auto &child : node->children)
         SetBelow(child.get(), state);
 }
@@ -113,8 +96,8 @@ bool CFunctionModuleModel::setData(const QModelIndex &index, const QVariant &val
     EmitAll(node);
     emit dataChanged(index, index, {Qt::CheckStateRole});
     // Modules above stay granted when something below them is unchecked.
-    for (Node *up = node->parent; up && up != m_root.get(); up = up->parent) {
-        up->state = Summary(*up, up->state != Qt::Unchecked || wanted != Qt::Unchecked);
+    for (Node *up = node->parent; up && up != Root(); up = up->parent) {
+        up->value.state = Summary(*up, up->value.state != Qt::Unchecked || wanted != Qt::Unchecked);
         const QModelIndex upIndex = IndexOf(up);
         emit dataChanged(upIndex, upIndex, {Qt::CheckStateRole});
     }
@@ -131,41 +114,6 @@ Qt::ItemFlags CFunctionModuleModel::flags(const QModelIndex &index) const
     return flags;
 }
 
-CFunctionModuleModel::Node *CFunctionModuleModel::NodeAt(const QModelIndex &index) const
-{
-    return index.isValid() ? static_cast<Node *>(index.internalPointer()) : m_root.get();
-}
-
-QModelIndex CFunctionModuleModel::IndexOf(const Node *node) const
-{
-    if (!node || node == m_root.get())
-        return {};
-    return createIndex(node->row(), 0, const_cast<Node *>(node));
-}
-
-QModelIndex CFunctionModuleModel::index(int row, int column, const QModelIndex &parent) const
-{
-    const Node *node = NodeAt(parent);
-    if (column != 0 || row < 0 || std::size_t(row) >= node->children.size())
-        return {};
-    return createIndex(row, 0, node->children[std::size_t(row)].get());
-}
-
-QModelIndex CFunctionModuleModel::parent(const QModelIndex &child) const
-{
-    return child.isValid() ? IndexOf(NodeAt(child)->parent) : QModelIndex();
-}
-
-int CFunctionModuleModel::rowCount(const QModelIndex &parent) const
-{
-    return parent.column() > 0 ? 0 : int(NodeAt(parent)->children.size());
-}
-
-int CFunctionModuleModel::columnCount(const QModelIndex &) const
-{
-    return 1;
-}
-
 QVariant CFunctionModuleModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
@@ -173,11 +121,11 @@ QVariant CFunctionModuleModel::data(const QModelIndex &index, int role) const
     const Node *node = NodeAt(index);
     switch (role) {
     case Qt::DisplayRole:
-        return node->name;
+        return node->value.name;
     case Qt::CheckStateRole:
-        return node->state;
+        return node->value.state;
     case CodeRole:
-        return node->code;
+        return node->value.code;
     default:
         return {};
     }

@@ -1,11 +1,9 @@
 #pragma once
 
-#include <memory>
-#include <vector>
-
-#include <QAbstractItemModel>
 #include <QSet>
 #include <QStringList>
+
+#include "modules/access/nodetreemodel.h"
 
 class MtxTree;
 
@@ -14,7 +12,14 @@ class MtxTree;
 // checked (the module, but not all below it) and unchecked. Checking or
 // unchecking a module does the same to everything below it; the modules
 // above follow. A module is granted to the role unless its box is unchecked.
-class CFunctionModuleModel : public QAbstractItemModel
+struct FunctionModule
+{
+    QString code;
+    QString name;
+    Qt::CheckState state = Qt::Unchecked;
+};
+
+class CFunctionModuleModel : public CNodeTreeModel<FunctionModule>
 {
     Q_OBJECT
 
@@ -34,32 +39,15 @@ public:
     // Edits are allowed only while a role is being edited.
     void SetEditable(bool editable) { m_editable = editable; }
 
-    QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
-    QModelIndex parent(const QModelIndex &child) const override;
-    int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 private:
-    struct Node
-    {
-        QString code;
-        QString name;
-        Qt::CheckState state = Qt::Unchecked;
-        Node *parent = nullptr;
-        std::vector<std::unique_ptr<Node>> children;
-        int row() const;
-    };
-
-    Node *NodeAt(const QModelIndex &index) const;
-    QModelIndex IndexOf(const Node *node) const;
     void SetBelow(Node *node, Qt::CheckState state);
     // The state of an inner node from its children and whether it is granted itself.
     static Qt::CheckState Summary(const Node &node, bool granted);
     void EmitAll(const Node *node);
 
-    std::unique_ptr<Node> m_root;
     bool m_editable = false;
 };

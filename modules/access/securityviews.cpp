@@ -1,9 +1,13 @@
 #include "modules/access/securityviews.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
 #include <QTreeView>
+#include <QVBoxLayout>
 
 namespace securityviews {
 
@@ -42,6 +46,18 @@ void SplitTenToTwentyTwo(QSplitter *splitter, QWidget *left, QWidget *right)
     splitter->setStretchFactor(0, LeftShare);
     splitter->setStretchFactor(1, RightShare);
     splitter->setSizes({LeftShare * 1000, RightShare * 1000});
+}
+
+void LayOutDialog(QDialog *dialog, QLayout *fields)
+{
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    auto *layout = new QVBoxLayout(dialog);
+    layout->addLayout(fields);
+    layout->addWidget(buttons);
 }
 
 } // namespace securityviews

@@ -1,16 +1,14 @@
 #include "modules/access/userdialog.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 #include "frame/localtext.h"
 #include "frame/localtextvalidator.h"
 #include "frame/proapp.h"
+#include "modules/access/securityviews.h"
 #include "services/types/passwordscrambler.h"
 
 CUserDialog::CUserDialog(Mode mode, const QStringList &roles, const QString &departmentName,
@@ -35,14 +33,7 @@ CUserDialog::CUserDialog(Mode mode, const QStringList &roles, const QString &dep
     fields->addRow(QStringLiteral("所属角色"), m_role);
     fields->addRow(QStringLiteral("密码"), m_password);
     fields->addRow(QStringLiteral("部门"), m_department);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &CUserDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(fields);
-    layout->addWidget(buttons);
+    securityviews::LayOutDialog(this, fields);
 }
 
 void CUserDialog::SetUser(const UserObj &user)
