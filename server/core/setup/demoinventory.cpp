@@ -1,6 +1,5 @@
 #include <ctime>
 #include <map>
-#include <random>
 
 #include "orb/wire/codepage.h"
 #include "server/core/handlers/inventory.h"

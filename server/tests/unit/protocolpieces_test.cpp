@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "orb/wire/mtxstring.h"
 #include "server/core/replywriter.h"
 #include "server/core/requestreader.h"
