@@ -13,6 +13,7 @@
 
 #include "frame/localtext.h"
 #include "frame/promainframe.h"
+#include "host/passworddialog.h"
 #include "modules/access/departmentdialog.h"
 #include "modules/access/departmentdoc.h"
 #include "modules/access/departmentframe.h"
@@ -32,6 +33,7 @@
 #include "services/types/roleobj.h"
 #include "services/types/tablefactory.h"
 #include "services/types/userobj.h"
+#include "testsupport/modaloperator.h"
 #include "testsupport/referenceserver.h"
 #include "testsupport/tempfolder.h"
 #include "testsupport/testclient.h"
@@ -391,4 +393,35 @@ TEST_F(AccessDeskTest, ALostServerShowsTheConnectionMessageNotADuplicate)
     EXPECT_FALSE(frame->Document()->NewUser(frame));
     EXPECT_FALSE(m_app.messages.contains(QStringLiteral("用户名重复!")));
     EXPECT_FALSE(Said().isEmpty());
+}
+
+// "修改登录密码" changes the password on the server too, and keeps the local
+// change only when the server took it.
+TEST_F(AccessDeskTest, PasswordChangeReachesTheServer)
+{
+    LogIn("operator", "operator");
+    auto change = [&](const char *oldText, const char *newText) {
+        ModalOperator hand([&](QWidget *modal) {
+            if (auto *dialog = qobject_cast<CPasswordDialog *>(modal)) {
+                dialog->oldEdit()->setText(QString::fromLatin1(oldText));
+                dialog->newEdit()->setText(QString::fromLatin1(newText));
+                dialog->confirmEdit()->setText(QString::fromLatin1(newText));
+                dialog->accept();
+            }
+        });
+        return m_app.ChangePassword();
+    };
+    ASSERT_TRUE(change("operator", "n3w-pw"));
+    EXPECT_EQ(m_app.GetPassword(), QStringLiteral("n3w-pw"));
+    EXPECT_TRUE(TestClient(m_server.port(), m_server.discoveryPort()).login("operator", "n3w-pw").succeeded())
+        << "the next login takes the new password";
+
+    // Changed elsewhere meanwhile: the server refuses, the local password stays.
+    TestClient elsewhere(m_server.port(), m_server.discoveryPort());
+    ASSERT_TRUE(elsewhere.login("operator", "n3w-pw").succeeded());
+    ASSERT_TRUE(elsewhere.callText("SecurityService", "changePassword", {"operator", "n3w-pw", "other"}).succeeded());
+    m_app.messages.clear();
+    EXPECT_FALSE(change("n3w-pw", "third"));
+    EXPECT_EQ(m_app.GetPassword(), QStringLiteral("n3w-pw"));
+    EXPECT_EQ(Said(), QStringList{QStringLiteral("旧密码不正确，请重新输入！")});
 }
