@@ -66,6 +66,19 @@ CRoleFrame::CRoleFrame(CRoleDoc *document)
     UpdateCommands();
 }
 
+void CRoleFrame::showEvent(QShowEvent *event)
+{
+    CProChildFrame::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    const QModelIndex first = m_doc->Names().index(0);
+    if (first.isValid()) {
+        m_list->setCurrentIndex(first);
+        ChooseRole(first);
+    }
+}
+
 int CRoleFrame::SelectedRow() const
 {
     const QModelIndexList rows = m_list->selectionModel()->selectedRows();

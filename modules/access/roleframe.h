@@ -28,6 +28,10 @@ public:
 
     void ChooseRole(const QModelIndex &index);
 
+protected:
+    // The first role is chosen when the window first shows, so its rights are in view.
+    void showEvent(QShowEvent *event) override;
+
 private:
     // Shows the edit box over row with the row's text, or hides it (row -1).
     void ShowEditBox(int row);
@@ -36,4 +40,5 @@ private:
     QListView *m_list;
     QTreeView *m_tree;
     QLineEdit *m_edit;
+    bool m_shown = false;
 };
