@@ -55,18 +55,11 @@ void SessionTable::login(const std::string &user, const std::string &peer, const
 bool SessionTable::logoff(const std::string &user, const std::string &peer)
 {
     auto transaction = m_storage.begin(true);
-    auto rows = m_storage.select(schema::sessions, sessionOf(user, peer));
-    if (rows.empty())
-        return false;
-    int left = logins(*rows.front()) - 1;
-    if (left <= 0) {
-        m_storage.remove(schema::sessions, sessionOf(user, peer));
-    } else {
-        rows.front()->set(SessionRecord::Logins, std::to_string(left));
-        m_storage.update(schema::sessions, sessionOf(user, peer), *rows.front());
-    }
+    // One logoff ends the session, however often the client logged in again
+    // (a module's re-login) before.
+    const bool ended = m_storage.remove(schema::sessions, sessionOf(user, peer)) > 0;
     transaction->commit();
-    return true;
+    return ended;
 }
 
 bool SessionTable::has(const std::string &user, const std::string &peer) const

@@ -43,7 +43,8 @@ private:
     std::atomic<std::int64_t> m_longestMicros{0};
 };
 
-// Users logged in and not yet logged off, per peer address. Kept in the
+// Users logged in and not yet logged off, per peer address (a login again
+// from there counts, a logoff ends it). Kept in the
 // database, so a restart keeps everyone logged in; each call runs in the
 // caller's transaction or its own.
 class SessionTable

@@ -4,7 +4,7 @@
 
 // A login session as the server stores it, so that sessions survive a
 // restart: one row per user and peer address, with the number of logins
-// from there not yet logged off. Never sent on the wire.
+// from there since the session began. Never sent on the wire.
 #define KEEL_SESSIONRECORD_FIELDS(F) F(User, 64) F(Peer, 64) F(Since, 64) F(Logins, 16)
 
 class SessionRecord : public MtxRecordType<SessionRecord>
