@@ -42,6 +42,8 @@ constexpr CNamesTable::Pair Pairs[] = {
     {"新密码与验证密码不符，请重新输入！", "The new password and its confirmation differ: please enter them again!"},
     {"旧密码不正确，请重新输入！", "The old password is wrong: please enter it again!"},
     {"错误！", "Error!"},
+    {"服务器不支持修改密码：新密码只用于解锁本客户端，登录仍使用原密码。",
+     "The server cannot change passwords: the new password only unlocks this client; log in with the old one."},
 };
 
 } // namespace

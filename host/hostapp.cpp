@@ -11,12 +11,14 @@
 #include "frame/iconnavframe.h"
 #include "frame/localtext.h"
 #include "frame/promodule.h"
+#include "frame/servicecall.h"
 #include "frame/treenavframe.h"
 #include "frame/waitcursor.h"
 #include "host/aboutdialog.h"
 #include "host/logindialog.h"
 #include "host/mainmenu.h"
 #include "host/passworddialog.h"
+#include "host/userrights.h"
 #include "host/systempropsheet.h"
 #include "orb/net/orbclient.h"
 #include "services/types/serviceapi.h"
@@ -130,15 +132,37 @@ bool CHostApp::Login(QString &user, QString &password, QString &language)
     return true;
 }
 
-// The stored password changes only here; nothing is sent to the server. It
-// is the password the unlock dialog asks for.
+// After the dialog's own checks the server changes the password too, so the
+// next login takes the new one; the stored password (the one the unlock
+// dialog asks for) changes only when the server accepted, or when the server
+// cannot change passwords at all.
 bool CHostApp::ChangePassword()
 {
     CPasswordDialog dialog(GetPassword(), GetUserName(), GetMainFrame());
     if (dialog.exec() != QDialog::Accepted)
         return false;
+    MtxStatus status;
+    switch (userrights::ChangeOnServer(GetService(QStringLiteral("SecurityService")), toLocal(GetUserName()),
+                                       toLocal(GetPassword()), toLocal(dialog.newPassword()), status)) {
+    case userrights::PasswordChange::Refused:
+        ShowCallFailure(status);
+        return false;
+    case userrights::PasswordChange::Unsupported:
+        ShowMessage(HostText("服务器不支持修改密码：新密码只用于解锁本客户端，登录仍使用原密码。"));
+        break;
+    case userrights::PasswordChange::Accepted:
+        break;
+    }
     SetPassword(dialog.newPassword());
     return true;
+}
+
+// Before a login (tests without a server) the frame's answer holds: every code.
+bool CHostApp::CheckPermission(const QString &code)
+{
+    if (!IsLoggedIn())
+        return CProApp::CheckPermission(code);
+    return userrights::Holds(GetService(QStringLiteral("SecurityService")), toLocal(GetUserName()), code);
 }
 
 void CHostApp::ShowSystemSettings()

@@ -34,6 +34,7 @@ public:
     void LoadServices(OrbClient *client, const MtxUserSession &session) override;
     QToolBar *CreateToolBar(CProMainFrame *frame) override;
     bool ChangePassword() override;
+    bool CheckPermission(const QString &code) override;
     void ShowSystemSettings() override;
 
     // The first step of Login: asks for user name, password and language

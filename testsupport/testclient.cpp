@@ -63,7 +63,8 @@ MtxStatus TestClient::callText(const char *service, const char *method, const st
     switch (values.size()) {
     case 0: return call(service, method, {}, response);
     case 1: return call(service, method, {&values[0]}, response);
-    default: return call(service, method, {&values[0], &values[1]}, response);
+    case 2: return call(service, method, {&values[0], &values[1]}, response);
+    default: return call(service, method, {&values[0], &values[1], &values[2]}, response);
     }
 }
 

@@ -25,7 +25,7 @@ public:
 
     MtxStatus call(const char *service, const char *method, std::initializer_list<const MtxObj *> args,
                    MtxObj *response = nullptr);
-    // Arguments given as texts, each sent as an MtxString.
+    // Arguments given as texts (at most three), each sent as an MtxString.
     MtxStatus callText(const char *service, const char *method, const std::vector<std::string> &args,
                        MtxObj *response = nullptr);
 

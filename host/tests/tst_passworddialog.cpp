@@ -105,6 +105,10 @@ TEST(PasswordDialog, ChangedPasswordIsTheOneThatUnlocks)
         EXPECT_TRUE(app.OnCommand(33333)) << "the command runs the same dialog";
         EXPECT_EQ(app.GetPassword(), QStringLiteral("new"));
         EXPECT_EQ(shown, 2);
+        EXPECT_EQ(app.messages.value(0),
+                  QStringLiteral("服务器不支持修改密码：新密码只用于解锁本客户端，登录仍使用原密码。"))
+            << "without a security service the change is only the local one";
+        app.messages.clear();
     }
 
     CLockScreen screen(QRect(0, 0, 640, 480), app.GetUserName(), app.GetPassword());

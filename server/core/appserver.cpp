@@ -81,6 +81,7 @@ void AppServer::start()
     info.listenAddress = m_options.listen;
     info.workerThreads = m_options.limits.workerThreads;
     info.databasePath = m_options.database;
+    info.maxLogRows = m_options.maxLogRows;
     m_state = std::make_unique<ServerState>(*m_storage, info);
     m_dispatcher = std::make_unique<Dispatcher>(*m_state, domainFactory());
     m_protocol = std::make_unique<Protocol>(*m_dispatcher);

@@ -3,8 +3,8 @@
 #include "server/core/serverstate.h"
 #include "server/core/timetext.h"
 
-Call::Call(ServerState &server, const OrbRequest &request, std::string user)
-    : m_server(server), m_request(request), m_user(std::move(user)), m_time(timetext::now())
+Call::Call(ServerState &server, const OrbRequest &request, std::string user, std::string peer)
+    : m_server(server), m_request(request), m_user(std::move(user)), m_peer(std::move(peer)), m_time(timetext::now())
 {
 }
 

@@ -18,12 +18,14 @@ class ServerState;
 class Call
 {
 public:
-    Call(ServerState &server, const OrbRequest &request, std::string user);
+    Call(ServerState &server, const OrbRequest &request, std::string user, std::string peer);
 
     ServerState &server() const { return m_server; }
     Storage &storage() const;
     const OrbRequest &request() const { return m_request; }
     const std::string &user() const { return m_user; }
+    // The caller's IP address.
+    const std::string &peer() const { return m_peer; }
     const std::string &time() const { return m_time; }
 
     // The text of argument index, which must be an MtxString.
@@ -49,6 +51,7 @@ private:
     ServerState &m_server;
     const OrbRequest &m_request;
     std::string m_user;
+    std::string m_peer;
     std::string m_time;
     std::string m_logDetail;
 };

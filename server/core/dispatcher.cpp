@@ -6,6 +6,7 @@
 #include "server/core/call.h"
 #include "server/core/replywriter.h"
 #include "server/core/requestreader.h"
+#include "server/core/rights.h"
 #include "server/core/schema.h"
 #include "server/core/serverlog.h"
 #include "server/core/serverstate.h"
@@ -63,12 +64,13 @@ std::string Dispatcher::handle(std::string_view requestText, const std::string &
                                       "服务器不支持此服务或方法");
     }
     bool succeeded = false;
-    std::string reply = run(request, *found->second, succeeded);
+    std::string reply = run(request, *found->second, peer, succeeded);
     finish(succeeded);
     return reply;
 }
 
-std::string Dispatcher::run(const OrbRequest &request, const HandlerEntry &entry, bool &succeeded)
+std::string Dispatcher::run(const OrbRequest &request, const HandlerEntry &entry, const std::string &peer,
+                            bool &succeeded)
 {
     const std::string where = orb::toUtf8(request.service) + "." + orb::toUtf8(request.method);
     std::string user = entry.access == Access::Login ? std::string() : request.session;
@@ -76,13 +78,15 @@ std::string Dispatcher::run(const OrbRequest &request, const HandlerEntry &entry
     if (entry.access == Access::Login && !request.args.empty())
         if (const auto *name = dynamic_cast<const MtxString *>(request.args[0].get()))
             caller = name->getValue();
+    const std::string callerLocal = caller;
     caller = orb::toUtf8(caller);
     try {
-        if (entry.access != Access::Login && !isUser(request.session))
-            throw Refusal(refusal::NoSession, "未登录或用户不存在，请重新登录");
+        if (entry.access != Access::Login && !hasSession(request.session, peer))
+            throw Refusal(refusal::NoSession, "未登录或会话已结束，请重新登录");
 
         auto transaction = m_server.storage().begin(entry.access != Access::Read);
-        Call call(m_server, request, user);
+        rights::check(m_server.storage(), request, entry.access, user);
+        Call call(m_server, request, user, peer);
         std::unique_ptr<MtxObj> response = entry.handler(call);
         if (entry.access != Access::Read)
             writeOperationLog(request, entry, entry.access == Access::Login ? call.text(0) : user, call.time(),
@@ -97,7 +101,10 @@ std::string Dispatcher::run(const OrbRequest &request, const HandlerEntry &entry
     } catch (const Refusal &refused) {
         serverlog::info(where + " by " + caller + " refused: " + refused.what());
         if (entry.access == Access::Login)
-            logFailedLogin(request, refused.what());
+            logRefusal(callerLocal, "登录失败", orb::fromUtf8(refused.what()));
+        else if (refused.code() == refusal::NoRight || refused.code() == refusal::LoginFailed)
+            logRefusal(user, refused.code() == refusal::NoRight ? "权限不足" : "密码验证失败",
+                       request.method + ": " + orb::fromUtf8(refused.what()));
         return replywriter::exception(request.service, request.method, refused.code(), refused.what());
     } catch (const StorageError &failure) {
         serverlog::error(where + " failed in the database: " + failure.what());
@@ -110,12 +117,13 @@ std::string Dispatcher::run(const OrbRequest &request, const HandlerEntry &entry
     }
 }
 
-bool Dispatcher::isUser(const std::string &name)
+bool Dispatcher::hasSession(const std::string &name, const std::string &peer)
 {
     if (name.empty())
         return false;
     auto transaction = m_server.storage().begin(false);
-    return m_server.storage().count(schema::users, Filter::where(UserObj::LoginName, name)) > 0;
+    return m_server.storage().count(schema::users, Filter::where(UserObj::LoginName, name)) > 0
+           && m_server.sessions().has(name, peer);
 }
 
 void Dispatcher::writeOperationLog(const OrbRequest &request, const HandlerEntry &entry, const std::string &user,
@@ -131,25 +139,20 @@ void Dispatcher::writeOperationLog(const OrbRequest &request, const HandlerEntry
     m_server.storage().insert(schema::sysLogs, record);
 }
 
-void Dispatcher::logFailedLogin(const OrbRequest &request, const std::string &reasonUtf8)
+void Dispatcher::logRefusal(const std::string &user, const char *titleUtf8, const std::string &detail)
 {
-    // The refused call rolled back; the failure is recorded on its own.
     try {
         auto transaction = m_server.storage().begin(true);
         SysLogObj record;
         record.set(SysLogObj::ID, ServerState::newId());
         record.setTruncated(SysLogObj::Type, orb::fromUtf8("安全"));
         record.setTruncated(SysLogObj::Date, timetext::now());
-        std::string name;
-        if (!request.args.empty())
-            if (const auto *text = dynamic_cast<const MtxString *>(request.args[0].get()))
-                name = text->getValue();
-        record.setTruncated(SysLogObj::User, name);
-        record.setTruncated(SysLogObj::Title, orb::fromUtf8("登录失败"));
-        record.setTruncated(SysLogObj::Description, orb::fromUtf8(reasonUtf8));
+        record.setTruncated(SysLogObj::User, user);
+        record.setTruncated(SysLogObj::Title, orb::fromUtf8(titleUtf8));
+        record.setTruncated(SysLogObj::Description, detail);
         m_server.storage().insert(schema::sysLogs, record);
         transaction->commit();
     } catch (const std::exception &failure) {
-        serverlog::error(std::string("cannot record a failed login: ") + failure.what());
+        serverlog::error(std::string("cannot record a refusal in the operation log: ") + failure.what());
     }
 }

@@ -18,19 +18,22 @@ class Dispatcher
 public:
     Dispatcher(ServerState &server, MtxFactory &factory);
 
-    // peer: the caller's address (sessions are counted per user and address).
-    std::string handle(std::string_view requestText, const std::string &peer = {});
+    // peer is the caller's IP address: a session holds only for the address
+    // that logged in.
+    std::string handle(std::string_view requestText, const std::string &peer);
 
     // A reply for a request that is refused before it is read (too large,
     // timed out, server busy); messageUtf8 says why.
     static std::string refuse(std::string_view code, std::string_view messageUtf8);
 
 private:
-    std::string run(const OrbRequest &request, const HandlerEntry &entry, bool &succeeded);
+    std::string run(const OrbRequest &request, const HandlerEntry &entry, const std::string &peer, bool &succeeded);
     void writeOperationLog(const OrbRequest &request, const HandlerEntry &entry, const std::string &user,
                            const std::string &time, const std::string &detail);
-    void logFailedLogin(const OrbRequest &request, const std::string &reasonUtf8);
-    bool isUser(const std::string &name);
+    // Records a refused login or a refused right in its own transaction (the
+    // refused call rolled back).
+    void logRefusal(const std::string &user, const char *titleUtf8, const std::string &detail);
+    bool hasSession(const std::string &name, const std::string &peer);
 
     ServerState &m_server;
     MtxFactory &m_factory;

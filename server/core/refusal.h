@@ -20,7 +20,8 @@ private:
 namespace refusal {
 inline constexpr const char *BadRequest = "BAD_REQUEST";       // unreadable or wrong arguments
 inline constexpr const char *UnknownMethod = "UNKNOWN_METHOD";
-inline constexpr const char *NoSession = "NO_SESSION";         // not logged in
+inline constexpr const char *NoSession = "NO_SESSION";         // not logged in (from this address)
+inline constexpr const char *NoRight = "NO_RIGHT";             // the user's role lacks the function module
 inline constexpr const char *LoginFailed = "LOGIN_FAILED";
 inline constexpr const char *NotFound = "NOT_FOUND";
 inline constexpr const char *Exists = "ALREADY_EXISTS";

@@ -1,5 +1,6 @@
 #include "server/core/schema.h"
 
+#include "server/core/sessionrecord.h"
 #include "services/types/alertlogobj.h"
 #include "services/types/alertmonitorobj.h"
 #include "services/types/alertruleobj.h"
@@ -41,13 +42,14 @@ const TableDefinition departments{"departments", &make<DepartmentObj>, {"ID"}, {
 const TableDefinition functionModules{"function_modules", &make<FunctionModuleObj>, {"Code"}};
 const TableDefinition sysLogs{"sys_logs", &make<SysLogObj>, {"ID"}, {}, "Date"};
 const TableDefinition topologyCells{"topology_cells", &make<TPInfoObj>, {"ID"}, {"PID"}};
+const TableDefinition sessions{"sessions", &make<SessionRecord>, {"User", "Peer"}};
 
 std::span<const TableDefinition *const> all()
 {
     static const TableDefinition *const tables[] = {
         &elements, &monitors, &alertRules, &alertRuleParameters, &alertSendTypeParameters,
         &alertRuleTypeParameters, &alertMonitors, &alertLogs, &users, &roles, &departments,
-        &functionModules, &sysLogs, &topologyCells};
+        &functionModules, &sysLogs, &topologyCells, &sessions};
     return tables;
 }
 

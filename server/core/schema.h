@@ -21,6 +21,7 @@ extern const TableDefinition departments;       // DepartmentObj
 extern const TableDefinition functionModules;   // FunctionModuleObj
 extern const TableDefinition sysLogs;           // SysLogObj
 extern const TableDefinition topologyCells;     // TPInfoObj
+extern const TableDefinition sessions;          // SessionRecord: who is logged in from where
 
 std::span<const TableDefinition *const> all();
 

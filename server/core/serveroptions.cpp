@@ -31,6 +31,7 @@ std::string ServerOptions::usage()
            "  --max-connections N   open connections kept at most (default 4096)\n"
            "  --request-timeout S   seconds a started request may take to arrive (default 30)\n"
            "  --idle-timeout M      minutes an unused connection stays open (default 120, at least 45)\n"
+           "  --max-log-rows N      operation-log rows one query may return (default 100000)\n"
            "  --log-level LEVEL     error, warning, info or debug (default info)\n"
            "  --probe-port N        TCP port of the probe channel (default 8900, or a free one if taken)\n"
            "  --http-port N         TCP port of /health and /metrics (default 8901, or a free one if taken)\n"
@@ -68,6 +69,7 @@ bool ServerOptions::parse(const std::vector<std::string> &arguments, std::string
         {"--check-threads", 1, 256, [&](long long v) { checkThreads = int(v); }},
         {"--check-timeout", 10, 120000, [&](long long v) { checkTimeoutMs = int(v); }},
         {"--check-interval", 1, 86400, [&](long long v) { checkInterval = int(v); }},
+        {"--max-log-rows", 1, 10000000, [&](long long v) { maxLogRows = std::size_t(v); }},
     };
     const std::pair<const char *, std::string *> texts[] = {
         {"--listen", &listen}, {"--advertise", &advertise}, {"--db", &database}, {"--admin-password", &adminPassword},

@@ -21,6 +21,7 @@ struct ServerOptions
     std::string adminPassword;
     serverlog::Level logLevel = serverlog::Level::Info;
     ConnectionLimits limits;
+    std::size_t maxLogRows = 100000; // operation-log rows one query may return
 
     // The monitoring engine and its channels.
     // -1: the default port (8900, 8901), or a free one when that is taken.

@@ -1,6 +1,12 @@
 #include "server/core/serverstate.h"
 
+#include <cstdlib>
+
 #include <uuid/uuid.h>
+
+#include "server/core/schema.h"
+#include "server/core/sessionrecord.h"
+#include "server/storage/storage.h"
 
 void RequestStats::record(bool succeeded, std::chrono::microseconds duration)
 {
@@ -14,41 +20,81 @@ void RequestStats::record(bool succeeded, std::chrono::microseconds duration)
     }
 }
 
-void SessionTable::login(const std::string &user, const std::string &address, const std::string &time)
+namespace {
+
+Filter sessionOf(const std::string &user, const std::string &peer)
 {
-    std::lock_guard hold(m_lock);
-    m_sessions[user].try_emplace(address, time);
+    return Filter::where(SessionRecord::User, user).equal(SessionRecord::Peer, peer);
 }
 
-void SessionTable::logoff(const std::string &user, const std::string &address)
+int logins(const MtxRecord &record)
 {
-    std::lock_guard hold(m_lock);
-    auto found = m_sessions.find(user);
-    if (found == m_sessions.end())
-        return;
-    found->second.erase(address);
-    if (found->second.empty())
-        m_sessions.erase(found);
+    return std::atoi(record.get(SessionRecord::Logins).c_str());
+}
+
+} // namespace
+
+void SessionTable::login(const std::string &user, const std::string &peer, const std::string &time)
+{
+    auto transaction = m_storage.begin(true);
+    auto rows = m_storage.select(schema::sessions, sessionOf(user, peer));
+    if (rows.empty()) {
+        SessionRecord session;
+        session.setTruncated(SessionRecord::User, user);
+        session.setTruncated(SessionRecord::Peer, peer);
+        session.setTruncated(SessionRecord::Since, time);
+        session.set(SessionRecord::Logins, "1");
+        m_storage.insert(schema::sessions, session);
+    } else {
+        rows.front()->set(SessionRecord::Logins, std::to_string(logins(*rows.front()) + 1));
+        m_storage.update(schema::sessions, sessionOf(user, peer), *rows.front());
+    }
+    transaction->commit();
+}
+
+bool SessionTable::logoff(const std::string &user, const std::string &peer)
+{
+    auto transaction = m_storage.begin(true);
+    // One logoff ends the session, however often the client logged in again
+    // (a module's re-login) before.
+    const bool ended = m_storage.remove(schema::sessions, sessionOf(user, peer)) > 0;
+    transaction->commit();
+    return ended;
+}
+
+bool SessionTable::has(const std::string &user, const std::string &peer) const
+{
+    if (user.empty())
+        return false;
+    auto transaction = m_storage.begin(false);
+    return m_storage.count(schema::sessions, sessionOf(user, peer)) > 0;
+}
+
+void SessionTable::endAll(const std::string &user)
+{
+    auto transaction = m_storage.begin(true);
+    m_storage.remove(schema::sessions, Filter::where(SessionRecord::User, user));
+    transaction->commit();
 }
 
 std::size_t SessionTable::count() const
 {
-    std::lock_guard hold(m_lock);
-    return m_sessions.size();
+    auto transaction = m_storage.begin(false);
+    return std::size_t(m_storage.count(schema::sessions, Filter::all()));
 }
 
 std::vector<SessionTable::Session> SessionTable::sessions() const
 {
-    std::lock_guard hold(m_lock);
+    auto transaction = m_storage.begin(false);
     std::vector<Session> list;
-    for (const auto &[user, addresses] : m_sessions) {
-        list.push_back(Session{user, addresses.begin()->second, int(addresses.size())});
-    }
+    for (const auto &row : m_storage.select(schema::sessions, Filter::all()))
+        list.push_back({row->get(SessionRecord::User), row->get(SessionRecord::Peer), row->get(SessionRecord::Since),
+                        logins(*row)});
     return list;
 }
 
 ServerState::ServerState(Storage &storage, ServerInfo info)
-    : m_storage(storage), m_info(std::move(info)), m_startTime(std::time(nullptr)),
+    : m_storage(storage), m_info(std::move(info)), m_sessions(storage), m_startTime(std::time(nullptr)),
       m_startClock(std::chrono::steady_clock::now())
 {
 }

@@ -43,27 +43,34 @@ private:
     std::atomic<std::int64_t> m_longestMicros{0};
 };
 
-// Users logged in and not yet logged off (kept in memory only): one session
-// per user and address, however often the user logs in again from there.
+// Users logged in and not yet logged off, per peer address (a login again
+// from there counts, a logoff ends it). Kept in the
+// database, so a restart keeps everyone logged in; each call runs in the
+// caller's transaction or its own.
 class SessionTable
 {
 public:
     struct Session
     {
         std::string user;
-        std::string since;  // login time of the session from the first address
-        int logins = 0;     // sessions: addresses the user is logged in from
+        std::string peer;
+        std::string since;
+        int logins = 0;
     };
 
-    void login(const std::string &user, const std::string &address, const std::string &time);
-    void logoff(const std::string &user, const std::string &address);
+    explicit SessionTable(Storage &storage) : m_storage(storage) {}
+
+    void login(const std::string &user, const std::string &peer, const std::string &time);
+    // False when user had no session from peer.
+    bool logoff(const std::string &user, const std::string &peer);
+    bool has(const std::string &user, const std::string &peer) const;
+    // Ends every session of user (the account was deleted).
+    void endAll(const std::string &user);
     std::size_t count() const;
     std::vector<Session> sessions() const;
 
 private:
-    mutable std::mutex m_lock;
-    // user -> address -> time of the first login from there
-    std::map<std::string, std::map<std::string, std::string>> m_sessions;
+    Storage &m_storage;
 };
 
 // Where the server runs, for the status report.
@@ -74,6 +81,8 @@ struct ServerInfo
     int discoveryPort = 0;
     int workerThreads = 0;
     std::string databasePath;
+    // The most operation-log rows one query may return.
+    std::size_t maxLogRows = 100000;
 };
 
 // Everything the handlers share: storage, counters, sessions and identity.
@@ -93,11 +102,6 @@ public:
     void setConnectionStatsSource(std::function<ConnectionStats()> source);
     ConnectionStats connectionStats() const;
 
-    // Counts committed changes of the inventory and the alert rules, so that
-    // the monitoring engine knows when to read them again.
-    void noteInventoryChange() { ++m_inventoryChanges; }
-    std::uint64_t inventoryChanges() const { return m_inventoryChanges; }
-
     // A new identifier: a UUID in its 36-character text form.
     static std::string newId();
 
@@ -110,5 +114,4 @@ private:
     std::chrono::steady_clock::time_point m_startClock;
     mutable std::mutex m_sourceLock;
     std::function<ConnectionStats()> m_connectionStats;
-    std::atomic<std::uint64_t> m_inventoryChanges{0};
 };

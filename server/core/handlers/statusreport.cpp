@@ -73,8 +73,8 @@ void sessions(ServerState &state, Lines &out)
     auto list = state.sessions().sessions();
     out.push_back("在线用户数: " + std::to_string(list.size()));
     for (const auto &session : list)
-        out.push_back("  " + orb::toUtf8(session.user) + " 登录于 " + session.since + " (" + std::to_string(session.logins)
-                      + " 个会话)");
+        out.push_back("  " + orb::toUtf8(session.user) + " (" + session.peer + ") 登录于 " + session.since + " (登录"
+                      + std::to_string(session.logins) + "次)");
 }
 
 void database(ServerState &state, Lines &out)

@@ -2,6 +2,7 @@
 #include "server/core/handlers/records.h"
 #include "server/core/handlertable.h"
 #include "server/core/schema.h"
+#include "server/core/serverstate.h"
 #include "server/core/timetext.h"
 
 // "SecurityService": the operation log, by a range of whole days.
@@ -19,7 +20,11 @@ Filter dayRange(Call &call)
 
 std::unique_ptr<MtxObj> selectSysLogArray(Call &call)
 {
-    return records::array(call.storage().select(schema::sysLogs, dayRange(call), RowOrder::TimeAscending));
+    Filter range = dayRange(call);
+    const std::size_t cap = call.server().info().maxLogRows;
+    if (std::size_t(call.storage().count(schema::sysLogs, range)) > cap)
+        throw Refusal(refusal::Refused, "日志超过" + std::to_string(cap) + "条，请缩小日期范围");
+    return records::array(call.storage().select(schema::sysLogs, range, RowOrder::TimeAscending));
 }
 
 std::unique_ptr<MtxObj> deleteSysLogArray(Call &call)

@@ -5,7 +5,7 @@
 #include "server/core/handlers/records.h"
 #include "server/core/handlers/statusreport.h"
 #include "server/core/handlertable.h"
-#include "server/core/passwordscrambler.h"
+#include "services/types/passwordscrambler.h"
 #include "server/core/schema.h"
 #include "server/core/serverstate.h"
 #include "services/types/userobj.h"
@@ -27,7 +27,7 @@ std::unique_ptr<MtxObj> login(Call &call)
     if (!user || !passwordscrambler::apply(user->get(UserObj::Password), user->get(UserObj::EncryptCode), stored)
         || stored != password)
         throw Refusal(refusal::LoginFailed, "用户名或密码错误，请重新输入");
-    call.server().sessions().login(name, call.request().peer, call.time());
+    call.server().sessions().login(name, call.peer(), call.time());
     call.setLogDetail(orb::fromUtf8("登录成功"));
     auto session = std::make_unique<MtxUserSession>();
     session->setUserName(name);
@@ -38,7 +38,7 @@ std::unique_ptr<MtxObj> login(Call &call)
 
 std::unique_ptr<MtxObj> logoff(Call &call)
 {
-    call.server().sessions().logoff(call.user(), call.request().peer);
+    call.server().sessions().logoff(call.user(), call.peer());
     call.setLogDetail(orb::fromUtf8("注销"));
     return nullptr;
 }

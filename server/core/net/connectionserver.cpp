@@ -357,6 +357,25 @@ void ConnectionServer::dispatch(int fd)
     }
 }
 
+namespace {
+
+// The IP address of the other end of fd, as text; empty when unknown.
+std::string peerAddress(int fd)
+{
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    if (::getpeername(fd, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+        return {};
+    char text[INET6_ADDRSTRLEN] = {};
+    if (address.ss_family == AF_INET)
+        ::inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in &>(address).sin_addr, text, sizeof text);
+    else if (address.ss_family == AF_INET6)
+        ::inet_ntop(AF_INET6, &reinterpret_cast<sockaddr_in6 &>(address).sin6_addr, text, sizeof text);
+    return text;
+}
+
+} // namespace
+
 void ConnectionServer::serve(int fd, const std::string &request)
 {
     std::string reply;

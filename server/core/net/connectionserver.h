@@ -21,7 +21,8 @@ public:
 
     virtual ~RequestProtocol();
     virtual requestreader::Frame frame(std::string_view received, std::size_t checked) = 0;
-    // The reply text to a complete request from peer (its address).
+    // The reply text to a complete request from the peer address (the
+    // client's IP address as text).
     virtual std::string handle(std::string_view request, const std::string &peer) = 0;
     // The reply text to a request that will not be served.
     virtual std::string refuse(Problem problem) = 0;

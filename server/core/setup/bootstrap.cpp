@@ -5,7 +5,7 @@
 #include "orb/wire/codepage.h"
 #include "server/core/handlers/inventory.h"
 #include "server/core/handlers/records.h"
-#include "server/core/passwordscrambler.h"
+#include "services/types/passwordscrambler.h"
 #include "server/core/schema.h"
 #include "server/core/serverstate.h"
 #include "server/core/timetext.h"
@@ -126,10 +126,10 @@ BootstrapResult bootstrap(Storage &storage, const std::string &adminPassword)
         std::string password = adminPassword;
         if (password.empty())
             result.generatedPassword = password = randomPassword();
-        std::mt19937 random{std::random_device{}()};
-        std::string key = passwordscrambler::makeKey(password.size(), random);
-        std::string scrambled;
-        passwordscrambler::apply(password, key, scrambled);
+        std::string key, scrambled;
+        if (!passwordscrambler::scramble(password, key, scrambled))
+            throw std::runtime_error("the administrator password is longer than "
+                                     + std::to_string(passwordscrambler::MaxPasswordBytes) + " bytes: choose a shorter one");
         UserObj admin;
         admin.set(UserObj::LoginName, AdminName);
         admin.setTruncated(UserObj::AllName, orb::fromUtf8("系统管理员"));

@@ -1,10 +1,9 @@
 #include <ctime>
 #include <map>
-#include <random>
 
 #include "orb/wire/codepage.h"
 #include "server/core/handlers/inventory.h"
-#include "server/core/passwordscrambler.h"
+#include "services/types/passwordscrambler.h"
 #include "server/core/schema.h"
 #include "server/core/serverstate.h"
 #include "server/core/setup/bootstrap.h"
@@ -340,9 +339,8 @@ void addPeople(Storage &storage)
         role.setTruncated(RoleObj::RoleName, orb::fromUtf8("值班员"));
         storage.insert(schema::roles, role);
     }
-    std::mt19937 random{std::random_device{}()};
-    std::string key = passwordscrambler::makeKey(8, random), scrambled;
-    passwordscrambler::apply("operator", key, scrambled);
+    std::string key, scrambled;
+    passwordscrambler::scramble("operator", key, scrambled);
     UserObj user;
     user.set(UserObj::LoginName, "operator");
     user.setTruncated(UserObj::AllName, orb::fromUtf8("值班员张工"));

@@ -3,7 +3,7 @@
 #include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxstring.h"
 #include "orb/wire/mtxtree.h"
-#include "server/core/passwordscrambler.h"
+#include "services/types/passwordscrambler.h"
 #include "server/core/timetext.h"
 #include "server/storage/tabledefinition.h"
 #include "services/types/departmentobj.h"
@@ -22,9 +22,8 @@ constexpr const char *Security = "SecurityService";
 UserObj user(const std::string &login, const std::string &password, const std::string &department,
              const char *role = "系统管理员")
 {
-    static std::mt19937 random(11);
-    std::string key = passwordscrambler::makeKey(password.size(), random), scrambled;
-    passwordscrambler::apply(password, key, scrambled);
+    std::string key, scrambled;
+    passwordscrambler::scramble(password, key, scrambled);
     UserObj record;
     record.set(UserObj::LoginName, login);
     record.set(UserObj::AllName, local("张三"));
@@ -92,9 +91,13 @@ TEST_F(SecurityTest, UsersAreAddedCheckedListedAndLogInWithTheirRestoredPassword
     EXPECT_TRUE(zhang->login("zhang", "s3cret").succeeded());
     EXPECT_STREQ(newClient()->login("zhang", "wrong").getCode(), "LOGIN_FAILED");
 
-    ASSERT_TRUE(admin().callText(Security, "updateUserRole", {local("系统管理员"), local("操作员")}).succeeded());
-    ASSERT_TRUE(admin().callText(Security, "selectUser", {"zhang"}, &stored).succeeded());
+    UserObj auditor = user("li", "pw", dept, "审计员");
+    ASSERT_TRUE(admin().call(Security, "addUser", {&auditor}).succeeded());
+    ASSERT_TRUE(admin().callText(Security, "updateUserRole", {local("审计员"), local("操作员")}).succeeded());
+    ASSERT_TRUE(admin().callText(Security, "selectUser", {"li"}, &stored).succeeded());
     EXPECT_EQ(stored.get(UserObj::RoleName), local("操作员"));
+    ASSERT_TRUE(admin().callText(Security, "selectUser", {"zhang"}, &stored).succeeded());
+    EXPECT_EQ(stored.get(UserObj::RoleName), local("系统管理员")) << "other roles' users keep theirs";
 
     ASSERT_TRUE(admin().callText(Security, "deleteUser", {"zhang"}).succeeded());
     EXPECT_STREQ(newClient()->login("zhang", "s3cret").getCode(), "LOGIN_FAILED");

@@ -58,7 +58,7 @@ TEST_F(SystemTest, LoginChecksPasswordAndEveryOtherRequestNeedsAUser)
     auto anonymous = newClient();
     anonymous->actAs("");
     EXPECT_EQ(messageOf(anonymous->callText("ElementService", "selectElementObj", {"x"})),
-              "NO_SESSION 未登录或用户不存在，请重新登录");
+              "NO_SESSION 未登录或会话已结束，请重新登录");
     anonymous->actAs("ghost");
     EXPECT_STREQ(anonymous->callText(Sys, "findWatchType", {"SysInfo"}).getCode(), "NO_SESSION");
 
@@ -102,7 +102,13 @@ TEST_F(SystemTest, StatusReportsTheServersOwnFigures)
     EXPECT_NE(sessions.find(local("(1 个会话)")), std::string::npos) << sessions;
 
     ASSERT_TRUE(admin().call(Sys, "logoff", {&admin().client().getSession()}).succeeded());
-    EXPECT_NE(text("3").find(local("在线用户数: 0")), std::string::npos) << "logoff ends the session";
+    EXPECT_STREQ(admin().callText(Sys, "findSysStatus", {"3"}).getCode(), "NO_SESSION") << "logoff ends the session";
+    auto second = newClient();
+    ASSERT_TRUE(second->login("admin", AdminPassword).succeeded());
+    MtxArray lines;
+    lines.setFactory(&domainFactory());
+    ASSERT_TRUE(second->callText(Sys, "findSysStatus", {"3"}, &lines).succeeded());
+    EXPECT_EQ(std::string(dynamic_cast<const MtxString &>(*lines.at(0)).getValue()), local("在线用户数: 1"));
 }
 
 TEST_F(SystemTest, TopologyCellsArePicturesWithinPictures)

@@ -13,6 +13,13 @@ namespace {
 class RobustnessTest : public ServerTest
 {
 protected:
+    // The raw requests below name admin as their session: log admin in from
+    // this (loopback) address first.
+    void SetUp() override
+    {
+        ServerTest::SetUp();
+        admin();
+    }
     ServerOptions options() const override
     {
         ServerOptions options = ServerTest::options();
@@ -114,7 +121,8 @@ TEST_F(RobustnessTest, IdleConnectionsStayOpenAndServeLater)
     // The client's pool opens a connection well before it sends on it.
     int fd = connectTo(m_server->port());
     std::this_thread::sleep_for(std::chrono::milliseconds(1000)); // beyond the request time-out
-    EXPECT_EQ(m_server->state().connectionStats().waiting, 1u);
+    // This one, and perhaps the one admin's pool keeps ready.
+    EXPECT_GE(m_server->state().connectionStats().waiting, 1u);
     std::string bytes = request("<args><value xsi-type=\"Orb.MtxString\">SysInfo</value></args>");
     ASSERT_EQ(::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size()));
     std::string reply;

@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "orb/wire/mtxstring.h"
-#include "server/core/passwordscrambler.h"
 #include "server/core/replywriter.h"
 #include "server/core/requestreader.h"
 #include "server/core/serveroptions.h"
@@ -12,30 +9,6 @@
 #include "testsupport/servertest.h"
 
 using requestreader::Frame;
-
-TEST(PasswordScrambler, KeyShapeAndSelfInverse)
-{
-    std::mt19937 random(7);
-    const std::string password = "Pa55-w\xb0rd"; // a byte above 0x7f keeps its top bit
-    std::string key = passwordscrambler::makeKey(password.size(), random);
-    ASSERT_EQ(key.size(), 2 * password.size());
-    for (std::size_t i = 0; i < key.size(); i += 2) {
-        EXPECT_TRUE(key[i] >= '0' && key[i] <= '6' && key[i + 1] >= '0' && key[i + 1] <= '6');
-        EXPECT_NE(key[i], key[i + 1]);
-    }
-    std::string scrambled, restored;
-    ASSERT_TRUE(passwordscrambler::apply(password, key, scrambled));
-    EXPECT_EQ(scrambled.size(), password.size());
-    EXPECT_EQ(scrambled[6] & 0x80, password[6] & 0x80);
-    ASSERT_TRUE(passwordscrambler::apply(scrambled, key, restored));
-    EXPECT_EQ(restored, password);
-
-    // Bits 0 and 1 of 'a' (0x61: ...0001) exchanged give 0x62 'b'.
-    ASSERT_TRUE(passwordscrambler::apply("a", "01", scrambled));
-    EXPECT_EQ(scrambled, "b");
-    EXPECT_FALSE(passwordscrambler::apply("ab", "01", scrambled)) << "a key too short cannot restore";
-    EXPECT_FALSE(passwordscrambler::apply("a", "07", scrambled)) << "digit 7 would move the top bit";
-}
 
 TEST(RequestFrame, FindsTheEndAcrossPiecesAndRejectsOtherProtocols)
 {

@@ -1,0 +1,3 @@
+#include "modules/access/securitymodule.h"
+
+KEEL_DECLARE_MODULE(CSecurityModule)
