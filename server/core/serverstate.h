@@ -102,6 +102,11 @@ public:
     void setConnectionStatsSource(std::function<ConnectionStats()> source);
     ConnectionStats connectionStats() const;
 
+    // Counts committed changes of the inventory and the alert rules, so that
+    // the monitoring engine knows when to read them again.
+    void noteInventoryChange() { ++m_inventoryChanges; }
+    std::uint64_t inventoryChanges() const { return m_inventoryChanges; }
+
     // A new identifier: a UUID in its 36-character text form.
     static std::string newId();
 
@@ -114,4 +119,5 @@ private:
     std::chrono::steady_clock::time_point m_startClock;
     mutable std::mutex m_sourceLock;
     std::function<ConnectionStats()> m_connectionStats;
+    std::atomic<std::uint64_t> m_inventoryChanges{0};
 };

@@ -38,18 +38,6 @@ void setNonBlocking(int fd)
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
 }
 
-// The peer's IPv4 address as text, or empty.
-std::string peerAddress(int fd)
-{
-    sockaddr_in peer{};
-    socklen_t length = sizeof peer;
-    char text[INET_ADDRSTRLEN] = {};
-    if (::getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &length) != 0 || peer.sin_family != AF_INET
-        || ::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text) == nullptr)
-        return {};
-    return text;
-}
-
 // Writes all of text before deadline; false when the peer went away or was too slow.
 bool writeAll(int fd, std::string_view text, Clock::time_point deadline)
 {
