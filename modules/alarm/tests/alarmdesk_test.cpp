@@ -260,7 +260,7 @@ TEST_F(AlarmDesk, EditStopsAtTheFirstRefusalAndRestoresTheRule)
 
 TEST_F(AlarmDesk, AddRemovesAHalfMadeRule)
 {
-    CRuleRecords records = Stored("磁盘空间声音报警");
+    CRuleRecords records = Stored("内存使用声音报警");
     records.SetRuleId("2b6c1f0e-0000-4000-8000-000000000001");
     records.rule.set(AlertRuleObj::RuleName, "new rule");
     // rule, parameter, send type, 1 type parameter, 1 monitor.
@@ -288,16 +288,16 @@ TEST_F(AlarmDesk, DeleteAsksAndRestoresOnRefusal)
 
 TEST_F(AlarmDesk, SwitchChangesOnlyEnabled)
 {
-    const CRuleRecords before = Stored("磁盘空间声音报警");
+    const CRuleRecords before = Stored("内存使用声音报警");
     RefuseEachStep(2, [&] {
-        m_doc->SelectRule(RowNamed("磁盘空间声音报警"));
+        m_doc->SelectRule(RowNamed("内存使用声音报警"));
         return m_doc->SwitchRule(false);
     }, QStringLiteral("报警停止成功!"));
-    CRuleRecords after = Stored("磁盘空间声音报警");
+    CRuleRecords after = Stored("内存使用声音报警");
     EXPECT_EQ(after.parameter.get(AlertRuleParameterObj::Enabled), "0");
     after.parameter.set(AlertRuleParameterObj::Enabled, "1");
     EXPECT_EQ(Xml(after.parameter), Xml(before.parameter));
-    EXPECT_EQ(m_doc->Rules().StateOf(RowNamed("磁盘空间声音报警")), CRuleListModel::State::Off);
+    EXPECT_EQ(m_doc->Rules().StateOf(RowNamed("内存使用声音报警")), CRuleListModel::State::Off);
 }
 
 // Fills the editor: name, alert type, send rule with counts, level, and a

@@ -1,5 +1,8 @@
 #include "server/core/handlers/statusreport.h"
 
+#include <map>
+#include <vector>
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -70,11 +73,19 @@ void requests(ServerState &state, Lines &out)
 
 void sessions(ServerState &state, Lines &out)
 {
-    auto list = state.sessions().sessions();
-    out.push_back("在线用户数: " + std::to_string(list.size()));
-    for (const auto &session : list)
-        out.push_back("  " + orb::toUtf8(session.user) + " (" + session.peer + ") 登录于 " + session.since + " (登录"
-                      + std::to_string(session.logins) + "次)");
+    // One line per user: a session per address the user logged in from, and
+    // how often each address logged in again.
+    std::map<std::string, std::vector<SessionTable::Session>> byUser;
+    for (auto &session : state.sessions().sessions())
+        byUser[session.user].push_back(std::move(session));
+    out.push_back("在线用户数: " + std::to_string(byUser.size()));
+    for (const auto &[user, sessions] : byUser) {
+        std::string line = "  " + orb::toUtf8(user) + " 登录于 " + sessions.front().since + " ("
+                           + std::to_string(sessions.size()) + " 个会话)";
+        for (const auto &session : sessions)
+            line += " " + session.peer + " 登录" + std::to_string(session.logins) + "次";
+        out.push_back(line);
+    }
 }
 
 void database(ServerState &state, Lines &out)
