@@ -8,6 +8,8 @@
 #include "modules/probe/groupdialog.h"
 #include "modules/probe/monitordialog.h"
 #include "modules/probe/probecommands.h"
+#include "modules/probe/probemessage.h"
+#include "modules/probe/reportlauncher.h"
 #include "modules/probe/tmonitordoc.h"
 #include "services/types/elementobj.h"
 #include "services/types/monitorobj.h"
@@ -112,6 +114,8 @@ bool CInventoryActions::Run(int command)
         return Delete(current);
     case ProbeCommand::Reload:
         return m_doc.LoadTree();
+    case ProbeCommand::Report:
+        return Report(current);
     default:
         return false;
     }
@@ -228,4 +232,12 @@ bool CInventoryActions::Control(const QModelIndex &item, bool alerting)
     if (!m_doc.SelectElement(IdOf(item), element) || !EditSchedule(element, alerting, m_window))
         return false;
     return m_doc.UpdateElement(item, element);
+}
+
+bool CInventoryActions::Report(const QModelIndex &item)
+{
+    const ElementObj *element = m_doc.Tree().Element(item);
+    if (!element)
+        return false;
+    return ProbeMessage::Passed(CReportLauncher(CReportLauncher::ConfiguredRoot()).Launch(*element));
 }

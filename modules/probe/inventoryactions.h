@@ -27,6 +27,7 @@ private:
     bool Edit(const QModelIndex &item);
     bool Delete(const QModelIndex &item);
     bool Control(const QModelIndex &item, bool alerting);
+    bool Report(const QModelIndex &item);
     QString IdOf(const QModelIndex &item) const;
 
     CTMonitorDoc &m_doc;
