@@ -1,7 +1,10 @@
 #include "modules/probe/inventoryactions.h"
 
+#include "frame/alertlog/alertlogdialog.h"
+#include "frame/alertlog/servicealertlogsource.h"
 #include "frame/identifiers.h"
 #include "frame/localtext.h"
+#include "frame/proapp.h"
 #include "modules/probe/controldialog.h"
 #include "modules/probe/devicedialog.h"
 #include "modules/probe/dialogrunner.h"
@@ -9,6 +12,7 @@
 #include "modules/probe/monitordialog.h"
 #include "modules/probe/probecommands.h"
 #include "modules/probe/probemessage.h"
+#include "modules/probe/proberunner.h"
 #include "modules/probe/reportlauncher.h"
 #include "modules/probe/tmonitordoc.h"
 #include "services/types/elementobj.h"
@@ -83,7 +87,11 @@ QString CInventoryActions::IdOf(const QModelIndex &item) const
 
 bool CInventoryActions::Run(int command)
 {
-    const QModelIndex current = m_doc.Current();
+    return RunOn(command, m_doc.Current());
+}
+
+bool CInventoryActions::RunOn(int command, const QModelIndex &current)
+{
     const Kind kind = m_doc.Tree().KindOf(current);
     if (!ProbeCommand::Applies(command, current.isValid(), kind))
         return false;
@@ -240,4 +248,21 @@ bool CInventoryActions::Report(const QModelIndex &item)
     if (!element)
         return false;
     return ProbeMessage::Passed(CReportLauncher(CReportLauncher::ConfiguredRoot()).Launch(*element));
+}
+
+bool CInventoryActions::TestMonitor(const ElementObj &monitor)
+{
+    bool numeric = false;
+    if (QString::fromStdString(monitor.get(ElementObj::Type)).toInt(&numeric) < 4 || !numeric)
+        return false;
+    return CProbeRunner(m_doc).Test(fromLocal(monitor.get(ElementObj::PID)), fromLocal(monitor.get(ElementObj::ID)));
+}
+
+void CInventoryActions::ShowAlertLog(const QString &monitorId)
+{
+    CProApp *app = CProApp::instance();
+    CServiceAlertLogSource source = CServiceAlertLogSource::ByMonitor(
+        app ? app->GetService(QStringLiteral("AlertService")) : nullptr, toLocal(monitorId), m_window);
+    CAlertLogDialog dialog(source, m_window);
+    DialogRunner::Run(dialog);
 }

@@ -35,6 +35,11 @@ public:
     }
 
     int Port() const { return m_port; }
+    void SetReply(std::string reply)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_reply = std::move(reply);
+    }
     std::vector<std::string> Frames() const
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -74,12 +79,14 @@ private:
             std::string frame = Read(peer, 6);
             if (frame.size() == 6)
                 frame += Read(peer, std::size_t(std::atoi(frame.substr(2).c_str())));
+            std::string reply;
             {
                 std::lock_guard<std::mutex> lock(m_mutex);
                 m_frames.push_back(frame);
+                reply = m_reply;
             }
-            for (std::size_t sent = 0; sent < m_reply.size();) {
-                const ssize_t done = ::send(peer, m_reply.data() + sent, m_reply.size() - sent, MSG_NOSIGNAL);
+            for (std::size_t sent = 0; sent < reply.size();) {
+                const ssize_t done = ::send(peer, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);
                 if (done <= 0)
                     break;
                 sent += std::size_t(done);
