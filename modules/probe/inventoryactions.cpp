@@ -22,6 +22,9 @@ namespace {
 
 using Kind = CElementTreeModel::Kind;
 
+// "检测ID" in the alert log's columns.
+constexpr int MonitorIdColumn = 10;
+
 // A new element below parent: new ID, the root's ID as SEID, normal state,
 // both schedules "永久有效".
 ElementObj NewElement(const QString &parentId, const QString &rootId, const char *type)
@@ -255,7 +258,7 @@ bool CInventoryActions::TestMonitor(const ElementObj &monitor)
     bool numeric = false;
     if (QString::fromStdString(monitor.get(ElementObj::Type)).toInt(&numeric) < 4 || !numeric)
         return false;
-    return CProbeRunner(m_doc).Test(fromLocal(monitor.get(ElementObj::PID)), fromLocal(monitor.get(ElementObj::ID)));
+    return CProbeRunner().Test(m_doc, fromLocal(monitor.get(ElementObj::PID)), fromLocal(monitor.get(ElementObj::ID)));
 }
 
 void CInventoryActions::ShowAlertLog(const QString &monitorId)
@@ -264,5 +267,6 @@ void CInventoryActions::ShowAlertLog(const QString &monitorId)
     CServiceAlertLogSource source = CServiceAlertLogSource::ByMonitor(
         app ? app->GetService(QStringLiteral("AlertService")) : nullptr, toLocal(monitorId), m_window);
     CAlertLogDialog dialog(source, m_window);
+    dialog.SetColumnWidth(MonitorIdColumn, 0); // the log is of this one monitor
     DialogRunner::Run(dialog);
 }

@@ -9,13 +9,10 @@
 #include "services/types/elementobj.h"
 #include "services/types/monitorobj.h"
 
-CProbeRunner::CProbeRunner(CTMonitorDoc &document)
-    : CProbeRunner(document, CStatusChannel::Limits(), NamedLock::DefaultWait)
-{
-}
+CProbeRunner::CProbeRunner() : CProbeRunner(CStatusChannel::Limits(), NamedLock::DefaultWait) {}
 
-CProbeRunner::CProbeRunner(CTMonitorDoc &document, CStatusChannel::Limits limits, std::chrono::milliseconds lockWait)
-    : m_doc(document), m_limits(limits), m_lockWait(lockWait)
+CProbeRunner::CProbeRunner(CStatusChannel::Limits limits, std::chrono::milliseconds lockWait)
+    : m_limits(limits), m_lockWait(lockWait)
 {
 }
 
@@ -45,13 +42,13 @@ bool CProbeRunner::Exchange(const char *kind, const std::vector<std::string> &fi
     return ProbeMessage::Passed(failure);
 }
 
-bool CProbeRunner::Test(const QString &deviceId, const QString &monitorId)
+bool CProbeRunner::Test(CTMonitorDoc &document, const QString &deviceId, const QString &monitorId)
 {
     ElementObj device;
     MonitorObj monitor;
-    if (!m_doc.SelectElement(deviceId, device) || !m_doc.SelectMonitor(monitorId, monitor))
+    if (!document.SelectElement(deviceId, device) || !document.SelectMonitor(monitorId, monitor))
         return false;
-    const MonitorKind *kind = m_doc.Library().Find(QString::fromStdString(monitor.get(MonitorObj::MonitorType)));
+    const MonitorKind *kind = document.Library().Find(QString::fromStdString(monitor.get(MonitorObj::MonitorType)));
     if (!kind) {
         ProbeMessage::Tell(QStringLiteral("检测库中没有类型 %1：请检查 config/MonitorLibrary.config")
                                .arg(QString::fromStdString(monitor.get(MonitorObj::MonitorType))));

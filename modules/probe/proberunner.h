@@ -17,15 +17,15 @@ struct MonitorKind;
 class CProbeRunner
 {
 public:
-    explicit CProbeRunner(CTMonitorDoc &document);
-    CProbeRunner(CTMonitorDoc &document, CStatusChannel::Limits limits, std::chrono::milliseconds lockWait);
+    CProbeRunner();
+    CProbeRunner(CStatusChannel::Limits limits, std::chrono::milliseconds lockWait);
 
     // Empty with endpoint set, or what is missing.
     QString ReadEndpoint(CStatusChannel::Endpoint &endpoint) const;
 
     // Selects the device and the monitor, then runs the monitor once on the
     // probe. True only when the exchange completed (the caller then refreshes).
-    bool Test(const QString &deviceId, const QString &monitorId);
+    bool Test(CTMonitorDoc &document, const QString &deviceId, const QString &monitorId);
     // The entries of kind's dynamic list for device; ok false (message shown)
     // when the list could not be had, the entries are then empty.
     QStringList DynamicList(const ElementObj &device, const MonitorKind &kind, bool *ok = nullptr);
@@ -34,7 +34,6 @@ private:
     // Exchanges fields on a channel to the configured endpoint; true on success.
     bool Exchange(const char *kind, const std::vector<std::string> &fields, std::string *reply);
 
-    CTMonitorDoc &m_doc;
     CStatusChannel::Limits m_limits;
     std::chrono::milliseconds m_lockWait;
 };

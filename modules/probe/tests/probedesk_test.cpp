@@ -468,3 +468,36 @@ TEST_F(ProbeDeskTest, MonitorPanelTilesTestRunAndAlertLog)
     panel->PressTile(row, CMonitorTileDelegate::Alert);
     EXPECT_EQ(shownRows, logSize(row));
 }
+
+TEST_F(ProbeDeskTest, DynamicListFillsItsParameterFromTheProbe)
+{
+    QModelIndex router;
+    std::function<void(const QModelIndex &)> find = [&](const QModelIndex &parent) {
+        for (int row = 0; row < Tree().rowCount(parent) && !router.isValid(); ++row) {
+            const QModelIndex item = Tree().index(row, 0, parent);
+            if (Tree().KindOf(item) == Kind::Device && Tree().Element(item)->get(ElementObj::Type) == "2")
+                router = item;
+            find(item);
+        }
+    };
+    find({});
+    ASSERT_TRUE(router.isValid()) << "the demo has a network device";
+    m_probe.SetReply("eth0$$" + std::string(200, 'x') + "$eth1$tail</end>");
+    CMonitorDialog dialog(m_doc->Library(), m_doc->Catalog(), *Tree().Element(router));
+    ASSERT_TRUE(dialog.ChooseKind(QStringLiteral("7")));
+    QComboBox *list = dialog.Parameters()->List(QStringLiteral("Interface"));
+    ASSERT_NE(list, nullptr);
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i)
+        items << list->itemText(i);
+    EXPECT_EQ(items, (QStringList{"1", "eth0", "eth1"})) << "the default first, then the probe's entries";
+    ASSERT_EQ(m_probe.Frames().size(), 1u);
+    EXPECT_EQ(m_probe.Frames()[0], "DL0064" + toLocal(Id(router)) + "$NtProbe.dll$ListInterfaces$");
+
+    // No end mark: the list keeps only the default, and the operator is told.
+    m_probe.SetReply("eth0$eth1$");
+    ASSERT_TRUE(dialog.ChooseKind(QStringLiteral("1")));
+    ASSERT_TRUE(dialog.ChooseKind(QStringLiteral("7")));
+    EXPECT_EQ(dialog.Parameters()->List(QStringLiteral("Interface"))->count(), 1);
+    EXPECT_EQ(m_app.messages.size(), 1);
+}
