@@ -1,5 +1,6 @@
 #include "modules/probe/rupview.h"
 
+#include <QAction>
 #include <QFormLayout>
 #include <QLabel>
 #include <QListView>
@@ -56,6 +57,17 @@ CRUpView::CRUpView(CTMonitorDoc &document, QWidget *parent)
     m_tiles->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tiles->setModel(&m_monitors);
     m_tiles->setItemDelegate(m_delegate);
+    m_tiles->setObjectName(QStringLiteral("MonitorTiles"));
+    // The tile buttons also as the tiles' context menu, on the current tile.
+    m_tiles->setContextMenuPolicy(Qt::ActionsContextMenu);
+    for (int button = 0; button < CMonitorTileDelegate::ButtonCount; ++button) {
+        auto *action = new QAction(CMonitorTileDelegate::ButtonText(button), m_tiles);
+        connect(action, &QAction::triggered, this, [this, button] {
+            if (m_tiles->currentIndex().isValid())
+                PressTile(m_tiles->currentIndex().row(), button);
+        });
+        m_tiles->addAction(action);
+    }
     m_summary->setReadOnly(true);
     auto *split = new QSplitter(Qt::Vertical, this);
     split->addWidget(m_tiles);
