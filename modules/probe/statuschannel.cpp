@@ -1,6 +1,7 @@
 #include "modules/probe/statuschannel.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include <arpa/inet.h>
 
@@ -51,10 +52,10 @@ QString CStatusChannel::EndpointFrom(const std::string &address, const std::stri
     // Dotted IPv4 only (four decimal parts), never a name to look up.
     if (::inet_pton(AF_INET, text.toLatin1().constData(), &host) != 1)
         return QStringLiteral("探测服务器地址 %1 不是 IPv4 地址：请检查 Keelsys.ini 的 mainServerIP").arg(text);
-    bool number = false;
-    const int value = QString::fromLatin1(port).trimmed().toInt(&number);
+    // The leading number, as the settings have always been read ("abc" is 0).
+    const long value = std::strtol(port.c_str(), nullptr, 10);
     endpoint.address = text;
-    endpoint.port = number && value >= 1 && value <= 65535 ? value : DefaultPort;
+    endpoint.port = value >= 1 && value <= 65535 ? int(value) : DefaultPort;
     return {};
 }
 

@@ -35,7 +35,7 @@ TEST(StatusChannel, EndpointRules)
         ASSERT_TRUE(CStatusChannel::EndpointFrom("127.0.0.1", port, endpoint).isEmpty());
         EXPECT_EQ(endpoint.port, CStatusChannel::DefaultPort) << port;
     }
-    ASSERT_TRUE(CStatusChannel::EndpointFrom(" 127.0.0.2 ", "9000", endpoint).isEmpty());
+    ASSERT_TRUE(CStatusChannel::EndpointFrom(" 127.0.0.2 ", "9000;", endpoint).isEmpty());
     EXPECT_EQ(endpoint.address, QStringLiteral("127.0.0.2"));
     EXPECT_EQ(endpoint.port, 9000);
 }
