@@ -264,6 +264,17 @@ void CDemoTour::AddInventorySteps(const QString &picture)
     };
     m_steps.append([this, device] { SelectInTree(ActiveTree(m_host->GetMainFrame()), device()); });
     m_steps.append([this, picture] { Save(m_host->GetMainFrame(), picture + QStringLiteral("-device")); });
+    // The first monitor run once on the probe channel, when the settings name one.
+    m_steps.append([this, picture] {
+        const std::string probePort = m_host->Profile().readString("SYS", "ProServerPort");
+        if (probePort.empty() || probePort == "0") {
+            Say(QStringLiteral("test run skipped: Keelsys.ini names no ProServerPort"));
+            return;
+        }
+        TileAction(QStringLiteral("Test"), QString());
+        Save(m_host->GetMainFrame(), picture + QStringLiteral("-test-run"));
+    });
+    m_steps.append([this, picture] { TileAction(QStringLiteral("Alert"), picture + QStringLiteral("-alert-log")); });
     m_steps.append([this, device] {
         const QModelIndex chosen = device();
         SelectInTree(ActiveTree(m_host->GetMainFrame()), chosen.model() ? chosen.model()->index(0, 0, chosen) : QModelIndex());
@@ -295,6 +306,29 @@ void CDemoTour::OpenDialog(const QString &command, const QString &picture)
     }
     ++m_problems;
     Say(QStringLiteral("no enabled command \"%1\" on the module toolbar").arg(command));
+}
+
+void CDemoTour::TileAction(const QString &text, const QString &picture)
+{
+    QMdiSubWindow *window = ActiveWindow(m_host->GetMainFrame());
+    auto *tiles = window ? window->findChild<QAbstractItemView *>(QStringLiteral("MonitorTiles")) : nullptr;
+    if (!tiles || !tiles->model() || tiles->model()->rowCount() == 0) {
+        ++m_problems;
+        Say(QStringLiteral("no monitor tiles for \"%1\"").arg(text));
+        return;
+    }
+    tiles->setCurrentIndex(tiles->model()->index(0, 0));
+    for (QAction *action : tiles->actions()) {
+        if (action->text() != text)
+            continue;
+        Say(QStringLiteral("tile action %1").arg(text));
+        m_expectedDialog = picture;
+        action->trigger();
+        m_expectedDialog.clear();
+        return;
+    }
+    ++m_problems;
+    Say(QStringLiteral("no tile action \"%1\"").arg(text));
 }
 
 // The topology module beyond its top picture: a double click on the first

@@ -41,12 +41,16 @@ public:
     int Problems() const { return m_problems; }
 
 private:
-    // The monitoring module's extra steps: a device and a monitor selected,
-    // the add-device and add-monitor dialogs opened, a picture of each.
+    // The monitoring module's extra steps: a device (its monitor tiles) and a
+    // monitor selected, a test run of the first monitor, its alert log, the
+    // add-device and add-monitor dialogs opened, a picture of each.
     void AddInventorySteps(const QString &picture);
     // Triggers the module toolbar's command of this text; the dialog it opens
     // is pictured as picture and closed.
     void OpenDialog(const QString &command, const QString &picture);
+    // Triggers the action text of the first monitor tile of the active
+    // window; picture names the dialog it opens (empty: none expected).
+    void TileAction(const QString &text, const QString &picture);
     void Watch();
     void AddTopologySteps(const QString &picture);
     // Pictures and answers a dialog of a module visit; false for other dialogs.

@@ -1,13 +1,19 @@
 #include "modules/probe/inventoryactions.h"
 
+#include "frame/alertlog/alertlogdialog.h"
+#include "frame/alertlog/servicealertlogsource.h"
 #include "frame/identifiers.h"
 #include "frame/localtext.h"
+#include "frame/proapp.h"
 #include "modules/probe/controldialog.h"
 #include "modules/probe/devicedialog.h"
 #include "modules/probe/dialogrunner.h"
 #include "modules/probe/groupdialog.h"
 #include "modules/probe/monitordialog.h"
 #include "modules/probe/probecommands.h"
+#include "modules/probe/probemessage.h"
+#include "modules/probe/proberunner.h"
+#include "modules/probe/reportlauncher.h"
 #include "modules/probe/tmonitordoc.h"
 #include "services/types/elementobj.h"
 #include "services/types/monitorobj.h"
@@ -15,6 +21,9 @@
 namespace {
 
 using Kind = CElementTreeModel::Kind;
+
+// "检测ID" in the alert log's columns.
+constexpr int MonitorIdColumn = 10;
 
 // A new element below parent: new ID, the root's ID as SEID, normal state,
 // both schedules "永久有效".
@@ -81,7 +90,11 @@ QString CInventoryActions::IdOf(const QModelIndex &item) const
 
 bool CInventoryActions::Run(int command)
 {
-    const QModelIndex current = m_doc.Current();
+    return RunOn(command, m_doc.Current());
+}
+
+bool CInventoryActions::RunOn(int command, const QModelIndex &current)
+{
     const Kind kind = m_doc.Tree().KindOf(current);
     if (!ProbeCommand::Applies(command, current.isValid(), kind))
         return false;
@@ -112,6 +125,8 @@ bool CInventoryActions::Run(int command)
         return Delete(current);
     case ProbeCommand::Reload:
         return m_doc.LoadTree();
+    case ProbeCommand::Report:
+        return Report(current);
     default:
         return false;
     }
@@ -228,4 +243,30 @@ bool CInventoryActions::Control(const QModelIndex &item, bool alerting)
     if (!m_doc.SelectElement(IdOf(item), element) || !EditSchedule(element, alerting, m_window))
         return false;
     return m_doc.UpdateElement(item, element);
+}
+
+bool CInventoryActions::Report(const QModelIndex &item)
+{
+    const ElementObj *element = m_doc.Tree().Element(item);
+    if (!element)
+        return false;
+    return ProbeMessage::Passed(CReportLauncher(CReportLauncher::ConfiguredRoot()).Launch(*element));
+}
+
+bool CInventoryActions::TestMonitor(const ElementObj &monitor)
+{
+    bool numeric = false;
+    if (QString::fromStdString(monitor.get(ElementObj::Type)).toInt(&numeric) < 4 || !numeric)
+        return false;
+    return CProbeRunner().Test(m_doc, fromLocal(monitor.get(ElementObj::PID)), fromLocal(monitor.get(ElementObj::ID)));
+}
+
+void CInventoryActions::ShowAlertLog(const QString &monitorId)
+{
+    CProApp *app = CProApp::instance();
+    CServiceAlertLogSource source = CServiceAlertLogSource::ByMonitor(
+        app ? app->GetService(QStringLiteral("AlertService")) : nullptr, toLocal(monitorId), m_window);
+    CAlertLogDialog dialog(source, m_window);
+    dialog.SetColumnWidth(MonitorIdColumn, 0); // the log is of this one monitor
+    DialogRunner::Run(dialog);
 }

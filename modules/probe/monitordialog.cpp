@@ -17,6 +17,7 @@
 #include "modules/probe/entitycatalog.h"
 #include "modules/probe/paramlist.h"
 #include "modules/probe/probemessage.h"
+#include "modules/probe/proberunner.h"
 #include "modules/probe/propertyform.h"
 #include "services/types/entityobj.h"
 #include "services/types/expressionparamitemobj.h"
@@ -118,6 +119,8 @@ QString CMonitorDialog::ResolveDefault(const QString &value) const
 
 void CMonitorDialog::ShowKind(const MonitorKind *kind, const MonitorObj *stored)
 {
+    // A dynamic-list parameter offers what the probe lists for this device.
+    m_form->SetDynamicList([this, kind] { return kind ? CProbeRunner().DynamicList(m_device, *kind) : QStringList(); });
     m_form->Build(
         kind ? kind->parameters : std::vector<CellObj>{}, CPropertyForm::Rows::Monitor,
         [&](const CellObj &cell) {

@@ -38,12 +38,24 @@ int CMonitorListModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
+const ElementObj *CMonitorListModel::Element(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return nullptr;
+    return dynamic_cast<const ElementObj *>(m_monitors->at(std::size_t(row)));
+}
+
 QVariant CMonitorListModel::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
-        return {};
-    const auto *element = dynamic_cast<const ElementObj *>(m_monitors->at(std::size_t(index.row())));
+    const ElementObj *element = index.isValid() ? Element(index.row()) : nullptr;
     if (!element)
+        return {};
+    if (role == StateRole) {
+        bool numeric = false;
+        const int state = QString::fromStdString(element->get(ElementObj::LastState)).toInt(&numeric);
+        return numeric ? QVariant(state) : QVariant();
+    }
+    if (role != Qt::DisplayRole)
         return {};
     switch (index.column()) {
     case Name:

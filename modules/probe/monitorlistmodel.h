@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 
 class CMonitorLibrary;
+class ElementObj;
 class MtxArray;
 
 // The monitors of the selected device, as "findElementArray" lists them:
@@ -15,6 +16,8 @@ class CMonitorListModel : public QAbstractTableModel
 
 public:
     enum Column { Name, Kind, State, LastMonitorTime, ColumnCount };
+    // LastState as a number (any column), invalid when it is not one.
+    static constexpr int StateRole = Qt::UserRole + 1;
 
     explicit CMonitorListModel(QObject *parent = nullptr);
     ~CMonitorListModel() override;
@@ -23,6 +26,8 @@ public:
     void SetLibrary(const CMonitorLibrary *library) { m_library = library; }
     void SetMonitors(std::unique_ptr<MtxArray> monitors);
     void Clear();
+    // The monitor of row, or null.
+    const ElementObj *Element(int row) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;

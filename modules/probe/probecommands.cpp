@@ -19,7 +19,7 @@ constexpr MenuItem DeviceItems[] = {
 // A monitor's own menu, in the texts of the module menu.
 constexpr MenuItem MonitorItems[] = {
     {Edit, "编    辑"}, {Delete, "删    除"}, {MonitorControl, "检测控制"}, {AlertControl, "报警控制"}};
-constexpr int ModuleItems[] = {AddMonitor, AddDevice, AddGroup, Edit, Delete, Reload, MonitorControl, AlertControl};
+constexpr int ModuleItems[] = {AddMonitor, AddDevice, AddGroup, Edit, Delete, Reload, MonitorControl, AlertControl, Report};
 
 constexpr Declaration AllCommands[] = {
     {AddMonitor, "添加检测", QStyle::SP_FileDialogNewFolder},
@@ -30,6 +30,7 @@ constexpr Declaration AllCommands[] = {
     {Reload, "刷    新", QStyle::SP_BrowserReload},
     {MonitorControl, "检测控制", QStyle::SP_MediaPlay},
     {AlertControl, "报警控制", QStyle::SP_MessageBoxWarning},
+    {Report, "报    告", QStyle::SP_FileDialogInfoView},
     {ModifyGroup, "修改此组", QStyle::SP_FileDialogDetailedView},
     {RefreshStatus, "刷新状态", QStyle::SP_BrowserReload},
     {DeleteGroup, "删除此组", QStyle::SP_TrashIcon},
@@ -68,6 +69,7 @@ constexpr Rule Rules[] = {
     {AlertControl, Of({Kind::Device, Kind::Monitor})},
     {Edit, Of({Kind::Root, Kind::Group, Kind::Device, Kind::Monitor})},
     {Delete, Of({Kind::Group, Kind::Device, Kind::Monitor})},
+    {Report, Of({Kind::Monitor})},
 };
 
 } // namespace

@@ -25,6 +25,7 @@ enum : int {
     Edit,               // "编    辑": the current node, whatever its kind
     Delete,             // "删    除": the current node, whatever its kind
     Reload,             // "刷    新": the whole tree anew
+    Report,             // "报    告": the current monitor in the report program
 };
 
 struct MenuItem

@@ -14,12 +14,14 @@ QString Field(const CellObj &cell, int field)
     return fromLocal(cell.get(field));
 }
 
-enum class Control { None, Text, Password, List };
+enum class Control { None, Text, Password, List, DynamicList };
 
 Control ControlFor(const CellObj &cell, CPropertyForm::Rows rows)
 {
     const QString type = Field(cell, CellObj::ControlType);
     if (rows == CPropertyForm::Rows::Monitor) {
+        if (Field(cell, CellObj::IsDynamicListProperty) == QLatin1String("true"))
+            return Control::DynamicList;
         if (type == QLatin1String("10") || type == QLatin1String("30"))
             return Control::Text;
         return type == QLatin1String("11") ? Control::Password : Control::None;
@@ -66,6 +68,15 @@ void CPropertyForm::Build(const std::vector<CellObj> &cells, Rows rows, const In
                 row.list->addItem(option.text, option.value);
             const int chosen = row.list->findData(value);
             row.list->setCurrentIndex(chosen >= 0 ? chosen : (row.list->count() > 0 ? 0 : -1));
+            widget = row.list;
+        } else if (control == Control::DynamicList) {
+            row.list = new QComboBox(m_panel);
+            const QStringList entries = m_dynamicList ? m_dynamicList() : QStringList();
+            for (const QString &entry : entries)
+                row.list->addItem(entry, entry);
+            if (!value.isEmpty() && !entries.contains(value))
+                row.list->insertItem(0, value, value);
+            row.list->setCurrentIndex(row.list->findData(value) >= 0 ? row.list->findData(value) : (row.list->count() > 0 ? 0 : -1));
             widget = row.list;
         } else {
             row.edit = new QLineEdit(value, m_panel);

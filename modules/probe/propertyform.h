@@ -22,13 +22,19 @@ public:
     // Which cells get which control:
     // Entity: "10" text, "11" password, "30" drop-down (not "DependScondition"),
     //   a dynamic-list cell a text field (hidden characters for "11");
-    // Monitor: "10" and "30" text, "11" password.
+    // Monitor: "10" and "30" text, "11" password, a dynamic-list cell a
+    //   drop-down of the entries the dynamic list gives.
     enum class Rows { Entity, Monitor };
     using InitialValue = std::function<QString(const CellObj &cell)>;
     using OptionList = std::function<std::vector<CEntityCatalog::Option>(const QString &listId)>;
     using ByteLimit = std::function<int(const QString &controlName)>;
+    using DynamicList = std::function<QStringList()>;
 
     explicit CPropertyForm(QWidget *parent = nullptr);
+
+    // Where later Builds take the entries of a dynamic-list cell of monitor
+    // rows; the initial value stays the choice when the list lacks it.
+    void SetDynamicList(DynamicList list) { m_dynamicList = std::move(list); }
 
     // Replaces the rows. A drop-down preselects the option whose value is the
     // initial value.
@@ -56,4 +62,5 @@ private:
     QWidget *m_panel = nullptr;
     QFormLayout *m_layout = nullptr;
     std::vector<Row> m_rows;
+    DynamicList m_dynamicList;
 };

@@ -1,13 +1,17 @@
 #include "modules/probe/rupview.h"
 
+#include <QAction>
 #include <QFormLayout>
-#include <QHeaderView>
 #include <QLabel>
-#include <QTableView>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QSplitter>
 #include <QVBoxLayout>
 
 #include "frame/localtext.h"
 #include "modules/probe/entitycatalog.h"
+#include "modules/probe/monitorsummary.h"
+#include "modules/probe/monitortiledelegate.h"
 #include "modules/probe/tmonitordoc.h"
 #include "orb/wire/mtxarray.h"
 #include "services/types/elementobj.h"
@@ -29,7 +33,12 @@ QString Choice(const std::string &number, const char *const *texts, int count)
 } // namespace
 
 CRUpView::CRUpView(CTMonitorDoc &document, QWidget *parent)
-    : QWidget(parent), m_doc(document), m_monitors(this), m_list(new QTableView(this))
+    : QWidget(parent)
+    , m_doc(document)
+    , m_monitors(this)
+    , m_tiles(new QListView)
+    , m_delegate(new CMonitorTileDelegate(this))
+    , m_summary(new QPlainTextEdit)
 {
     auto *layout = new QVBoxLayout(this);
     auto *form = new QFormLayout;
@@ -40,11 +49,34 @@ CRUpView::CRUpView(CTMonitorDoc &document, QWidget *parent)
         m_fields.append(field);
     }
     layout->addLayout(form);
-    m_list->setModel(&m_monitors);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->horizontalHeader()->setStretchLastSection(true);
-    m_list->verticalHeader()->hide();
-    layout->addWidget(m_list, 1);
+    m_tiles->setViewMode(QListView::IconMode);
+    m_tiles->setResizeMode(QListView::Adjust);
+    m_tiles->setMovement(QListView::Static);
+    m_tiles->setUniformItemSizes(true);
+    m_tiles->setSpacing(2);
+    m_tiles->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_tiles->setModel(&m_monitors);
+    m_tiles->setItemDelegate(m_delegate);
+    m_tiles->setObjectName(QStringLiteral("MonitorTiles"));
+    // The tile buttons also as the tiles' context menu, on the current tile.
+    m_tiles->setContextMenuPolicy(Qt::ActionsContextMenu);
+    for (int button = 0; button < CMonitorTileDelegate::ButtonCount; ++button) {
+        auto *action = new QAction(CMonitorTileDelegate::ButtonText(button), m_tiles);
+        connect(action, &QAction::triggered, this, [this, button] {
+            if (m_tiles->currentIndex().isValid())
+                PressTile(m_tiles->currentIndex().row(), button);
+        });
+        m_tiles->addAction(action);
+    }
+    m_summary->setReadOnly(true);
+    auto *split = new QSplitter(Qt::Vertical, this);
+    split->addWidget(m_tiles);
+    split->addWidget(m_summary);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 1);
+    layout->addWidget(split, 1);
+    connect(m_tiles->selectionModel(), &QItemSelectionModel::currentChanged, this, &CRUpView::ShowSummary);
+    connect(m_delegate, &CMonitorTileDelegate::ButtonClicked, this, &CRUpView::PressTile);
     connect(&document, &CTMonitorDoc::CurrentChanged, this, &CRUpView::ShowElement);
     connect(&document, &CTMonitorDoc::MonitorsChanged, this, [this](const QString &deviceId) {
         if (deviceId == m_deviceId)
@@ -62,6 +94,7 @@ void CRUpView::ShowElement(const QModelIndex &item)
     const ElementObj *element = m_doc.Tree().Element(item);
     m_deviceId.clear();
     m_monitors.Clear();
+    m_summary->clear();
     if (!element) {
         for (QLabel *field : m_fields)
             field->clear();
@@ -87,4 +120,47 @@ void CRUpView::ShowElement(const QModelIndex &item)
     m_monitors.SetLibrary(&m_doc.Library());
     if (m_doc.FindMonitors(m_deviceId, *monitors))
         m_monitors.SetMonitors(std::move(monitors));
+}
+
+void CRUpView::Refresh()
+{
+    if (m_deviceId.isEmpty())
+        return;
+    const ElementObj *selected = m_monitors.Element(m_tiles->currentIndex().row());
+    const QString selectedId = selected ? fromLocal(selected->get(ElementObj::ID)) : QString();
+    auto monitors = std::make_unique<MtxArray>();
+    if (!m_doc.FindMonitors(m_deviceId, *monitors))
+        return;
+    m_monitors.SetMonitors(std::move(monitors));
+    for (int row = 0; row < m_monitors.rowCount(); ++row)
+        if (fromLocal(m_monitors.Element(row)->get(ElementObj::ID)) == selectedId)
+            SelectTile(row);
+    ShowSummary();
+}
+
+void CRUpView::SelectTile(int row)
+{
+    const QModelIndex tile = m_monitors.index(row, 0);
+    m_tiles->selectionModel()->setCurrentIndex(tile, QItemSelectionModel::ClearAndSelect);
+    ShowSummary();
+}
+
+void CRUpView::ShowSummary()
+{
+    const ElementObj *monitor = m_monitors.Element(m_tiles->currentIndex().row());
+    m_summary->setPlainText(monitor ? MonitorSummary::Text(*monitor) : QString());
+}
+
+void CRUpView::PressTile(int row, int button)
+{
+    SelectTile(row);
+    if (button == CMonitorTileDelegate::Status) {
+        Refresh();
+        return;
+    }
+    // A copy: the handler may fetch the monitors anew.
+    if (const ElementObj *monitor = m_monitors.Element(row)) {
+        const ElementObj chosen(*monitor);
+        emit TileButton(button, chosen);
+    }
 }

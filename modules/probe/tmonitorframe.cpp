@@ -2,12 +2,15 @@
 
 #include <QSplitter>
 
+#include "frame/localtext.h"
 #include "frame/procommands.h"
 #include "modules/probe/inventoryactions.h"
 #include "modules/probe/leftview.h"
+#include "modules/probe/monitortiledelegate.h"
 #include "modules/probe/probecommands.h"
 #include "modules/probe/rupview.h"
 #include "modules/probe/tmonitordoc.h"
+#include "services/types/elementobj.h"
 
 namespace {
 
@@ -49,11 +52,12 @@ CTMonitorFrame::CTMonitorFrame(CTMonitorDoc *document)
     }
     const auto menu = ProbeCommand::ModuleMenu();
     AddMenu(QStringLiteral("Monitor"), {menu[0], menu[1], menu[2], Separator, menu[3], menu[4], menu[5], Separator,
-                                        menu[6], menu[7]});
-    SetToolBarCommands({menu[0], menu[1], menu[2], menu[3], menu[4], menu[5], menu[6], menu[7], Separator,
+                                        menu[6], menu[7], Separator, menu[8]});
+    SetToolBarCommands({menu[0], menu[1], menu[2], menu[3], menu[4], menu[5], menu[6], menu[7], menu[8], Separator,
                         ProCommand::CloseDocument});
     connect(m_left, &CLeftView::CommandChosen, this, &CTMonitorFrame::OnCommand);
     connect(document, &CTMonitorDoc::CurrentChanged, this, &CTMonitorFrame::UpdateCommands);
+    connect(m_details, &CRUpView::TileButton, this, &CTMonitorFrame::OnTileButton);
     UpdateCommands();
 }
 
@@ -74,4 +78,27 @@ bool CTMonitorFrame::Reload()
         return false;
     m_left->expandAll();
     return true;
+}
+
+void CTMonitorFrame::OnTileButton(int button, const ElementObj &monitor)
+{
+    const QString id = fromLocal(monitor.get(ElementObj::ID));
+    switch (button) {
+    case CMonitorTileDelegate::Edit:
+        m_actions->RunOn(ProbeCommand::Edit, m_doc->Tree().FindId(id));
+        break;
+    case CMonitorTileDelegate::Delete:
+        m_actions->RunOn(ProbeCommand::Delete, m_doc->Tree().FindId(id));
+        break;
+    case CMonitorTileDelegate::Test:
+        // A completed run changes the monitor's state: show it.
+        if (m_actions->TestMonitor(monitor))
+            m_details->Refresh();
+        break;
+    case CMonitorTileDelegate::Alert:
+        m_actions->ShowAlertLog(id);
+        break;
+    default:
+        break;
+    }
 }

@@ -8,6 +8,7 @@ class CInventoryActions;
 class CLeftView;
 class CRUpView;
 class CTMonitorDoc;
+class ElementObj;
 class QSplitter;
 
 // ProbeDesk's window: the element tree on the left, the details of the
@@ -29,6 +30,9 @@ public:
 
     // Fetches the tree and expands it.
     bool Reload();
+
+    // A tile's "Edit", "Test", "Delete" or "Alert".
+    void OnTileButton(int button, const ElementObj &monitor);
 
 protected:
     void showEvent(QShowEvent *event) override;

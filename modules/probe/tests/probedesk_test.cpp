@@ -11,27 +11,38 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QAbstractItemModelTester>
+#include <QListView>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QTest>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
 
 #include "frame/localtext.h"
+#include "frame/alertlog/alertlogdialog.h"
 #include "modules/probe/controldialog.h"
 #include "modules/probe/devicedialog.h"
 #include "modules/probe/dialogrunner.h"
 #include "modules/probe/groupdialog.h"
+#include "modules/probe/inventoryactions.h"
 #include "modules/probe/leftview.h"
 #include "modules/probe/monitordialog.h"
+#include "modules/probe/monitorsummary.h"
+#include "modules/probe/monitortiledelegate.h"
 #include "modules/probe/paramlist.h"
 #include "modules/probe/probecommands.h"
 #include "modules/probe/propertyform.h"
 #include "modules/probe/rupview.h"
+#include "modules/probe/tests/proberesponder.h"
 #include "modules/probe/tests/probetestsupport.h"
 #include "modules/probe/tmonitordoc.h"
 #include "modules/probe/tmonitorframe.h"
 #include "modules/probe/tmonitormodule.h"
 #include "orb/net/orbservice.h"
+#include "orb/textframe/textframe.h"
+#include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxstring.h"
 #include "orb/wire/mtxtree.h"
 #include "services/types/elementobj.h"
@@ -77,12 +88,15 @@ protected:
     {
         const QString library = QStringLiteral("libProbeDesk.so");
         const QDir bin(qEnvironmentVariable("KEEL_BIN_DIR"));
-        WriteKeelsysIni(QStringLiteral("[SYS]\nmainServerIP=127.0.0.1\nmainServerPort=%1\ndomainPort=%2\n"
-                                       "[SYSTEMSERVICE]\nserviceCount=1\nservice0.name=ElementService\nservice0.DLLname=%3\n"
+        WriteKeelsysIni(QStringLiteral("[SYS]\nmainServerIP=127.0.0.1\nmainServerPort=%1\ndomainPort=%2\nProServerPort=%6\n"
+                                       "[SYSTEMSERVICE]\nserviceCount=2\nservice0.name=ElementService\nservice0.DLLname=%3\n"
+                                       "service1.name=AlertService\nservice1.DLLname=%5\n"
                                        "[SYSTEMMODULE]\nmoduleCount=1\nmodule0.name=TMonitor\nmodule0.DLLname=%4\n")
                             .arg(s_server->port())
                             .arg(s_server->discoveryPort())
-                            .arg(bin.filePath(QStringLiteral("libInventorySvc.so")), library));
+                            .arg(bin.filePath(QStringLiteral("libInventorySvc.so")), library,
+                                 bin.filePath(QStringLiteral("libAlarmSvc.so")))
+                            .arg(m_probe.Port()));
         m_app.LinkModule(library, [] { return std::make_unique<CTMonitorModule>(); });
         m_app.SetCredentials(QStringLiteral("admin"), QString::fromLatin1(ReferenceServer::AdminPassword), QStringLiteral("cn"));
         ASSERT_TRUE(m_app.InitInstance()) << m_app.messages.join(QLatin1Char('|')).toStdString();
@@ -164,6 +178,7 @@ protected:
     }
 
     static ReferenceServer *s_server;
+    ProbeResponder m_probe{"done</end>"};
     SampleInstallation m_installation;
     WorkingDirectory m_dir;
     TestHostApp m_app;
@@ -381,3 +396,108 @@ TEST_F(ProbeDeskTest, RefusedCallChangesNothingLocally)
 }
 
 } // namespace
+
+TEST_F(ProbeDeskTest, MonitorPanelTilesTestRunAndAlertLog)
+{
+    const QModelIndex web = FindText(QStringLiteral("Web服务器("));
+    ASSERT_TRUE(web.isValid());
+    Select(web);
+    CRUpView *panel = m_frame->DetailView();
+    ASSERT_EQ(panel->Monitors().rowCount(), Tree().rowCount(web)) << "one tile per monitor";
+    ASSERT_GT(panel->Monitors().rowCount(), 0);
+    QAbstractItemModelTester tester(&panel->Monitors(), QAbstractItemModelTester::FailureReportingMode::Warning);
+
+    // A tile's button is found where the delegate paints it.
+    panel->resize(900, 700);
+    panel->show();
+    const QRect tile = panel->Tiles()->visualRect(panel->Monitors().index(0, 0));
+    ASSERT_TRUE(tile.isValid());
+    const QRect status = CMonitorTileDelegate::ButtonRect(tile.adjusted(1, 1, -1, -1), CMonitorTileDelegate::Status);
+    QTest::mouseClick(panel->Tiles()->viewport(), Qt::LeftButton, {}, status.center());
+    EXPECT_EQ(panel->Tiles()->currentIndex().row(), 0) << "Status selects the tile";
+    const ElementObj first = *panel->Monitors().Element(0);
+    const QString firstId = fromLocal(first.get(ElementObj::ID));
+    const QStringList summary = panel->Summary()->toPlainText().split(QLatin1Char('\n'));
+    ASSERT_EQ(summary.size(), 7);
+    EXPECT_EQ(summary[0], QStringLiteral("ID: ") + firstId);
+    EXPECT_EQ(summary[3], QStringLiteral("检测名称:   ") + fromLocal(first.get(ElementObj::Text)) + QLatin1Char(' '));
+    EXPECT_EQ(MonitorSummary::Text(first).count(QStringLiteral("\r\n")), 6) << "CR LF between lines, none after";
+
+    // "Test": the frame reaches the probe with the monitor's six fields.
+    panel->PressTile(0, CMonitorTileDelegate::Test);
+    EXPECT_TRUE(m_app.messages.isEmpty()) << m_app.messages.join(QLatin1Char('|')).toStdString();
+    ASSERT_EQ(m_probe.Frames().size(), 1u);
+    const MonitorObj monitor = ServerMonitor(firstId);
+    const std::string frame = m_probe.Frames()[0];
+    const auto fields = textframe::split(std::string_view(frame).substr(textframe::HeaderSize)).fields;
+    ASSERT_EQ(fields.size(), 6u);
+    EXPECT_EQ(frame.substr(0, 2), "DT");
+    EXPECT_EQ(fields[0], monitor.get(MonitorObj::seid));
+    EXPECT_EQ(fields[1], toLocal(Id(web)));
+    EXPECT_EQ(fields[2], toLocal(firstId));
+    EXPECT_EQ(fields[3], monitor.get(MonitorObj::MonitorType));
+    EXPECT_EQ(panel->Tiles()->currentIndex().row(), 0) << "the refreshed panel keeps the selection";
+
+    // A reply without the end mark is a failure with a message.
+    m_probe.SetReply("half");
+    CInventoryActions actions(*m_doc, m_frame);
+    EXPECT_FALSE(actions.TestMonitor(first));
+    EXPECT_EQ(m_app.messages.size(), 1);
+    EXPECT_EQ(m_probe.Frames().size(), 2u);
+
+    // "Alert": the monitor's log, as the server has it.
+    int shownRows = -1;
+    DialogRunner::SetRunner([&](QDialog &dialog) {
+        if (auto *log = qobject_cast<CAlertLogDialog *>(&dialog))
+            shownRows = log->Model().rowCount();
+        return int(QDialog::Rejected);
+    });
+    OrbService *alerts = m_app.GetService(QStringLiteral("AlertService"));
+    ASSERT_NE(alerts, nullptr);
+    const auto logSize = [&](int row) {
+        MtxArray log;
+        const MtxString argument(panel->Monitors().Element(row)->get(ElementObj::ID).c_str());
+        log.setFactory(alerts);
+        EXPECT_TRUE(alerts->invoke("findAlertLogArrayByMonitorID", {&argument}, &log).succeeded());
+        return int(log.size());
+    };
+    int row = 0;
+    while (row < panel->Monitors().rowCount() && logSize(row) == 0)
+        ++row;
+    ASSERT_LT(row, panel->Monitors().rowCount()) << "a demo monitor of the device has a log";
+    panel->PressTile(row, CMonitorTileDelegate::Alert);
+    EXPECT_EQ(shownRows, logSize(row));
+}
+
+TEST_F(ProbeDeskTest, DynamicListFillsItsParameterFromTheProbe)
+{
+    QModelIndex router;
+    std::function<void(const QModelIndex &)> find = [&](const QModelIndex &parent) {
+        for (int row = 0; row < Tree().rowCount(parent) && !router.isValid(); ++row) {
+            const QModelIndex item = Tree().index(row, 0, parent);
+            if (Tree().KindOf(item) == Kind::Device && Tree().Element(item)->get(ElementObj::Type) == "2")
+                router = item;
+            find(item);
+        }
+    };
+    find({});
+    ASSERT_TRUE(router.isValid()) << "the demo has a network device";
+    m_probe.SetReply("eth0$$" + std::string(200, 'x') + "$eth1$tail</end>");
+    CMonitorDialog dialog(m_doc->Library(), m_doc->Catalog(), *Tree().Element(router));
+    ASSERT_TRUE(dialog.ChooseKind(QStringLiteral("7")));
+    QComboBox *list = dialog.Parameters()->List(QStringLiteral("Interface"));
+    ASSERT_NE(list, nullptr);
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i)
+        items << list->itemText(i);
+    EXPECT_EQ(items, (QStringList{"1", "eth0", "eth1"})) << "the default first, then the probe's entries";
+    ASSERT_EQ(m_probe.Frames().size(), 1u);
+    EXPECT_EQ(m_probe.Frames()[0], "DL0064" + toLocal(Id(router)) + "$NtProbe.dll$ListInterfaces$");
+
+    // No end mark: the list keeps only the default, and the operator is told.
+    m_probe.SetReply("eth0$eth1$");
+    ASSERT_TRUE(dialog.ChooseKind(QStringLiteral("1")));
+    ASSERT_TRUE(dialog.ChooseKind(QStringLiteral("7")));
+    EXPECT_EQ(dialog.Parameters()->List(QStringLiteral("Interface"))->count(), 1);
+    EXPECT_EQ(m_app.messages.size(), 1);
+}

@@ -113,7 +113,8 @@ TEST(PropertyForm, RowsFollowTheControlCodes)
     EXPECT_EQ(form->List(QStringLiteral("DependScondition")), nullptr);
     EXPECT_FALSE(dialog.TypeTree()->isEnabled()) << "a stored device keeps its type";
 
-    // In the monitor dialog a "30" cell is a text field, a dynamic list too.
+    // In the monitor dialog a "30" cell is a text field, a dynamic list a
+    // drop-down of the probe's entries (none here: it keeps its default).
     CMonitorLibrary library;
     ElementObj router;
     router.set(ElementObj::Type, "2");
@@ -123,7 +124,8 @@ TEST(PropertyForm, RowsFollowTheControlCodes)
     ASSERT_EQ(monitors.KindTree()->topLevelItem(0)->childCount(), 3);
     EXPECT_FALSE(monitors.ChooseKind(QStringLiteral("2"))) << "CPU is not allowed on a network device";
     ASSERT_TRUE(monitors.ChooseKind(QStringLiteral("7")));
-    ASSERT_NE(monitors.Parameters()->Edit(QStringLiteral("Interface")), nullptr);
+    ASSERT_NE(monitors.Parameters()->List(QStringLiteral("Interface")), nullptr);
+    EXPECT_EQ(monitors.Parameters()->List(QStringLiteral("Interface"))->currentData().toString(), QStringLiteral("1"));
     EXPECT_EQ(monitors.Parameters()->Edit(QStringLiteral("HostName"))->text(), QStringLiteral("127.0.0.1"));
     EXPECT_EQ(monitors.Parameters()->Edit(QStringLiteral("Community"))->echoMode(), QLineEdit::Password);
 }
