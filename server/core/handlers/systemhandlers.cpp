@@ -8,6 +8,7 @@
 #include "server/core/passwordscrambler.h"
 #include "server/core/schema.h"
 #include "server/core/serverstate.h"
+#include "server/core/setup/bootstrap.h"
 #include "services/types/userobj.h"
 
 // "SysService": login and logoff, and the server's own status.
@@ -53,7 +54,7 @@ std::unique_ptr<MtxObj> findWatchType(Call &call)
 std::unique_ptr<MtxObj> findSysStatus(Call &call)
 {
     std::vector<std::string> lines;
-    if (!statusreport::lines(call.server(), call.text(0), lines))
+    if (!statusreport::lines(call.server(), call.text(0), call.user() == setup::AdminName, lines))
         throw Refusal(refusal::NotFound, "没有此监视类型，请刷新");
     auto list = std::make_unique<MtxArray>();
     for (const std::string &line : lines) {
