@@ -133,6 +133,17 @@ void Dispatcher::writeOperationLog(const OrbRequest &request, const HandlerEntry
 
 void Dispatcher::logFailedLogin(const OrbRequest &request, const std::string &reasonUtf8)
 {
+    std::string name;
+    if (!request.args.empty())
+        if (const auto *text = dynamic_cast<const MtxString *>(request.args[0].get()))
+            name = text->getValue();
+    // A burst of failures is one row with its count.
+    std::size_t count = 0;
+    if (!m_server.loginThrottle().failed(request.peer, name, LoginThrottle::Clock::now(), count))
+        return;
+    std::string description = reasonUtf8;
+    if (count > 1)
+        description += "（连续失败 " + std::to_string(count) + " 次）";
     // The refused call rolled back; the failure is recorded on its own.
     try {
         auto transaction = m_server.storage().begin(true);
@@ -140,13 +151,9 @@ void Dispatcher::logFailedLogin(const OrbRequest &request, const std::string &re
         record.set(SysLogObj::ID, ServerState::newId());
         record.setTruncated(SysLogObj::Type, orb::fromUtf8("安全"));
         record.setTruncated(SysLogObj::Date, timetext::now());
-        std::string name;
-        if (!request.args.empty())
-            if (const auto *text = dynamic_cast<const MtxString *>(request.args[0].get()))
-                name = text->getValue();
         record.setTruncated(SysLogObj::User, name);
         record.setTruncated(SysLogObj::Title, orb::fromUtf8("登录失败"));
-        record.setTruncated(SysLogObj::Description, orb::fromUtf8(reasonUtf8));
+        record.setTruncated(SysLogObj::Description, orb::fromUtf8(description));
         m_server.storage().insert(schema::sysLogs, record);
         transaction->commit();
     } catch (const std::exception &failure) {
