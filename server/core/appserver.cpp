@@ -7,6 +7,7 @@
 #include "server/core/dispatcher.h"
 #include "server/core/net/connectionserver.h"
 #include "server/core/net/discoveryresponder.h"
+#include "server/core/net/filelimit.h"
 #include "server/core/refusal.h"
 #include "server/core/schema.h"
 #include "server/core/serverstate.h"
@@ -55,6 +56,16 @@ AppServer::~AppServer()
 void AppServer::start()
 {
     serverlog::setLevel(m_options.logLevel);
+    // Each connection holds a file descriptor: the limit is raised as far as
+    // allowed, and the connections kept below it so that accept never fails.
+    const std::size_t files = filelimit::raise();
+    const std::size_t fit = filelimit::connectionsWithin(files);
+    if (m_options.limits.maxConnections > fit) {
+        serverlog::warning("--max-connections " + std::to_string(m_options.limits.maxConnections) + " lowered to "
+                           + std::to_string(fit) + ": the process may open " + std::to_string(files)
+                           + " files (raise it with ulimit -n)");
+        m_options.limits.maxConnections = fit;
+    }
     m_storage = std::make_unique<SqliteStorage>(m_options.database, domainFactory());
     try {
         m_storage->open(schema::all());

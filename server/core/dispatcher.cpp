@@ -101,7 +101,7 @@ std::string Dispatcher::run(const OrbRequest &request, const HandlerEntry &entry
     } catch (const Refusal &refused) {
         serverlog::info(where + " by " + caller + " refused: " + refused.what());
         if (entry.access == Access::Login)
-            logRefusal(callerLocal, "登录失败", orb::fromUtf8(refused.what()));
+            logFailedLogin(callerLocal, peer, refused.what());
         else if (refused.code() == refusal::NoRight || refused.code() == refusal::LoginFailed)
             logRefusal(user, refused.code() == refusal::NoRight ? "权限不足" : "密码验证失败",
                        request.method + ": " + orb::fromUtf8(refused.what()));
@@ -137,6 +137,18 @@ void Dispatcher::writeOperationLog(const OrbRequest &request, const HandlerEntry
     record.setTruncated(SysLogObj::Title, orb::fromUtf8(entry.logTitle ? entry.logTitle : entry.method));
     record.setTruncated(SysLogObj::Description, detail.empty() ? request.method : detail);
     m_server.storage().insert(schema::sysLogs, record);
+}
+
+void Dispatcher::logFailedLogin(const std::string &user, const std::string &peer, const std::string &reasonUtf8)
+{
+    // A burst of failures is one row with its count.
+    std::size_t count = 0;
+    if (!m_server.loginThrottle().failed(peer, user, LoginThrottle::Clock::now(), count))
+        return;
+    std::string description = reasonUtf8;
+    if (count > 1)
+        description += "（连续失败 " + std::to_string(count) + " 次）";
+    logRefusal(user, "登录失败", orb::fromUtf8(description));
 }
 
 void Dispatcher::logRefusal(const std::string &user, const char *titleUtf8, const std::string &detail)

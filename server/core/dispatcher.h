@@ -32,6 +32,8 @@ private:
                            const std::string &time, const std::string &detail);
     // Records a refused login or a refused right in its own transaction (the
     // refused call rolled back).
+    // Records a refused login, one row per burst of failures from an address.
+    void logFailedLogin(const std::string &user, const std::string &peer, const std::string &reasonUtf8);
     void logRefusal(const std::string &user, const char *titleUtf8, const std::string &detail);
     bool hasSession(const std::string &name, const std::string &peer);
 

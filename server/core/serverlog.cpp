@@ -7,12 +7,15 @@
 #include <mutex>
 #include <string>
 
+#include "server/core/logthrottle.h"
+
 namespace serverlog {
 
 namespace {
 
 std::atomic<int> g_level{int(Level::Info)};
 std::mutex g_writeLock;
+LogThrottle g_throttle; // under g_writeLock
 
 const char *label(Level level)
 {
@@ -66,8 +69,13 @@ void write(Level level, std::string_view text)
     line += label(level);
     line += ' ';
     line += text;
-    line += '\n';
     std::lock_guard hold(g_writeLock);
+    std::size_t suppressed = 0;
+    if (!g_throttle.admit(text, std::chrono::steady_clock::now(), suppressed))
+        return;
+    if (suppressed > 0)
+        line += " (and " + std::to_string(suppressed) + " more times)";
+    line += '\n';
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
 }

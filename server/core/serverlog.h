@@ -3,7 +3,8 @@
 #include <string_view>
 
 // Log lines on standard error: "2024-05-01 10:00:00.123 INFO  text". One line
-// is written whole even when several threads log at once.
+// is written whole even when several threads log at once. A text repeated
+// many times within seconds is written a few times, then counted.
 namespace serverlog {
 
 enum class Level { Error, Warning, Info, Debug };

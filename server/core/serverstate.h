@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "server/core/loginthrottle.h"
+
 class Storage;
 
 // Counts of the connection layer, for the status report.
@@ -94,6 +96,7 @@ public:
     Storage &storage() const { return m_storage; }
     RequestStats &requests() { return m_requests; }
     SessionTable &sessions() { return m_sessions; }
+    LoginThrottle &loginThrottle() { return m_loginThrottle; }
     const ServerInfo &info() const { return m_info; }
     ServerInfo &info() { return m_info; }
     std::time_t startTime() const { return m_startTime; }
@@ -115,6 +118,7 @@ private:
     ServerInfo m_info;
     RequestStats m_requests;
     SessionTable m_sessions;
+    LoginThrottle m_loginThrottle;
     std::time_t m_startTime;
     std::chrono::steady_clock::time_point m_startClock;
     mutable std::mutex m_sourceLock;

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <set>
+#include <thread>
 
 #include "orb/wire/codepage.h"
 #include "orb/wire/mtxfactory.h"
@@ -198,6 +200,28 @@ sqlite3_stmt *SqliteStorage::prepare(const std::string &sql)
     return statement;
 }
 
+void SqliteStorage::useWriteAheadLog()
+{
+    // Switching a new file to WAL creates its -wal and -shm files. A start
+    // once failed here with "disk I/O error" and passed when repeated (a
+    // process still holding those files of a removed database of the same
+    // name is the likely cause), so the switch is tried a few times.
+    constexpr int Attempts = 5;
+    int rc = SQLITE_OK;
+    for (int attempt = 1; attempt <= Attempts; ++attempt) {
+        rc = sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+        const int primary = rc & 0xff;
+        if (rc == SQLITE_OK || (primary != SQLITE_IOERR && primary != SQLITE_BUSY && primary != SQLITE_LOCKED))
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    if (rc != SQLITE_OK)
+        throw StorageError(StorageError::General,
+                           "cannot switch " + m_path + " to write-ahead logging: " + sqlite3_errmsg(m_db)
+                               + " (is another server still using it? stop it, or remove stale " + m_path
+                               + "-wal and " + m_path + "-shm files, then start again)");
+}
+
 void SqliteStorage::open(std::span<const TableDefinition *const> tables)
 {
     std::lock_guard hold(m_lock);
@@ -212,7 +236,7 @@ void SqliteStorage::open(std::span<const TableDefinition *const> tables)
         throw StorageError(StorageError::General, message);
     }
     sqlite3_busy_timeout(m_db, 5000);
-    exec("PRAGMA journal_mode=WAL");
+    useWriteAheadLog();
     exec("PRAGMA synchronous=FULL");
 
     Transaction transaction(*this, true);

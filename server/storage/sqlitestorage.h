@@ -59,6 +59,7 @@ private:
     const Table &table(const TableDefinition &definition) const;
     sqlite3_stmt *prepare(const std::string &sql);
     void exec(const std::string &sql);
+    void useWriteAheadLog();
     [[noreturn]] void fail(const std::string &what, int rc) const;
     void createOrUpgrade(const TableDefinition &definition);
     void createHistory();

@@ -40,7 +40,7 @@ std::string milliseconds(std::chrono::microseconds time)
     return text;
 }
 
-void server(ServerState &state, Lines &out)
+void server(ServerState &state, bool administrator, Lines &out)
 {
     const ServerInfo &info = state.info();
     auto uptime = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - state.startClock());
@@ -53,7 +53,7 @@ void server(ServerState &state, Lines &out)
     out.push_back(std::string("编码: ") + orb::codePageName());
 }
 
-void requests(ServerState &state, Lines &out)
+void requests(ServerState &state, bool administrator, Lines &out)
 {
     RequestStats &requests = state.requests();
     ConnectionStats connections = state.connectionStats();
@@ -71,7 +71,7 @@ void requests(ServerState &state, Lines &out)
     out.push_back("为新连接关闭的空闲连接: " + std::to_string(connections.evicted));
 }
 
-void sessions(ServerState &state, Lines &out)
+void sessions(ServerState &state, bool administrator, Lines &out)
 {
     // One line per user: a session per address the user logged in from, and
     // how often each address logged in again.
@@ -88,19 +88,23 @@ void sessions(ServerState &state, Lines &out)
     }
 }
 
-void database(ServerState &state, Lines &out)
+void database(ServerState &state, bool administrator, Lines &out)
 {
     Storage &storage = state.storage();
     auto transaction = storage.begin(false);
     StorageInfo info = storage.info();
-    out.push_back("数据库文件: " + info.location);
+    // Where the server keeps its files is for administrators only.
+    std::string location = info.location;
+    if (!administrator)
+        location = location.substr(location.find_last_of('/') + 1);
+    out.push_back("数据库文件: " + location);
     out.push_back("数据库大小: " + std::to_string(info.sizeBytes / 1024) + " KB");
     out.push_back("结构版本: " + std::to_string(info.schemaVersion));
     for (const TableDefinition *table : schema::all())
         out.push_back(std::string("表 ") + table->name + ": " + std::to_string(storage.count(*table, Filter::all())) + " 行");
 }
 
-void monitoring(ServerState &state, Lines &out)
+void monitoring(ServerState &state, bool administrator, Lines &out)
 {
     static const char *const stateNames[] = {"正常", "危险", "错误"};
     Storage &storage = state.storage();
@@ -128,7 +132,7 @@ void monitoring(ServerState &state, Lines &out)
             out.push_back("设备类型 " + type + ": " + std::to_string(count));
 }
 
-void alerts(ServerState &state, Lines &out)
+void alerts(ServerState &state, bool administrator, Lines &out)
 {
     Storage &storage = state.storage();
     auto transaction = storage.begin(false);
@@ -148,7 +152,7 @@ struct WatchType
     const char *number;
     const char *name;
     const char *description;
-    void (*report)(ServerState &, Lines &);
+    void (*report)(ServerState &, bool administrator, Lines &);
 };
 
 constexpr WatchType types[] = {
@@ -181,14 +185,14 @@ std::unique_ptr<MtxTree> watchTypes()
     return tree;
 }
 
-bool lines(ServerState &server, const std::string &number, std::vector<std::string> &out)
+bool lines(ServerState &server, const std::string &number, bool administrator, std::vector<std::string> &out)
 {
     for (const WatchType &type : types) {
         if (number == RootNumber) {
             out.push_back(std::string("[") + type.name + "]");
-            type.report(server, out);
+            type.report(server, administrator, out);
         } else if (number == type.number) {
-            type.report(server, out);
+            type.report(server, administrator, out);
             return true;
         }
     }

@@ -13,6 +13,7 @@ namespace statusreport {
 
 std::unique_ptr<MtxTree> watchTypes();
 // The lines (UTF-8) of watch type number; false when there is no such type.
-bool lines(ServerState &server, const std::string &number, std::vector<std::string> &out);
+// Others than an administrator see the database's file name, not its path.
+bool lines(ServerState &server, const std::string &number, bool administrator, std::vector<std::string> &out);
 
 } // namespace statusreport

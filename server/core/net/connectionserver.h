@@ -6,8 +6,10 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <mutex>
 #include <thread>
 #include <unordered_map>
+#include <vector>
 
 #include "server/core/requestreader.h"
 #include "server/core/serverstate.h"
@@ -36,8 +38,15 @@ struct ConnectionLimits
     // A connection on which nothing arrives: the client's pool opens one ahead
     // of need and may leave it unused for 45 minutes.
     std::chrono::milliseconds idleTimeout{std::chrono::hours(2)};
+    // A reply the client does not take within this is dropped; the event
+    // loop waits for it, no worker does.
     std::chrono::milliseconds writeTimeout{30000};
     std::size_t maxConnections = 4096;
+    // Buffer space all unfinished requests may hold together; beyond it the
+    // connections holding most are refused as busy.
+    std::size_t incompleteBudget = std::size_t(192) << 20;
+    // After running out of file descriptors, accepting pauses this long.
+    std::chrono::milliseconds acceptPause{100};
     int workerThreads = 4;
     std::size_t queueCapacity = 512;
 };
@@ -45,7 +54,9 @@ struct ConnectionLimits
 // Accepts TCP connections and serves one request on each. One thread watches
 // every open connection with epoll and gathers request bytes, so connections
 // that wait (idle pool connections, slow senders) hold no worker; a complete
-// request goes to the worker pool, whose thread writes the reply and closes.
+// request goes to the worker pool. The worker sends what the socket takes at
+// once and hands the rest of the reply back to the event loop, so a client
+// that does not read holds no worker either.
 class ConnectionServer
 {
 public:
@@ -65,14 +76,30 @@ public:
     ConnectionStats stats() const;
 
 private:
+    using Clock = std::chrono::steady_clock;
     struct Connection;
 
+    struct Unsent
+    {
+        int fd;
+        std::string reply;
+    };
+
     void loop();
+    int waitMilliseconds(Clock::time_point nextSweep) const;
     void acceptAll();
+    void pauseAccepting();
+    void resumeAccepting();
     void readFrom(Connection &connection);
+    void writeTo(Connection &connection);
+    void takeUnsent();
+    void shedOverBudget();
     void sweep();
+    void watch(std::unique_ptr<Connection> connection, std::uint32_t events);
+    std::unique_ptr<Connection> forget(int fd);
     void close(int fd);
     void refuseAndClose(int fd, RequestProtocol::Problem problem);
+    void refuseNew(int fd);
     void dispatch(int fd);
     void serve(int fd, const std::string &request);
     bool makeRoom();
@@ -81,12 +108,19 @@ private:
     const ConnectionLimits m_limits;
     int m_listenFd = -1;
     int m_epollFd = -1;
-    int m_wakeFd = -1;
+    int m_wakeFd = -1;    // stop
+    int m_unsentFd = -1;  // a worker handed back a reply
     int m_port = 0;
     std::thread m_thread;
     std::unique_ptr<WorkerPool> m_pool;
     std::unordered_map<int, std::unique_ptr<Connection>> m_connections; // loop thread only
+    std::size_t m_incompleteBytes = 0;                                   // loop thread only
+    Clock::time_point m_acceptPausedUntil{};                             // loop thread only
+    bool m_acceptPaused = false;                                         // loop thread only
+    std::mutex m_unsentLock;
+    std::vector<Unsent> m_unsent;
     std::atomic<bool> m_stopped{false};
+    std::atomic<bool> m_workersDone{false};
 
     std::atomic<std::uint64_t> m_accepted{0};
     std::atomic<std::uint64_t> m_open{0};

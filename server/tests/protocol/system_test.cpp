@@ -164,3 +164,27 @@ TEST_F(SystemTest, DataAndPasswordsSurviveARestart)
     EXPECT_EQ(selected.get(ElementObj::Text), local("持久组"));
     EXPECT_FALSE(m_server->bootstrapResult().adminCreated) << "a second start creates no second administrator";
 }
+
+namespace {
+
+class DemoSystemTest : public SystemTest
+{
+protected:
+    bool demo() const override { return true; }
+};
+
+} // namespace
+
+TEST_F(DemoSystemTest, OnlyAnAdministratorSeesWhereTheDatabaseLies)
+{
+    auto operatorClient = newClient();
+    ASSERT_TRUE(operatorClient->login("operator", "operator").succeeded());
+    MtxArray lines;
+    lines.setFactory(&domainFactory());
+    ASSERT_TRUE(operatorClient->callText(Sys, "findSysStatus", {"4"}, &lines).succeeded());
+    std::string database;
+    for (const auto &line : lines)
+        database += std::string(dynamic_cast<const MtxString &>(*line).getValue()) + "\n";
+    EXPECT_NE(database.find(local("数据库文件: keelmon.db\n")), std::string::npos) << database;
+    EXPECT_EQ(database.find(m_dir.file("keelmon.db")), std::string::npos) << database;
+}

@@ -1,7 +1,10 @@
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <regex>
@@ -9,6 +12,7 @@
 
 #include "orb/wire/mtxtree.h"
 #include "services/types/elementobj.h"
+#include "testsupport/loopback.h"
 #include "testsupport/servertest.h"
 
 namespace {
@@ -17,13 +21,17 @@ namespace {
 class ServerProcess
 {
 public:
-    ServerProcess(const std::string &database, const std::string &log) : m_log(log)
+    // openFiles, when not 0, is the process's limit of open files (soft and hard).
+    ServerProcess(const std::string &database, const std::string &log, rlim_t openFiles = 0) : m_log(log)
     {
         std::string program = std::string(std::getenv("KEEL_BIN_DIR") ? std::getenv("KEEL_BIN_DIR") : ".")
                               + "/keelmon-server";
         m_pid = ::fork();
         if (m_pid == 0) {
             std::freopen(log.c_str(), "w", stderr);
+            const rlimit files{openFiles, openFiles};
+            if (openFiles > 0)
+                ::setrlimit(RLIMIT_NOFILE, &files);
             ::execl(program.c_str(), program.c_str(), "--port", "0", "--discovery-port", "0", "--db",
                     database.c_str(), "--admin-password", "pw", nullptr);
             std::_Exit(127);
@@ -117,4 +125,48 @@ TEST(ServerProgram, RefusesBadOptionsAndAnUnusableDatabaseWithAMessage)
     std::ifstream in(dir.file("b.log"));
     std::string text((std::istreambuf_iterator<char>(in)), {});
     EXPECT_NE(text.find("cannot open the database"), std::string::npos) << text;
+}
+
+TEST(ServerProgram, UnderASmallOpenFilesLimitClientsBeyondItAreAnsweredBusy)
+{
+    TempFolder dir;
+    const std::string log = dir.file("server.log");
+    ServerProcess server(dir.file("keelmon.db"), log, 64);
+    int discoveryPort = 0;
+    const int port = server.port(discoveryPort);
+    ASSERT_GT(port, 0) << "keelmon-server did not start";
+
+    // Clients in the middle of a request, which are not closed to make room.
+    std::vector<int> clients;
+    for (int i = 0; i < 80; ++i) {
+        int fd = connectLoopback(port);
+        ASSERT_GE(fd, 0);
+        ::send(fd, "Orb.MtxRequest\r\n<pro", 20, MSG_NOSIGNAL);
+        clients.push_back(fd);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    int busy = 0;
+    for (int fd : clients) {
+        char reply[512];
+        ssize_t got = ::recv(fd, reply, sizeof reply, MSG_DONTWAIT);
+        busy += got > 0 && std::string(reply, std::size_t(got)).find("SERVER_BUSY") != std::string::npos;
+    }
+    EXPECT_GE(busy, 40) << "at most half of 64 files go to connections";
+    for (int fd : clients)
+        ::close(fd);
+    const std::string request = "Orb.MtxRequest\r\n<pro-req><service-name>SysService</service-name><method-name>"
+                                "findWatchType</method-name><trans-iD>0</trans-iD><session-iD>admin</session-iD>"
+                                "<args><value xsi-type=\"Orb.MtxString\">SysInfo</value></args></pro-req>\r\n\r\n\r\n";
+    std::string reply;
+    for (int attempt = 0; attempt < 20 && reply.find("<response>") == std::string::npos; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        reply = exchangeOnLoopback(port, request, 2000);
+    }
+    EXPECT_NE(reply.find("<response>"), std::string::npos) << "served again once the clients left: " << reply;
+    EXPECT_EQ(server.terminate(), 0);
+
+    std::ifstream in(log);
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_NE(text.find("--max-connections 4096 lowered to 32"), std::string::npos) << text.substr(0, 2000);
+    EXPECT_LT(std::count(text.begin(), text.end(), '\n'), 40) << "repeated warnings are counted, not written";
 }
