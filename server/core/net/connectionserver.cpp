@@ -7,6 +7,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/epoll.h>
+#include <sys/ioctl.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -289,11 +290,16 @@ void ConnectionServer::refuseNew(int fd)
 
 bool ConnectionServer::makeRoom()
 {
-    // The oldest connection that has sent nothing gives way to a new one.
+    // The oldest connection that has sent nothing gives way to a new one;
+    // bytes waiting unread in its socket count as sent.
+    const auto unread = [](int fd) {
+        int bytes = 0;
+        return ::ioctl(fd, FIONREAD, &bytes) == 0 && bytes > 0;
+    };
     Connection *oldest = nullptr;
     for (auto &[fd, connection] : m_connections)
         if (connection->received.empty() && !connection->writing()
-            && (!oldest || connection->opened < oldest->opened))
+            && (!oldest || connection->opened < oldest->opened) && !unread(fd))
             oldest = connection.get();
     if (!oldest)
         return false;
