@@ -1,8 +1,11 @@
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -177,18 +180,22 @@ TEST_F(ConnectionAbuseTest, RunningOutOfFileDescriptorsPausesAcceptingAndRecover
     rlimit tight = saved;
     tight.rlim_cur = 256;
     ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
-    // Every descriptor is taken but those the clients need: the server
-    // then has none left for accepting them.
+    // The clients' sockets exist first; then every descriptor is taken, so
+    // the server has none left for accepting them (a connect needs none).
+    std::vector<int> clients;
+    for (int i = 0; i < 4; ++i) {
+        clients.push_back(::socket(AF_INET, SOCK_STREAM, 0));
+        ASSERT_GE(clients.back(), 0);
+    }
     std::vector<int> filler;
     for (int fd; (fd = ::dup(0)) >= 0;)
         filler.push_back(fd);
-    std::vector<int> clients;
-    for (int i = 0; i < 4; ++i) {
-        ::close(filler.back());
-        filler.pop_back();
-        clients.push_back(connectLoopback(m_server->port()));
-        ASSERT_GE(clients.back(), 0);
-    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(std::uint16_t(m_server->port()));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    for (int fd : clients)
+        ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0) << std::strerror(errno);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_EQ(m_server->stats().accepted, 0u);
     for (int fd : filler)
