@@ -30,6 +30,7 @@ constexpr CNamesTable::Pair Pairs[] = {
     {"口令错误！", "Wrong Password!"},
     // settings
     {"请输入整数。", "Please enter an integer."},
+    {"最多只能输入 %1 个字节（一个汉字占 2 个字节）。", "Please enter no more than %1 bytes (a Chinese character takes 2)."},
     {"请输入 %1 到 %2 之间的整数。", "Please enter an integer between %1 and %2."},
     // password dialog
     {"修改登录密码", "Change Login Password"},

@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 
+#include "frame/hosttexts.h"
 #include "frame/localtext.h"
 
 CLocalTextValidator::CLocalTextValidator(int maxBytes, QObject *parent)
@@ -21,7 +22,7 @@ bool CLocalTextValidator::fits(const QString &text, int maxBytes)
 
 QString CLocalTextValidator::tooLongMessage(int maxBytes)
 {
-    return QStringLiteral("Please enter no more than %1 characters.").arg(maxBytes);
+    return HostText("最多只能输入 %1 个字节（一个汉字占 2 个字节）。").arg(maxBytes);
 }
 
 QValidator::State CLocalTextValidator::validate(QString &input, int &) const

@@ -123,7 +123,7 @@ bool CHostApp::Login(QString &user, QString &password, QString &language)
     }
     m_loginMilliseconds = timer.elapsed();
     if (!status.succeeded()) {
-        ShowMessageBox(fromLocal(status.getMessage()), QString(), MessageIcon::Error);
+        ShowMessageBox(fromLocal(status.getMessage()), QString::fromUtf8(MainTitle), MessageIcon::Error);
         return false;
     }
     WriteProfileString("SYS", QStringLiteral("sysdefaultuser"), user);

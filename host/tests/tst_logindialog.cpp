@@ -102,7 +102,7 @@ TEST_F(LoginDialogTest, OverlongNameFromTheFileIsRefusedOnOk)
     dialog.okButton()->click();
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(app.messages, QStringList{QString::fromUtf8(CProApp::MainTitle)
-                                        + QStringLiteral("|Please enter no more than 40 characters.")});
+                                        + QStringLiteral("|最多只能输入 40 个字节（一个汉字占 2 个字节）。")});
 }
 
 // The host's login hook, answered through the real dialog, against the
@@ -181,6 +181,7 @@ TEST_F(HostLoginTest, RefusalShowsTheServersMessageAndWritesNothing)
     EXPECT_FALSE(app.Login(user, typed, language));
     ASSERT_EQ(app.messages.size(), 1);
     const QString message = app.messages.first().section(QLatin1Char('|'), 1);
+    EXPECT_EQ(app.messages.first().section(QLatin1Char('|'), 0, 0), QString::fromUtf8(CProApp::MainTitle));
     EXPECT_FALSE(message.isEmpty());
     EXPECT_NE(message, QStringLiteral("SUCCEED"));
     EXPECT_EQ(app.icons.value(0), CProApp::MessageIcon::Error);

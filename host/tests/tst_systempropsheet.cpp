@@ -122,11 +122,11 @@ TEST_F(SettingsTest, RefusesBadValuesAndKeepsThePageOpen)
         {"127.0.0.1", "10000", "", range, "control170"},
         {"127.0.0.1", "", "", refusal(QStringLiteral("请输入整数。")), "control170"},
         {"127.0.0.1", "9x", "", refusal(QStringLiteral("请输入整数。")), "control170"},
-        {"255.255.255.2555", "9000", "", refusal(QStringLiteral("Please enter no more than 15 characters.")),
+        {"255.255.255.2555", "9000", "", refusal(QStringLiteral("最多只能输入 15 个字节（一个汉字占 2 个字节）。")),
          "control169"},
-        {"127.0.0.1", "9000", "abcdefghijklmnopqrstu", refusal(QStringLiteral("Please enter no more than 20 characters.")),
+        {"127.0.0.1", "9000", "abcdefghijklmnopqrstu", refusal(QStringLiteral("最多只能输入 20 个字节（一个汉字占 2 个字节）。")),
          "control171"},
-        {"127.0.0.1", "9000", "一二三四五六七八九十一", refusal(QStringLiteral("Please enter no more than 20 characters.")),
+        {"127.0.0.1", "9000", "一二三四五六七八九十一", refusal(QStringLiteral("最多只能输入 20 个字节（一个汉字占 2 个字节）。")),
          "control171"},
         // The limits themselves pass.
         {"255.255.255.255", "1024", "abcdefghijklmnopqrst", {}, nullptr},
@@ -203,6 +203,9 @@ TEST_F(SettingsTest, LanguageChoosesThePagesAndTheCaption)
     EXPECT_EQ(sheet.NavPage()->TreeButton()->text(), QStringLiteral("tree icon"));
     sheet.MainPage()->PortEdit()->setText(QStringLiteral("80"));
     EXPECT_EQ(sheet.MainPage()->Check(), QStringLiteral("Please enter an integer between 1024 and 9999."));
+    sheet.MainPage()->PortEdit()->setText(QStringLiteral("9000"));
+    sheet.MainPage()->AddressEdit()->setText(QStringLiteral("255.255.255.2555"));
+    EXPECT_EQ(sheet.MainPage()->Check(), QStringLiteral("Please enter no more than 15 bytes (a Chinese character takes 2)."));
 }
 
 TEST_F(SettingsTest, TypingStopsAtTheLimits)
