@@ -16,6 +16,13 @@ MtxString Text(const QString &text)
 
 } // namespace
 
+QVariant CRoleNamesModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return QStringLiteral("角色名称");
+    return QStringListModel::headerData(section, orientation, role);
+}
+
 CRoleDoc::CRoleDoc()
     : CSecurityDoc({QStringLiteral("100101"), QStringLiteral("100102"), QStringLiteral("100103")}), m_names(this),
       m_modules(this)

@@ -7,6 +7,14 @@
 
 class MtxArray;
 
+// The role names, in one column headed "角色名称".
+class CRoleNamesModel : public QStringListModel
+{
+public:
+    using QStringListModel::QStringListModel;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+};
+
 // The role window's document: the role names, the function-module tree
 // checked for the chosen role, and the edit of a role (new or modify, ended
 // by save or cancel).
@@ -55,7 +63,7 @@ private:
     bool SaveChanges(const QString &name);
     void EndEdit();
 
-    QStringListModel m_names;
+    CRoleNamesModel m_names;
     CFunctionModuleModel m_modules;
     QSet<QString> m_rows; // the stored codes of the chosen role
     State m_state = State::Browsing;

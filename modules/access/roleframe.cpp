@@ -2,7 +2,6 @@
 
 #include <QItemSelectionModel>
 #include <QLineEdit>
-#include <QListView>
 #include <QSplitter>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -12,7 +11,7 @@
 #include "modules/access/securityviews.h"
 
 CRoleFrame::CRoleFrame(CRoleDoc *document)
-    : CProChildFrame(document), m_doc(document), m_list(new QListView), m_tree(new QTreeView),
+    : CProChildFrame(document), m_doc(document), m_list(new QTreeView), m_tree(new QTreeView),
       m_edit(nullptr)
 {
     setWindowTitle(QStringLiteral("Role"));
@@ -28,7 +27,9 @@ CRoleFrame::CRoleFrame(CRoleDoc *document)
     m_list->setModel(&document->Names());
     m_list->setFont(QFont(QStringLiteral("Tahoma"), 8.5));
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setToolTip(QStringLiteral("角色名称"));
+    // One column of names under its header "角色名称".
+    m_list->setRootIsDecorated(false);
+    m_list->setItemsExpandable(false);
     m_tree->setModel(&document->Modules());
     m_tree->setHeaderHidden(true);
     connect(&document->Modules(), &QAbstractItemModel::modelReset, m_tree, &QTreeView::expandAll);
@@ -37,7 +38,7 @@ CRoleFrame::CRoleFrame(CRoleDoc *document)
     setWidget(pane);
     m_edit->hide();
 
-    connect(m_list, &QListView::clicked, this, &CRoleFrame::ChooseRole);
+    connect(m_list, &QTreeView::clicked, this, &CRoleFrame::ChooseRole);
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, &CRoleFrame::UpdateCommands);
     connect(document, &CRoleDoc::StateChanged, this, [this] {
         if (!m_doc->IsEditing())

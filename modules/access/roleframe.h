@@ -4,7 +4,6 @@
 
 class CRoleDoc;
 class QLineEdit;
-class QListView;
 class QTreeView;
 
 // The role window: the role names on the left (10/32 of the width), the
@@ -21,7 +20,7 @@ public:
     explicit CRoleFrame(CRoleDoc *document);
 
     CRoleDoc *Document() const { return m_doc; }
-    QListView *ListView() const { return m_list; }
+    QTreeView *ListView() const { return m_list; }
     QTreeView *TreeView() const { return m_tree; }
     QLineEdit *NameEdit() const { return m_edit; }
     int SelectedRow() const;
@@ -37,7 +36,7 @@ private:
     void ShowEditBox(int row);
 
     CRoleDoc *m_doc;
-    QListView *m_list;
+    QTreeView *m_list;
     QTreeView *m_tree;
     QLineEdit *m_edit;
     bool m_shown = false;

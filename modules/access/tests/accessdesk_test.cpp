@@ -230,6 +230,8 @@ TEST_F(AccessDeskTest, RoleEditorSavesRenamesAndPutsRowsBackWhenTheAddIsRefused)
     LogIn("admin", ReferenceServer::AdminPassword);
     auto *frame = Open<CRoleFrame>("Role");
     ASSERT_NE(frame, nullptr);
+    EXPECT_FALSE(frame->ListView()->isHeaderHidden());
+    EXPECT_EQ(frame->ListView()->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("角色名称"));
     CRoleDoc *doc = frame->Document();
     const int duty = doc->Names().stringList().indexOf(QStringLiteral("值班员"));
     ASSERT_GE(duty, 0);
