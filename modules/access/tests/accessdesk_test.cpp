@@ -296,6 +296,39 @@ TEST_F(AccessDeskTest, RoleEditorSavesRenamesAndPutsRowsBackWhenTheAddIsRefused)
     EXPECT_EQ(doc->Names().rowCount(), added) << "the new row goes with cancel";
 }
 
+// A rename whose move of the users is refused takes its new rows back: the
+// old role keeps its rows and its users.
+TEST_F(AccessDeskTest, RenameWhoseUserMoveIsRefusedChangesNothing)
+{
+    {
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open(m_server.server().options().database.c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db,
+                               "CREATE TRIGGER refuse_move BEFORE UPDATE ON \"users\" WHEN NEW.\"RoleName\" = 'Watchers' "
+                               "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+    }
+    LogIn("admin", ReferenceServer::AdminPassword);
+    auto *frame = Open<CRoleFrame>("Role");
+    ASSERT_NE(frame, nullptr);
+    CRoleDoc *doc = frame->Document();
+    const int duty = doc->Names().stringList().indexOf(QStringLiteral("值班员"));
+    ASSERT_GE(duty, 0);
+    ASSERT_TRUE(doc->SelectRole(duty));
+    const QStringList original = StoredCodes(QStringLiteral("值班员"));
+    ASSERT_EQ(doc->BeginModify(duty), duty);
+    EXPECT_FALSE(doc->Save(QStringLiteral("Watchers")));
+    EXPECT_TRUE(doc->IsEditing()) << "the edit stays open";
+    EXPECT_EQ(StoredCodes(QStringLiteral("值班员")), original);
+    EXPECT_TRUE(StoredCodes(QStringLiteral("Watchers")).isEmpty()) << "the new rows are taken back";
+    UserObj op;
+    ASSERT_TRUE(StoredUser("operator", op));
+    EXPECT_EQ(fromLocal(op.get(UserObj::RoleName)), QStringLiteral("值班员"));
+    EXPECT_FALSE(Said().isEmpty()) << "the refusal is shown";
+}
+
 TEST_F(AccessDeskTest, DepartmentWindowFollowsItsEdits)
 {
     LogIn("admin", ReferenceServer::AdminPassword);
