@@ -44,7 +44,7 @@ QString StatSettings::BannerPath() const
 
 QString StatSettings::InstallRoot()
 {
-    const QString root = qEnvironmentVariable("KEELMON_ROOT");
+    const QString root = qEnvironmentVariable("KEELMON_ROOT_PATH");
     return root.isEmpty() ? QDir::currentPath() : root;
 }
 

@@ -28,7 +28,7 @@ struct StatSettings
     QString LibraryPath() const;
     QString BannerPath() const;
 
-    // The install root: KEELMON_ROOT when set, else the working directory.
+    // The install root: KEELMON_ROOT_PATH when set, else the working directory.
     static QString InstallRoot();
     // Reads both files while holding the "StatView" lock that the monitoring
     // module takes while it writes the settings; a lock that cannot be had

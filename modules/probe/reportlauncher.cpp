@@ -72,7 +72,7 @@ QString CReportLauncher::Launch(const ElementObj &element) const
     process.setProgram(Program());
     process.setWorkingDirectory(m_root);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("KEELMON_ROOT"), m_root);
+    environment.insert(QString::fromLatin1(InstallRoot::EnvironmentVariable), m_root);
     process.setProcessEnvironment(environment);
     if (!process.startDetached())
         return QStringLiteral("无法启动报告程序 %1：请检查它是否已安装").arg(Program());

@@ -12,7 +12,7 @@ class ElementObj;
 // "RecvNum" into "StatView/StatView.ini" under the install root, all three
 // under one hold of the "StatView" lock (creating the file when missing),
 // then starts "StatView/StatView" directly, without a shell, in the install
-// root with KEELMON_ROOT naming it. The program is not waited for.
+// root with KEELMON_ROOT_PATH naming it. The program is not waited for.
 class CReportLauncher
 {
 public:

@@ -37,14 +37,14 @@ protected:
     {
         return ProfileFile(QDir(Root()).filePath("StatView/StatView.ini").toStdString()).readString("StatView", key, "-");
     }
-    // A stand-in report program: records its working folder, KEELMON_ROOT and
+    // A stand-in report program: records its working folder, KEELMON_ROOT_PATH and
     // the settings it found when it started.
     void InstallStandIn() const
     {
         QDir(Root()).mkpath("StatView");
         QFile script(QDir(Root()).filePath("StatView/StatView"));
         ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\n{ pwd; echo \"$KEELMON_ROOT\"; cat StatView/StatView.ini; } > started.tmp\n"
+        script.write("#!/bin/sh\n{ pwd; echo \"$KEELMON_ROOT_PATH\"; cat StatView/StatView.ini; } > started.tmp\n"
                      "mv started.tmp started.txt\n");
         script.close();
         script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
