@@ -89,6 +89,14 @@ protected:
         }
         return *m_admin;
     }
+    // A trigger in the server's database, by which a test makes it refuse a write.
+    void AddTrigger(const char *sql)
+    {
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open(m_server.server().options().database.c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        sqlite3_close(db);
+    }
     bool StoredUser(const char *login, UserObj &user)
     {
         return Admin().callText("SecurityService", "selectUser", {login}, &user).succeeded();
@@ -217,16 +225,8 @@ TEST_F(AccessDeskTest, RoleEditorSavesRenamesAndPutsRowsBackWhenTheAddIsRefused)
 {
     // The database refuses role rows granting 100301: the add of such a role
     // fails after the old rows were removed.
-    {
-        sqlite3 *db = nullptr;
-        ASSERT_EQ(sqlite3_open(m_server.server().options().database.c_str(), &db), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(db,
-                               "CREATE TRIGGER refuse_log_delete BEFORE INSERT ON \"roles\" WHEN NEW.\"Code\" = '100301' "
-                               "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END",
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
-        sqlite3_close(db);
-    }
+    AddTrigger("CREATE TRIGGER refuse_log_delete BEFORE INSERT ON \"roles\" WHEN NEW.\"Code\" = '100301' "
+               "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END");
     LogIn("admin", ReferenceServer::AdminPassword);
     auto *frame = Open<CRoleFrame>("Role");
     ASSERT_NE(frame, nullptr);
@@ -300,16 +300,8 @@ TEST_F(AccessDeskTest, RoleEditorSavesRenamesAndPutsRowsBackWhenTheAddIsRefused)
 // old role keeps its rows and its users.
 TEST_F(AccessDeskTest, RenameWhoseUserMoveIsRefusedChangesNothing)
 {
-    {
-        sqlite3 *db = nullptr;
-        ASSERT_EQ(sqlite3_open(m_server.server().options().database.c_str(), &db), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(db,
-                               "CREATE TRIGGER refuse_move BEFORE UPDATE ON \"users\" WHEN NEW.\"RoleName\" = 'Watchers' "
-                               "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END",
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
-        sqlite3_close(db);
-    }
+    AddTrigger("CREATE TRIGGER refuse_move BEFORE UPDATE ON \"users\" WHEN NEW.\"RoleName\" = 'Watchers' "
+               "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END");
     LogIn("admin", ReferenceServer::AdminPassword);
     auto *frame = Open<CRoleFrame>("Role");
     ASSERT_NE(frame, nullptr);
