@@ -23,6 +23,7 @@
 #include "services/frame/tableservice.h"
 #include "services/types/elementobj.h"
 #include "services/types/servicetables.h"
+#include "testsupport/benchinventory.h"
 #include "testsupport/tempfolder.h"
 
 namespace {
@@ -84,34 +85,14 @@ struct Site
             parameter.set(AlertRuleParameterObj::Enabled, index % 3 ? "1" : "0");
             storage.insert(schema::alertRuleParameters, parameter);
         }
-        auto roots = storage.select(schema::elements, Filter::where(ElementObj::PID, "-1"));
-        const std::string root = roots.front()->get(ElementObj::ID);
-        auto add = [&](const std::string &id, const std::string &parent, const char *type) {
-            ElementObj element;
-            element.set(ElementObj::SEID, root);
-            element.set(ElementObj::ID, id);
-            element.set(ElementObj::PID, parent);
-            element.set(ElementObj::Text, "element " + id);
-            element.set(ElementObj::Type, type);
-            element.set(ElementObj::LastState, "0");
-            storage.insert(schema::elements, element);
-        };
-        for (int g = 0; g < Groups; ++g) {
-            const std::string group = "g" + std::to_string(g);
-            add(group, root, "1");
-            for (int d = 0; d < DevicesPerGroup; ++d) {
-                const std::string device = group + "-d" + std::to_string(d);
-                add(device, group, "3");
-                for (int m = 0; m < MonitorsPerDevice; ++m) {
-                    add(device + "-m" + std::to_string(m), device, "5");
-                    if (int(watched.size()) < Watched && m == 0) {
-                        watched.emplace_back();
-                        watched.back().set(AlertMonitorObj::MonitorId, device + "-m0");
-                    }
-                }
-            }
-        }
         transaction->commit();
+        FillBenchInventory(storage, Groups, DevicesPerGroup, MonitorsPerDevice);
+        // The first monitor of the first devices is watched.
+        for (int index = 0; index < Watched; ++index) {
+            watched.emplace_back();
+            watched.back().set(AlertMonitorObj::MonitorId, "g" + std::to_string(index / DevicesPerGroup) + "-d"
+                                                               + std::to_string(index % DevicesPerGroup) + "-m0");
+        }
     }
 };
 
