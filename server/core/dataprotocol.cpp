@@ -5,19 +5,7 @@
 
 requestreader::Frame DataProtocol::frame(std::string_view received, std::size_t)
 {
-    textframe::Header header;
-    switch (textframe::parseHeader(received, header)) {
-    case textframe::HeaderStatus::Incomplete:
-        return requestreader::Frame::Incomplete;
-    case textframe::HeaderStatus::Bad:
-        return requestreader::Frame::Malformed;
-    case textframe::HeaderStatus::Ok:
-        break;
-    }
-    if (header.kind != "DR" || header.length > MaxPayload)
-        return requestreader::Frame::Malformed;
-    return received.size() >= textframe::HeaderSize + header.length ? requestreader::Frame::Complete
-                                                                     : requestreader::Frame::Incomplete;
+    return requestreader::textFrame(received, {"DR"}, MaxPayload, false);
 }
 
 std::string DataProtocol::handle(std::string_view request, const std::string &)

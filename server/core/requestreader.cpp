@@ -2,11 +2,33 @@
 
 #include <algorithm>
 
+#include "orb/textframe/textframe.h"
 #include "orb/wire/mtxfactory.h"
 #include "orb/wire/mtxobj.h"
 #include "orb/wire/xmltext.h"
 
 namespace requestreader {
+
+Frame textFrame(std::string_view received, std::initializer_list<std::string_view> kinds, std::size_t maxPayload,
+                bool exact)
+{
+    textframe::Header header;
+    switch (textframe::parseHeader(received, header)) {
+    case textframe::HeaderStatus::Incomplete:
+        return Frame::Incomplete;
+    case textframe::HeaderStatus::Bad:
+        return Frame::Malformed;
+    case textframe::HeaderStatus::Ok:
+        break;
+    }
+    if (std::find(kinds.begin(), kinds.end(), std::string_view(header.kind)) == kinds.end()
+        || header.length > maxPayload)
+        return Frame::Malformed;
+    const std::size_t whole = textframe::HeaderSize + header.length;
+    if (received.size() < whole)
+        return Frame::Incomplete;
+    return received.size() == whole || !exact ? Frame::Complete : Frame::Malformed;
+}
 
 Frame frame(std::string_view received, std::size_t checked)
 {

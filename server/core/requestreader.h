@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,12 @@ enum class Frame { Incomplete, Complete, Malformed };
 // Whether received holds a whole request yet. checked is how many leading
 // bytes an earlier call already looked at (so a long request is scanned once).
 Frame frame(std::string_view received, std::size_t checked = 0);
+
+// The same for the short text channels: "XX" (one of kinds), the payload's
+// length in 4 digits, the payload of at most maxPayload bytes. Bytes past the
+// payload make the frame Malformed when exact is set and are ignored otherwise.
+Frame textFrame(std::string_view received, std::initializer_list<std::string_view> kinds, std::size_t maxPayload,
+                bool exact);
 
 // Parses a complete request; each argument is made through factory from its
 // xsi-type. False with a reason (English, for the log) when it cannot be read.

@@ -15,11 +15,6 @@
 
 namespace {
 
-bool isProbeKind(std::string_view kind)
-{
-    return kind == "DT" || kind == "DL";
-}
-
 std::string lower(std::string_view text)
 {
     std::string out(text);
@@ -31,22 +26,8 @@ std::string lower(std::string_view text)
 
 requestreader::Frame ProbeProtocol::frame(std::string_view received, std::size_t)
 {
-    textframe::Header header;
-    switch (textframe::parseHeader(received, header)) {
-    case textframe::HeaderStatus::Bad:
-        return requestreader::Frame::Malformed;
-    case textframe::HeaderStatus::Incomplete:
-        return requestreader::Frame::Incomplete;
-    case textframe::HeaderStatus::Ok:
-        break;
-    }
-    if (!isProbeKind(header.kind))
-        return requestreader::Frame::Malformed;
-    std::size_t whole = textframe::HeaderSize + header.length;
-    if (received.size() < whole)
-        return requestreader::Frame::Incomplete;
     // One request per connection: bytes beyond the announced length are refused.
-    return received.size() == whole ? requestreader::Frame::Complete : requestreader::Frame::Malformed;
+    return requestreader::textFrame(received, {"DT", "DL"}, textframe::MaxPayload, true);
 }
 
 std::string ProbeProtocol::failure(std::string reason)
