@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config ccache
   libgtest-dev libgmock-dev libbenchmark-dev
-  libpugixml-dev uuid-dev libsqlite3-dev
+  libpugixml-dev uuid-dev libsqlite3-dev libpq-dev postgresql
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev qt6-translations-l10n
   xvfb xauth x11-apps imagemagick qt6-qpa-plugins fonts-wqy-microhei
 )
