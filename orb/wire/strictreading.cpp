@@ -32,6 +32,9 @@ std::string TextFault::messageUtf8() const
         message += std::string(" 含有无法保存的字符 ") + point;
         break;
     }
+    case Kind::InvalidBytes:
+        message += std::string(" 含有无效的 ") + codePageName() + " 字节";
+        break;
     }
     return message;
 }

@@ -15,6 +15,7 @@ struct KEEL_EXPORT TextFault
         TooLong,      // longer than the bytes its field holds
         NulCharacter, // a character reference to NUL, which would end the text there
         Unstorable,   // a character reference the code page has no bytes for
+        InvalidBytes, // bytes that are no character of the code page
     };
     Kind kind;
     std::string element;    // the element holding the text, in the code page

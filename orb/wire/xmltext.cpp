@@ -154,12 +154,13 @@ std::pair<char32_t, std::size_t> characterReference(std::string_view text, std::
     return {char32_t(point), next + 1 - at};
 }
 
-// A character reference whose character the resolved text does not hold, at
-// its offset there; point 0 for a NUL.
+// A character that the resolved text does not hold as it was sent, at its
+// offset there.
 struct DroppedCharacter
 {
     std::size_t offset;
-    char32_t point;
+    TextFault::Kind kind;
+    char32_t point = 0; // the character a reference named
 };
 
 // Where the markup at text[at] ("<!--", "<![CDATA[", "<?") ends, or npos when
@@ -218,7 +219,7 @@ void resolveCharacterReferences(std::string &text, std::vector<DroppedCharacter>
         const auto [point, length] = characterReference(text, read);
         if (length == 0 || point < 0x80) {
             if (length != 0 && point == 0 && dropped && dropped->size() < StrictReading::MaxKept)
-                dropped->push_back({write, 0});
+                dropped->push_back({write, TextFault::Kind::NulCharacter});
             keep(1);
             continue;
         }
@@ -230,7 +231,7 @@ void resolveCharacterReferences(std::string &text, std::vector<DroppedCharacter>
             character.clear(); // no page the wire accepts writes more, but the text must never grow
         if (character.empty() && dropped) {
             if (dropped->size() < StrictReading::MaxKept)
-                dropped->push_back({write, point});
+                dropped->push_back({write, TextFault::Kind::Unstorable, point});
             character = "?";
         }
         std::memcpy(text.data() + write, character.data(), character.size());
@@ -238,6 +239,22 @@ void resolveCharacterReferences(std::string &text, std::vector<DroppedCharacter>
         read += length;
     }
     text.resize(write);
+}
+
+// Adds to dropped, in text order, the byte sequences of text that are no
+// character of the code page: the conversion into storage would drop them.
+void noteUnconvertible(std::string_view text, std::vector<DroppedCharacter> &dropped)
+{
+    std::vector<DroppedCharacter> found;
+    for (std::size_t at = Internal::firstUnconvertible(text, 0);
+         at != std::string_view::npos && found.size() < StrictReading::MaxKept;
+         at = Internal::firstUnconvertible(text, at + 1))
+        found.push_back({at, TextFault::Kind::InvalidBytes});
+    if (found.empty())
+        return;
+    dropped.insert(dropped.end(), found.begin(), found.end());
+    std::stable_sort(dropped.begin(), dropped.end(),
+                     [](const DroppedCharacter &a, const DroppedCharacter &b) { return a.offset < b.offset; });
 }
 
 // The next node after node in document order, or null.
@@ -274,8 +291,7 @@ void noteDropped(const pugi::xml_document &document, const std::vector<DroppedCh
     const auto noteUpTo = [&](std::size_t end) {
         for (; next < dropped.size() && dropped[next].offset < end; ++next) {
             const DroppedCharacter &character = dropped[next];
-            strict.note({character.point == 0 ? TextFault::Kind::NulCharacter : TextFault::Kind::Unstorable,
-                         owner ? owner.name() : "", 0, character.point});
+            strict.note({character.kind, owner ? owner.name() : "", 0, character.point});
         }
     };
     for (pugi::xml_node node = document.first_child(); node && next < dropped.size(); node = following(node)) {
@@ -332,6 +348,8 @@ bool parseLocalDocumentInPlace(pugi::xml_document &document, std::string &localT
     StrictReading *strict = StrictReading::current();
     std::vector<DroppedCharacter> dropped;
     resolveCharacterReferences(localText, strict ? &dropped : nullptr);
+    if (strict)
+        noteUnconvertible(localText, dropped);
     // The parser rewrites the buffer as it goes, so positions are given as
     // byte offsets rather than lines of the (changed) text.
     const pugi::xml_parse_result result = document.load_buffer_inplace(

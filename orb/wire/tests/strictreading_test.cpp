@@ -41,6 +41,8 @@ TEST(StrictReading, NotesReferencesToNulOrToCharactersTheCodePageLacksWithTheirE
         {item("&#x0;"), Kind::NulCharacter, 0, "paraName"},
         {item("a&#x1F600;"), Kind::Unstorable, 0x1F600, "paraName"}, // beyond GBK, at the end of the text
         {item("&#xD800;b"), Kind::Unstorable, 0xD800, "paraName"},   // a surrogate is no character
+        {item("a\xFF"), Kind::InvalidBytes, 0, "paraName"},           // sent as raw bytes that are no GBK
+        {item("\x81 b"), Kind::InvalidBytes, 0, "paraName"},          // a lead byte without its trail byte
         {"<TestItemObj><itemId a=\"&#0;\">1</itemId></TestItemObj>", Kind::NulCharacter, 0, "itemId"},
         {"<TestItemObj><itemId>1</itemId>&#x1F600;<paraName/></TestItemObj>", Kind::Unstorable, 0x1F600, "TestItemObj"},
     };

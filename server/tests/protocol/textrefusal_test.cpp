@@ -86,6 +86,7 @@ TEST_F(TextRefusalTest, WritesWithTextThatCannotBeKeptAreRefusedNamingTheFieldAn
         {"ElementService", "addElement", element("g2", "a&#x0;b"), nul},
         {"ElementService", "updateElement", element("g1", "new&#0;"), nul},
         {"ElementService", "addElement", element("g2", "a&#x1F600;"), "BAD_REQUEST 字段 Text 含有无法保存的字符 U+1F600"},
+        {"ElementService", "addElement", element("g2", "a\xFF"), "BAD_REQUEST 字段 Text 含有无效的 GBK 字节"},
         {"ElementService", "addElement", element("g2", oneOver), "BAD_REQUEST 字段 Text 超过 127 字节"},
         {"ElementService", "addElement", element("g2", std::string(126, 'x') + local("中")), "BAD_REQUEST 字段 Text 超过 127 字节"},
         // Cut at the NUL, the identifier would name another element.
