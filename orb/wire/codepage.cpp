@@ -246,6 +246,29 @@ void fromUtf8Into(std::string &out, std::string_view utf8)
     else if (!table().usable() || !table().fromUtf8(out, utf8))
         fromUtf8Converter().convertInto(out, utf8);
 }
+
+std::size_t firstUnconvertible(std::string_view local, std::size_t from)
+{
+    const CharWidth width = codePage().width;
+    if (codePage().identity || from >= local.size() || isAscii(local.substr(from)))
+        return std::string_view::npos;
+    for (std::size_t at = from; at < local.size();) {
+        if (static_cast<unsigned char>(local[at]) < 0x80) {
+            ++at;
+            continue;
+        }
+        const std::size_t length = width == CharWidth::Single ? 1 : doubleByteSequenceLength(local, at);
+        // A character becomes one code point beyond ASCII; a byte that is
+        // dropped, or a lead byte whose trail byte is none, does not.
+        const std::string utf8 = toUtf8(local.substr(at, length));
+        if (utf8.empty() || static_cast<unsigned char>(utf8[0]) < 0x80
+            || utf8SequenceLength(static_cast<unsigned char>(utf8[0])) != utf8.size())
+            return at;
+        at += length;
+    }
+    return std::string_view::npos;
+}
+
 } // namespace Internal
 
 std::size_t fitLength(std::string_view local, std::size_t maxBytes)

@@ -72,7 +72,8 @@ int MtxObj::toXML(std::string &, const char *, int, int) const
 
 bool MtxObj::fromXML(const pugi::xml_node &node)
 {
-    m_name.assignTruncated(orb::nodeText(node));
+    std::string scratch;
+    orb::Internal::readText(m_name, node, scratch);
     return true;
 }
 

@@ -40,7 +40,7 @@ bool MtxObjID::fromXML(const pugi::xml_node &node)
     std::string scratch;
     forEachChildElement(node, [this, &scratch](const pugi::xml_node &child) {
         if (named(child, "display-string"))
-            m_display.assignTruncated(textOf(child, scratch));
+            readText(m_display, child, scratch);
     });
     return true;
 }

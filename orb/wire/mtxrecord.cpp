@@ -189,7 +189,10 @@ bool MtxRecord::fromXML(const pugi::xml_node &node)
     std::size_t nextField = 0;
     forEachChildElement(node, [&](const pugi::xml_node &child) {
         if (const int field = fieldIndex(m_layout->fields, child.name(), nextField); field >= 0) {
-            setTruncated(field, textOf(child, scratch));
+            const std::string_view text = textOf(child, scratch);
+            if (const std::size_t limit = holds(m_layout->fields[field]); text.size() > limit)
+                noteCut(child, limit);
+            setTruncated(field, text);
             return;
         }
         if (taken.empty())

@@ -44,9 +44,9 @@ bool MtxStatus::fromXML(const pugi::xml_node &node)
     std::string scratch;
     forEachChildElement(node, [this, &scratch](const pugi::xml_node &child) {
         if (named(child, "code"))
-            m_code.assignTruncated(textOf(child, scratch));
+            readText(m_code, child, scratch);
         else if (named(child, "message"))
-            m_message.assignTruncated(textOf(child, scratch));
+            readText(m_message, child, scratch);
     });
     return true;
 }

@@ -40,7 +40,7 @@ bool MtxString::fromXML(const pugi::xml_node &node)
 {
     std::string scratch;
     if (isElement(node))
-        m_value.assignTruncated(textOf(node, scratch));
+        readText(m_value, node, scratch);
     return true;
 }
 

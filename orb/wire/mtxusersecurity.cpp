@@ -30,7 +30,7 @@ bool MtxUserSecurity::fromXML(const pugi::xml_node &node)
     std::string scratch;
     forEachChildElement(node, [this, &scratch](const pugi::xml_node &child) {
         if (named(child, "security"))
-            m_security.assignTruncated(textOf(child, scratch));
+            readText(m_security, child, scratch);
     });
     return true;
 }

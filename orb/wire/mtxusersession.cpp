@@ -37,10 +37,10 @@ bool MtxUserSession::fromXML(const pugi::xml_node &node)
             m_objectId.fromXML(child);
             sawObjectId = true;
         } else if (named(child, "session-key")) {
-            m_sessionKey.assignTruncated(textOf(child, scratch));
+            readText(m_sessionKey, child, scratch);
             sawSessionKey = true;
         } else if (named(child, "user-name")) {
-            m_userName.assignTruncated(textOf(child, scratch));
+            readText(m_userName, child, scratch);
         }
     });
     return sawObjectId && sawSessionKey;

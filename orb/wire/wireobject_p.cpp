@@ -14,6 +14,7 @@
 #include "orb/wire/mtxtree.h"
 #include "orb/wire/mtxusersecurity.h"
 #include "orb/wire/mtxusersession.h"
+#include "orb/wire/strictreading.h"
 #include "orb/wire/xmltext.h"
 
 namespace orb::Internal {
@@ -46,6 +47,12 @@ std::string_view textOf(const pugi::xml_node &node, std::string &scratch)
         return ownText(node);
     scratch = orb::nodeText(node);
     return scratch;
+}
+
+void noteCut(const pugi::xml_node &element, std::size_t capacity)
+{
+    if (StrictReading *strict = StrictReading::current())
+        strict->note({TextFault::Kind::TooLong, element.name(), capacity});
 }
 
 std::int32_t readInt(const char *text)

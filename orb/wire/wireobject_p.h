@@ -10,6 +10,8 @@
 
 #include <pugixml.hpp>
 
+#include "orb/wire/fixedtext.h"
+
 class MtxFactory;
 class MtxObj;
 
@@ -73,6 +75,20 @@ pugi::xml_node firstChildElement(const pugi::xml_node &node);
 // orb::nodeText without a copy in the usual case of one text child: the view
 // then points into the document; otherwise into scratch.
 std::string_view textOf(const pugi::xml_node &node, std::string &scratch);
+
+// Tells a strict reading on this thread (if any) that the text of element
+// was cut to the capacity bytes its field holds.
+void noteCut(const pugi::xml_node &element, std::size_t capacity);
+
+// Stores element's text in field, cut to what the field holds.
+template <std::size_t N>
+void readText(FixedText<N> &field, const pugi::xml_node &element, std::string &scratch)
+{
+    const std::string_view text = textOf(element, scratch);
+    if (text.size() > field.capacity)
+        noteCut(element, field.capacity);
+    field.assignTruncated(text);
+}
 
 // A decimal attribute like atoi, without its undefined overflow: missing or
 // non-numeric text reads as 0, out-of-range values are clamped.

@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "orb/wire/codepage.h"
 #include "orb/wire/codepage_p.h"
+#include "orb/wire/strictreading.h"
 #include "orb/wire/wireobject_p.h"
 
 namespace orb {
@@ -122,8 +124,7 @@ std::string_view encodeUtf8(char32_t point, char (&bytes)[4])
 }
 
 // The number of a reference "&#...;" at text[at], and its length; a length
-// of 0 when it is no well-formed reference or refers to ASCII (the parser then
-// sees it as it stands).
+// of 0 when it is no well-formed reference.
 std::pair<char32_t, std::size_t> characterReference(std::string_view text, std::size_t at)
 {
     if (text.substr(at, 2) != "&#")
@@ -148,10 +149,19 @@ std::pair<char32_t, std::size_t> characterReference(std::string_view text, std::
         point = point * (hex ? 16 : 10) + std::uint32_t(digit);
     }
     const bool wellFormed = next > digitsFrom && next < text.size() && text[next] == ';';
-    if (!wellFormed || point < 0x80)
+    if (!wellFormed)
         return {0, 0};
     return {char32_t(point), next + 1 - at};
 }
+
+// A character that the resolved text does not hold as it was sent, at its
+// offset there.
+struct DroppedCharacter
+{
+    std::size_t offset;
+    TextFault::Kind kind;
+    char32_t point = 0; // the character a reference named
+};
 
 // Where the markup at text[at] ("<!--", "<![CDATA[", "<?") ends, or npos when
 // it is none of those: their content is plain text, references included.
@@ -176,7 +186,13 @@ std::size_t endOfLiteralMarkup(std::string_view text, std::size_t at)
 // than the bytes replacing it, so the text shrinks in place. A character the
 // code page lacks, or a number that is no character, is dropped, as in every
 // other conversion.
-void resolveCharacterReferences(std::string &text)
+//
+// For a strict reading, dropped notes each reference whose character the text
+// cannot carry (a NUL, which the parser would take for the end of the text, or
+// a character the code page lacks), at its offset in the resolved text. Such a
+// character is then written as "?" so that the offset stays inside the text
+// it belonged to; the text is refused anyway.
+void resolveCharacterReferences(std::string &text, std::vector<DroppedCharacter> *dropped)
 {
     if (text.find("&#") == std::string::npos)
         return;
@@ -201,7 +217,9 @@ void resolveCharacterReferences(std::string &text)
             continue;
         }
         const auto [point, length] = characterReference(text, read);
-        if (length == 0) {
+        if (length == 0 || point < 0x80) {
+            if (length != 0 && point == 0 && dropped && dropped->size() < StrictReading::MaxKept)
+                dropped->push_back({write, TextFault::Kind::NulCharacter});
             keep(1);
             continue;
         }
@@ -211,11 +229,79 @@ void resolveCharacterReferences(std::string &text)
             Internal::fromUtf8Into(character, encodeUtf8(point, bytes));
         if (!isCharacter || character.size() > length)
             character.clear(); // no page the wire accepts writes more, but the text must never grow
+        if (character.empty() && dropped) {
+            if (dropped->size() < StrictReading::MaxKept)
+                dropped->push_back({write, TextFault::Kind::Unstorable, point});
+            character = "?";
+        }
         std::memcpy(text.data() + write, character.data(), character.size());
         write += character.size();
         read += length;
     }
     text.resize(write);
+}
+
+// Adds to dropped, in text order, the byte sequences of text that are no
+// character of the code page: the conversion into storage would drop them.
+void noteUnconvertible(std::string_view text, std::vector<DroppedCharacter> &dropped)
+{
+    std::vector<DroppedCharacter> found;
+    for (std::size_t at = Internal::firstUnconvertible(text, 0);
+         at != std::string_view::npos && found.size() < StrictReading::MaxKept;
+         at = Internal::firstUnconvertible(text, at + 1))
+        found.push_back({at, TextFault::Kind::InvalidBytes});
+    if (found.empty())
+        return;
+    dropped.insert(dropped.end(), found.begin(), found.end());
+    std::stable_sort(dropped.begin(), dropped.end(),
+                     [](const DroppedCharacter &a, const DroppedCharacter &b) { return a.offset < b.offset; });
+}
+
+// The next node after node in document order, or null.
+pugi::xml_node following(pugi::xml_node node)
+{
+    if (pugi::xml_node child = node.first_child())
+        return child;
+    while (node && !node.next_sibling())
+        node = node.parent();
+    return node ? node.next_sibling() : node;
+}
+
+// Where node starts in the parsed text: an element at its name, a text at its
+// value. In-place documents point into buffer; copies know their offsets. -1
+// when it cannot be told.
+std::ptrdiff_t startOf(const pugi::xml_node &node, std::string_view buffer)
+{
+    if (!buffer.data())
+        return node.offset_debug();
+    const char *at = node.type() == pugi::node_element ? node.name() : node.value();
+    if (at < buffer.data() || at > buffer.data() + buffer.size())
+        return -1;
+    return at - buffer.data();
+}
+
+// Tells strict which element holds each dropped character: the element of the
+// last node starting at or before it. Dropped characters come in text order,
+// so one walk through the document places them all.
+void noteDropped(const pugi::xml_document &document, const std::vector<DroppedCharacter> &dropped,
+                 std::string_view buffer, StrictReading &strict)
+{
+    std::size_t next = 0;
+    pugi::xml_node owner;
+    const auto noteUpTo = [&](std::size_t end) {
+        for (; next < dropped.size() && dropped[next].offset < end; ++next) {
+            const DroppedCharacter &character = dropped[next];
+            strict.note({character.kind, owner ? owner.name() : "", 0, character.point});
+        }
+    };
+    for (pugi::xml_node node = document.first_child(); node && next < dropped.size(); node = following(node)) {
+        const std::ptrdiff_t at = startOf(node, buffer);
+        if (at < 0)
+            continue;
+        noteUpTo(std::size_t(at));
+        owner = node.type() == pugi::node_element ? node : node.parent();
+    }
+    noteUpTo(std::string_view::npos);
 }
 
 // Accepts a parse result only for a document with exactly one root element
@@ -259,21 +345,35 @@ bool checkParsed(pugi::xml_document &document, const pugi::xml_parse_result &res
 bool parseLocalDocumentInPlace(pugi::xml_document &document, std::string &localText,
                                 std::string *errorMessage)
 {
-    resolveCharacterReferences(localText);
+    StrictReading *strict = StrictReading::current();
+    std::vector<DroppedCharacter> dropped;
+    resolveCharacterReferences(localText, strict ? &dropped : nullptr);
+    if (strict)
+        noteUnconvertible(localText, dropped);
     // The parser rewrites the buffer as it goes, so positions are given as
     // byte offsets rather than lines of the (changed) text.
     const pugi::xml_parse_result result = document.load_buffer_inplace(
         localText.data(), localText.size(), ParseOptions, pugi::encoding_utf8);
-    return checkParsed(document, result, {}, errorMessage);
+    if (!checkParsed(document, result, {}, errorMessage))
+        return false;
+    if (!dropped.empty())
+        noteDropped(document, dropped, localText, *strict);
+    return true;
 }
 
 bool parseUtf8Document(pugi::xml_document &document, std::string_view utf8Text, std::string *errorMessage)
 {
+    StrictReading *strict = StrictReading::current();
+    std::vector<DroppedCharacter> dropped;
     std::string localText = fromUtf8(utf8Text);
-    resolveCharacterReferences(localText);
+    resolveCharacterReferences(localText, strict ? &dropped : nullptr);
     const pugi::xml_parse_result result =
         document.load_buffer(localText.data(), localText.size(), ParseOptions, pugi::encoding_utf8);
-    return checkParsed(document, result, localText, errorMessage);
+    if (!checkParsed(document, result, localText, errorMessage))
+        return false;
+    if (!dropped.empty())
+        noteDropped(document, dropped, {}, *strict);
+    return true;
 }
 
 } // namespace orb

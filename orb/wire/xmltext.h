@@ -35,7 +35,10 @@ KEEL_EXPORT std::string nodeText(const pugi::xml_node &node);
 // document is built inside localText, which the parser changes and which must
 // outlive the document. False (with a message saying where and why) when the
 // text is not well-formed. Numeric character references beyond ASCII become
-// code-page bytes (dropped when the code page lacks them).
+// code-page bytes (dropped when the code page lacks them). Under a
+// StrictReading, a reference to NUL or to a character the code page lacks,
+// and bytes that are no character of the code page, are noted there with the
+// element that holds them.
 KEEL_EXPORT bool parseLocalDocumentInPlace(pugi::xml_document &document, std::string &localText,
                                            std::string *errorMessage = nullptr);
 

@@ -50,10 +50,12 @@ std::string Dispatcher::handle(std::string_view requestText, const std::string &
 
     OrbRequest request;
     std::string error;
-    if (!requestreader::read(requestText, m_factory, request, error)) {
+    std::string textRefusal;
+    if (!requestreader::read(requestText, m_factory, request, error, &textRefusal)) {
         serverlog::info("unreadable request refused: " + error);
         finish(false);
-        return replywriter::exception(request.service, request.method, refusal::BadRequest, "请求格式错误，无法解析");
+        return replywriter::exception(request.service, request.method, refusal::BadRequest,
+                                      textRefusal.empty() ? "请求格式错误，无法解析" : textRefusal);
     }
     request.peer = peer;
     auto found = m_handlers.find(key(request.service, request.method));

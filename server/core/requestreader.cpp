@@ -5,6 +5,7 @@
 #include "orb/textframe/textframe.h"
 #include "orb/wire/mtxfactory.h"
 #include "orb/wire/mtxobj.h"
+#include "orb/wire/strictreading.h"
 #include "orb/wire/xmltext.h"
 
 namespace requestreader {
@@ -42,7 +43,8 @@ Frame frame(std::string_view received, std::size_t checked)
     return received.find(EndTag, from) == std::string_view::npos ? Frame::Incomplete : Frame::Complete;
 }
 
-bool read(std::string_view received, MtxFactory &factory, OrbRequest &request, std::string &error)
+bool read(std::string_view received, MtxFactory &factory, OrbRequest &request, std::string &error,
+          std::string *textRefusal)
 {
     if (frame(received) != Frame::Complete) {
         error = "the request does not start with the line Orb.MtxRequest or has no </pro-req>";
@@ -51,6 +53,9 @@ bool read(std::string_view received, MtxFactory &factory, OrbRequest &request, s
     std::string_view body = received.substr(FramingLine.size());
     body = body.substr(0, body.find(EndTag) + EndTag.size());
 
+    // What is read here is stored: a text cut on the way in would be stored
+    // cut and answered as a success.
+    orb::StrictReading strict;
     pugi::xml_document document;
     std::string parseError;
     std::string local(body);
@@ -92,6 +97,13 @@ bool read(std::string_view received, MtxFactory &factory, OrbRequest &request, s
     }
     if (request.service.empty() || request.method.empty()) {
         error = "the request names no service or no method";
+        return false;
+    }
+    if (!strict.clean()) {
+        const std::string message = strict.faults().front().messageUtf8();
+        error = "a text of the request cannot be kept whole: " + message;
+        if (textRefusal)
+            *textRefusal = message;
         return false;
     }
     return true;

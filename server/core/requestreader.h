@@ -30,6 +30,11 @@ Frame textFrame(std::string_view received, std::initializer_list<std::string_vie
 
 // Parses a complete request; each argument is made through factory from its
 // xsi-type. False with a reason (English, for the log) when it cannot be read.
-bool read(std::string_view received, MtxFactory &factory, OrbRequest &request, std::string &error);
+// A request whose texts cannot be kept whole (longer than their fields, a
+// character reference to NUL or to a character the code page lacks) is not
+// read either: textRefusal (when given) then gets the message for the caller,
+// naming the field and why (UTF-8).
+bool read(std::string_view received, MtxFactory &factory, OrbRequest &request, std::string &error,
+          std::string *textRefusal = nullptr);
 
 } // namespace requestreader
