@@ -2,7 +2,7 @@
 // as the event loop frames them (each piece scanned once), then a complete
 // request is read and dispatched against a scratch database with the
 // administrator logged in. Every reply must end the way the client's end
-// test expects.
+// test expects and be well-formed for the client's parser.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +11,7 @@
 
 #include "fuzz/fuzzcheck.h"
 #include "fuzz/scratchserver.h"
+#include "orb/wire/xmltext.h"
 #include "server/core/dispatcher.h"
 #include "server/core/replywriter.h"
 #include "server/core/requestreader.h"
@@ -47,5 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::string reply = server.dispatcher().handle(request, ScratchServer::Peer);
     requireThat(reply.starts_with("<pro-rep>") && reply.ends_with(replywriter::RootEnd),
                 "reply without its root element", reply);
+    std::string parsed = reply;
+    pugi::xml_document document;
+    requireThat(orb::parseLocalDocumentInPlace(document, parsed), "the client cannot parse the reply", reply);
     return 0;
 }
