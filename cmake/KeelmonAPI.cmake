@@ -8,7 +8,9 @@ set(KEEL_OUTPUT_DIR "${CMAKE_BINARY_DIR}/bin")
 # Symbols are hidden unless marked KEEL_EXPORT (orb/wire/keelexport.h).
 function(keel_add_library name)
   cmake_parse_arguments(ARG "STATIC" "" "SOURCES;DEPENDS;PUBLIC_DEPENDS" ${ARGN})
-  if(ARG_STATIC)
+  # A fuzz program links its libraries statically, so it reaches the hidden
+  # pieces it drives (the reply collector, the request reader).
+  if(ARG_STATIC OR KEEL_FUZZ)
     add_library(${name} STATIC ${ARG_SOURCES})
     set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
   else()
@@ -71,6 +73,9 @@ endfunction()
 # ThreadSanitizer (AddressSanitizer) tree, so that tree builds nothing else.
 add_custom_target(tsan_tests)
 add_custom_target(asan_tests)
+if(KEEL_FUZZ)
+  add_custom_target(fuzz_targets)
+endif()
 
 # keel_add_test(NAME SOURCES ... DEPENDS ... [LABELS ...] [TIMEOUT seconds])
 # A GoogleTest executable registered with CTest; Qt tests run offscreen and
@@ -95,6 +100,17 @@ function(keel_add_test name)
     TIMEOUT ${ARG_TIMEOUT}
     LABELS "${ARG_LABELS}"
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KEELMON_DISCOVERY_TARGET=127.0.0.1;KEEL_BIN_DIR=${KEEL_OUTPUT_DIR}")
+endfunction()
+
+# keel_add_fuzzer(NAME SOURCES ... DEPENDS ...): a libFuzzer program in
+# bin/fuzz of the fuzz tree (KEEL_FUZZ), built by the target fuzz_targets.
+function(keel_add_fuzzer name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+  add_dependencies(fuzz_targets ${name})
 endfunction()
 
 # keel_add_benchmark(NAME SOURCES ... DEPENDS ...): a Google Benchmark program,

@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config ccache
+  clang libclang-rt-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libpugixml-dev uuid-dev libsqlite3-dev libpq-dev postgresql
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev qt6-translations-l10n

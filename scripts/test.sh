@@ -2,7 +2,9 @@
 # Installs what is missing, builds everything and runs the whole test suite,
 # then the concurrency tests again under ThreadSanitizer and the wire,
 # request-decoding and server robustness tests under AddressSanitizer with
-# UndefinedBehaviorSanitizer. The sanitizer trees build only those tests.
+# UndefinedBehaviorSanitizer, and last the libFuzzer programs (clang, the
+# same sanitizers) for a bounded time each. The sanitizer and fuzz trees
+# build only those tests and programs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -31,3 +33,8 @@ ctest --test-dir build-tsan --output-on-failure -L tsan
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKEEL_SANITIZE_ADDRESS=ON "${launcher[@]}" >/dev/null
 cmake --build build-asan -j "$jobs" --target asan_tests
 ctest --test-dir build-asan --output-on-failure -L asan
+
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKEEL_FUZZ=ON \
+  "${launcher[@]}" >/dev/null
+cmake --build build-fuzz -j "$jobs" --target fuzz_targets
+bash scripts/run-fuzzers.sh build-fuzz

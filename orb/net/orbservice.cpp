@@ -11,7 +11,6 @@
 #include "orb/net/mtxrequest.h"
 #include "orb/net/orbclient.h"
 #include "orb/net/replycollector.h"
-#include "orb/wire/codepage.h"
 
 namespace {
 
@@ -50,12 +49,6 @@ bool sendWhole(CBlockingSocket &socket, const std::string &bytes, std::chrono::m
     return true;
 }
 
-const std::string &busyMessage()
-{
-    static const std::string message = orb::fromUtf8("服务器忙，请重试！");
-    return message;
-}
-
 // Collects the reply on connection and hands it to reply.
 void receiveReply(CBlockingSocket &connection, const MtxRequest &request, MtxReply &reply,
                   std::chrono::milliseconds timeout)
@@ -78,21 +71,7 @@ void receiveReply(CBlockingSocket &connection, const MtxRequest &request, MtxRep
         }
     }
     Internal::writeDebugDump("b.xml", collector.text());
-    const char *service = request.getServiceName();
-    const char *method = request.getMethodName();
-    if (collector.text().empty())
-        reply.setClientError(service, method, "Server Not return value");
-    else if (closedEarly && !collector.hasRoot())
-        reply.setClientError(service, method, "Server reply is not well-formed XML");
-    else if (closedEarly && !collector.endsWithRoot())
-        reply.setClientError(service, method,
-                             "Server reply incomplete (" + std::to_string(collector.size()) + " bytes)");
-    else if (collector.looksLikeReply()) {
-        std::string text = collector.takeText();
-        reply.decodeInPlace(text);
-    }
-    else
-        reply.setClientError(service, method, busyMessage());
+    Internal::deliverReply(collector, closedEarly, request.getServiceName(), request.getMethodName(), reply);
 }
 
 // What a failed call says when its control ended it: cancelled, or out of time.

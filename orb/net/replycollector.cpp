@@ -1,10 +1,19 @@
 #include "orb/net/replycollector.h"
 
+#include "orb/net/mtxreply.h"
+#include "orb/wire/codepage.h"
+
 namespace Internal {
 
 namespace {
 
 constexpr std::size_t RootSearchLimit = 64 * 1024;
+
+const std::string &busyMessage()
+{
+    static const std::string message = orb::fromUtf8("服务器忙，请重试！");
+    return message;
+}
 
 bool endsNameAt(char c)
 {
@@ -62,6 +71,24 @@ bool ReplyCollector::endsWithRoot() const
 bool ReplyCollector::looksLikeReply() const
 {
     return m_text.size() >= 8 && m_text[m_text.size() - 8] == 'p';
+}
+
+void deliverReply(ReplyCollector &collector, bool closedEarly, const char *service, const char *method,
+                  MtxReply &reply)
+{
+    if (collector.text().empty())
+        reply.setClientError(service, method, "Server Not return value");
+    else if (closedEarly && !collector.hasRoot())
+        reply.setClientError(service, method, "Server reply is not well-formed XML");
+    else if (closedEarly && !collector.endsWithRoot())
+        reply.setClientError(service, method,
+                             "Server reply incomplete (" + std::to_string(collector.size()) + " bytes)");
+    else if (collector.looksLikeReply()) {
+        std::string text = collector.takeText();
+        reply.decodeInPlace(text);
+    }
+    else
+        reply.setClientError(service, method, busyMessage());
 }
 
 } // namespace Internal

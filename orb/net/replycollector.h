@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+class MtxReply;
+
 namespace Internal {
 
 // Gathers the pieces of one reply and tells when it is complete: the text
@@ -34,5 +36,11 @@ private:
     std::string m_text;
     std::string m_closingTag;
 };
+
+// Hands a collected reply to reply: decoded when it passes the reply test,
+// otherwise the client error that says what was wrong with it. closedEarly:
+// the server closed the connection before the reply was complete.
+void deliverReply(ReplyCollector &collector, bool closedEarly, const char *service, const char *method,
+                  MtxReply &reply);
 
 } // namespace Internal

@@ -46,6 +46,11 @@ std::vector<Line> readLines(const std::string &path)
     return lines;
 }
 
+bool endsLine(const std::string &ending)
+{
+    return !ending.empty() && ending.back() == '\n';
+}
+
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t';
@@ -216,8 +221,10 @@ bool ProfileFile::writeString(std::string_view section, std::string_view key, st
         return false;
     std::vector<Line> lines = readLines(m_path);
     const Position position = locate(lines, section, key);
-    // New lines take the file's own line end.
-    const std::string ending = (!lines.empty() && !lines.front().ending.empty())
+    // New lines take the file's own line end. A lone CR (a last line "x\r")
+    // ends no line for the reader: it is never taken, and a line that ends
+    // so gets a whole line end before anything is written after it.
+    const std::string ending = (!lines.empty() && endsLine(lines.front().ending))
                                    ? lines.front().ending : std::string("\r\n");
     const std::string entry = std::string(key) + "=" + std::string(value);
 
@@ -225,11 +232,11 @@ bool ProfileFile::writeString(std::string_view section, std::string_view key, st
         lines[position.keyLine].text = entry;
     } else if (position.sectionLine >= 0) {
         Line &last = lines[position.lastSectionLine];
-        if (last.ending.empty())
+        if (!endsLine(last.ending))
             last.ending = ending;
         lines.insert(lines.begin() + position.lastSectionLine + 1, Line{entry, ending});
     } else {
-        if (!lines.empty() && lines.back().ending.empty())
+        if (!lines.empty() && !endsLine(lines.back().ending))
             lines.back().ending = ending;
         lines.push_back(Line{"[" + std::string(section) + "]", ending});
         lines.push_back(Line{entry, ending});

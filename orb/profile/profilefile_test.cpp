@@ -83,6 +83,19 @@ TEST_F(ProfileFileTest, WriteToLastLineWithoutEndAndUnwritablePath)
     ASSERT_TRUE(profile.writeString("SYS", "navtype", "1"));
     EXPECT_EQ(content(), "[SYS]\nnav=2\nnavtype=1\n");
 
+    // A last line ended by a lone CR: what is written after it starts a line
+    // of its own instead of running on in the same line.
+    write("[SYS]\r\nnav=2\r");
+    ASSERT_TRUE(profile.writeString("StatView", "ID", "m1"));
+    ASSERT_TRUE(profile.writeString("SYS", "navtype", "1"));
+    EXPECT_EQ(content(), "[SYS]\r\nnav=2\r\nnavtype=1\r\n[StatView]\r\nID=m1\r\n");
+    EXPECT_EQ(profile.readString("StatView", "ID"), "m1");
+    EXPECT_EQ(profile.readInt("SYS", "nav", 0), 2);
+    write("[SYS]\r");
+    ASSERT_TRUE(profile.writeString("SYS", "nav", "3"));
+    EXPECT_EQ(content(), "[SYS]\r\nnav=3\r\n");
+
+    write("[SYS]\nnav=2\nnavtype=1\n");
     ProfileFile nowhere(m_dir.file("no/such/folder/x.ini"));
     EXPECT_FALSE(nowhere.writeString("SYS", "a", "b"));
     EXPECT_FALSE(profile.writeString("", "a", "b"));
