@@ -257,7 +257,7 @@ void CDemoTour::CallStoppedServer()
     }
     Say(QStringLiteral("server stopped; calling it"));
     // The call waits on its own event loop, which keeps the tour's timers going.
-    QTimer::singleShot(ServerCallProgressDelayMs + 1000, this, [this] {
+    QTimer::singleShot(m_host->ProgressDelayMs() + 1000, this, [this] {
         Save(m_host->GetMainFrame(), QStringLiteral("93-server-stopped-waiting"));
     });
     m_expectLostServer = true;
