@@ -1,5 +1,7 @@
 #include "frame/proapp.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -222,6 +224,10 @@ bool CProApp::InitServiceSystem()
     const std::string address = m_profile.readString("SYS", "mainServerIP", "127.0.0.1");
     const int discoveryPort = m_profile.readInt("SYS", "domainPort", 8899);
     const int port = m_profile.readInt("SYS", "mainServerPort", 8899);
+    // A number of milliseconds, bounded; no value or one that is no number keeps the default.
+    bool number = false;
+    const int delay = GetProfileString("SYS", QStringLiteral("progressdelay")).trimmed().toInt(&number);
+    m_progressDelayMs = number ? std::clamp(delay, 0, MaxProgressDelayMs) : DefaultProgressDelayMs;
     try {
         auto client = std::make_unique<OrbClient>(address.c_str(), port, discoveryPort);
         // The limit of each call as a whole, in seconds; no value or nonsense keeps the default.

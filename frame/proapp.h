@@ -40,6 +40,10 @@ public:
     static constexpr const char *MainTitle = "Keelmon 2.0 (网络运维平台)";
     static constexpr const char *MainTitleCn = "Keelmon 2.0 (网络运维平台)- ";
     static constexpr const char *MainTitleEn = "Keelmon 2.0 - (网络运维平台)";
+    // How long a server call runs before its progress window appears
+    // ("SYS"/"progressdelay", milliseconds), and the most it may be set to.
+    static constexpr int DefaultProgressDelayMs = 500;
+    static constexpr int MaxProgressDelayMs = 10000;
 
     enum class MessageIcon { Information, Warning, Error };
 
@@ -96,6 +100,8 @@ public:
     void AdoptService(const QString &name, std::unique_ptr<OrbService> service);
     const NamedTable<OrbService> &Services() const { return m_services; }
     OrbClient *GetClient() const;
+    // "SYS"/"progressdelay" as read with the client's settings.
+    int ProgressDelayMs() const { return m_progressDelayMs; }
 
     // ---- modules and documents ----
     // Takes ownership of module, builds its templates and enters it by name.
@@ -158,7 +164,8 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-    // Creates the client from "SYS" and registers it as "sys"; false on failure.
+    // Creates the client from "SYS" and registers it as "sys", and reads the
+    // progress window's delay; false on failure.
     bool InitServiceSystem();
     void SetMainFrame(CProMainFrame *frame) { m_mainFrame = frame; }
     void SetLoggedIn(bool loggedIn) { m_loggedIn = loggedIn; }
@@ -199,5 +206,6 @@ private:
     QString m_uid;
     QString m_pwd;
     int m_idleSeconds = 0;
+    int m_progressDelayMs = DefaultProgressDelayMs;
     bool m_exited = false;
 };

@@ -56,6 +56,11 @@ QString CProModule::ModuleDlgInvoke(const QString &, const MtxObj *const *)
     return {};
 }
 
+std::vector<CTourVisit> CProModule::TourVisits(const QString &) const
+{
+    return {{QStringLiteral("first"), {}, {}}};
+}
+
 bool CProModule::IsDocumentOpen(const QString &name) const
 {
     return m_openDocuments.value(name) == Open;

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <vector>
+
 #include <QHash>
 #include <QPointer>
 #include <QString>
 
 #include "frame/probaseframedoc.h"
 #include "frame/prochildframe.h"
+#include "frame/tourvisit.h"
 #include "orb/plugin/plugininterface.h"
 #include "orb/wire/keelexport.h"
 
@@ -37,6 +40,9 @@ public:
     virtual int HideNavigation();
     virtual QString ModuleInvoke(const QString &method, const MtxObj *const *args);
     virtual QString ModuleDlgInvoke(const QString &method, const MtxObj *const *args);
+    // The demo tour's steps in the window of one of this module's names. Base:
+    // the first entry clicked and the module's picture.
+    virtual std::vector<CTourVisit> TourVisits(const QString &moduleName) const;
 
     QString GetModuleName() const { return m_moduleName; }
     QString GetVersion() const { return m_version; }
@@ -81,7 +87,8 @@ private:
 //   extern "C" int GetModuleApiVersion();         the ModuleApiVersion it was built with
 // and the host calls the factory only when the version matches its own (the
 // service libraries' pair is GetServiceInstance / GetServiceApiVersion).
-inline constexpr int ModuleApiVersion = 1;
+// Version 2 added TourVisits to the module interface.
+inline constexpr int ModuleApiVersion = 2;
 inline constexpr const char *ModuleFactorySymbol = "GetModuleInstance";
 inline constexpr const char *ModuleApiVersionSymbol = "GetModuleApiVersion";
 inline constexpr PluginInterface ModuleInterface{"module", ModuleFactorySymbol, ModuleApiVersionSymbol,

@@ -104,7 +104,7 @@ MtxStatus RunServerCall(const std::function<MtxStatus()> &call, QWidget *caller)
             progress->show();
             QApplication::changeOverrideCursor(Qt::BusyCursor);
         });
-        showProgress.start(ServerCallProgressDelayMs);
+        showProgress.start(app ? app->ProgressDelayMs() : CProApp::DefaultProgressDelayMs);
         while (!worker.Done())
             loop.exec();
         status = worker.Result();

@@ -12,14 +12,11 @@ class QWidget;
 
 // The one way a document calls the server. The call runs on a worker thread
 // while the window goes on painting; the calling document takes no input
-// meanwhile, the wait cursor shows, and after a moment a small window with
-// the server's address offers Cancel, which ends the call at once as a
-// client failure. Callers keep the shape "call, then test the result", make
+// meanwhile, the wait cursor shows, and after a moment
+// (CProApp::ProgressDelayMs) a small window with the server's address offers
+// Cancel, which ends the call at once as a client failure. Callers keep the shape "call, then test the result", make
 // their calls one after the other as before, and change nothing locally when
 // a call fails.
-
-// How long a call runs before the progress window appears.
-inline constexpr int ServerCallProgressDelayMs = 500;
 
 // Runs call and returns its status without showing anything; caller is the
 // document window the call belongs to (null: the whole program waits). The

@@ -2,29 +2,25 @@
 
 #include <csignal>
 #include <cstdio>
+#include <utility>
 
-#include <QAbstractItemView>
-#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QMouseEvent>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
-#include <QToolBar>
-#include <QTreeView>
 
 #include "frame/lockeddialog.h"
 #include "frame/lockscreen.h"
+#include "frame/promodule.h"
 #include "frame/servicecall.h"
 #include "frame/unlockdialog.h"
 #include "host/hostapp.h"
 #include "host/logindialog.h"
 #include "host/systempropsheet.h"
+#include "host/tourvisitactions.h"
 #include "orb/net/orbclient.h"
 #include "orb/net/orbservice.h"
 #include "orb/profile/namedlock.h"
@@ -52,62 +48,6 @@ QString Slug(const QString &text)
     return slug.isEmpty() ? QStringLiteral("module") : slug;
 }
 
-QMdiSubWindow *ActiveWindow(QWidget *mainFrame)
-{
-    auto *area = mainFrame ? mainFrame->findChild<QMdiArea *>() : nullptr;
-    return area ? area->activeSubWindow() : nullptr;
-}
-
-// Module windows that the tour goes into further: after the first entry, the
-// first row of a named list is clicked and a command opens a dialog.
-struct ModuleVisit
-{
-    const char *module;
-    const char *list;
-    int command;
-};
-const ModuleVisit ModuleVisits[] = {
-    {"Alert", "RuleList", 32792}, // the editor of the first mail rule
-};
-
-// Dialogs that the tour pictures on the way: the button it then presses (by
-// object name; none: the dialog is closed). Seen again, the dialog is closed.
-struct DialogVisit
-{
-    const char *dialog;
-    const char *picture;
-    const char *next;
-};
-const DialogVisit DialogVisits[] = {
-    {"AlertRuleDialog", "editor", "2000"}, // "检测": the monitor selection
-    {"MonitorSelectDialog", "monitors", nullptr},
-};
-
-// Clicks the first entry of the first tree or list (or of the view named
-// list) in the active document window, as an operator would to see its
-// details: the first child when the first row has children.
-void PickFirstEntry(QWidget *mainFrame, const QString &list = {})
-{
-    QMdiSubWindow *window = ActiveWindow(mainFrame);
-    if (!window)
-        return;
-    for (QAbstractItemView *view : window->findChildren<QAbstractItemView *>()) {
-        QAbstractItemModel *model = view->model();
-        if (!view->isVisible() || !model || model->rowCount() == 0 || (!list.isEmpty() && view->objectName() != list))
-            continue;
-        QModelIndex index = model->index(0, 0);
-        if (model->rowCount(index) > 0)
-            index = model->index(0, 0, index);
-        const QPoint at = view->visualRect(index).center();
-        const QPointF global = view->viewport()->mapToGlobal(at);
-        QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(view->viewport(), &press);
-        QApplication::sendEvent(view->viewport(), &release);
-        return;
-    }
-}
-
 struct MonitorRef
 {
     std::string id;
@@ -132,60 +72,6 @@ bool FindMonitor(const MtxTree &tree, MonitorRef &found)
     return false;
 }
 
-// The active document window's first visible tree, or null.
-QTreeView *ActiveTree(QWidget *mainFrame)
-{
-    auto *area = mainFrame ? mainFrame->findChild<QMdiArea *>() : nullptr;
-    QMdiSubWindow *window = area ? area->activeSubWindow() : nullptr;
-    if (!window)
-        return nullptr;
-    for (QTreeView *view : window->findChildren<QTreeView *>())
-        if (view->isVisible() && view->model() && view->model()->rowCount() > 0)
-            return view;
-    return nullptr;
-}
-
-// The first node, depth first, whose children all are leaves: in the
-// inventory tree a device with its monitors.
-QModelIndex FirstLeafParent(const QAbstractItemModel &model, const QModelIndex &parent)
-{
-    bool leavesOnly = model.rowCount(parent) > 0;
-    for (int row = 0; row < model.rowCount(parent); ++row)
-        leavesOnly = leavesOnly && model.rowCount(model.index(row, 0, parent)) == 0;
-    if (leavesOnly && parent.isValid())
-        return parent;
-    for (int row = 0; row < model.rowCount(parent); ++row)
-        if (QModelIndex found = FirstLeafParent(model, model.index(row, 0, parent)); found.isValid())
-            return found;
-    return {};
-}
-
-// Selects the item the way a click does, and shows it.
-void SelectInTree(QAbstractItemView *view, const QModelIndex &index)
-{
-    if (!view || !index.isValid())
-        return;
-    view->scrollTo(index);
-    view->setCurrentIndex(index);
-}
-
-// The first cell of the topology picture in the active window, or null.
-QWidget *FirstCell(QWidget *mainFrame)
-{
-    QMdiSubWindow *window = ActiveWindow(mainFrame);
-    return window ? window->findChild<QWidget *>(QStringLiteral("TPCell")) : nullptr;
-}
-
-void Click(QWidget *widget, QEvent::Type type)
-{
-    const QPoint at = widget->rect().center();
-    const QPointF global = widget->mapToGlobal(QPointF(at));
-    QMouseEvent press(type, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &release);
-}
-
 } // namespace
 
 CDemoTour::CDemoTour(const QString &folder, const QString &password, QObject *parent)
@@ -197,8 +83,7 @@ CDemoTour::CDemoTour(const QString &folder, const QString &password, QObject *pa
     m_limit.setSingleShot(true);
     m_limit.setInterval(TimeLimitMs);
     connect(&m_limit, &QTimer::timeout, this, [this] {
-        Say(QStringLiteral("time limit reached, closing"));
-        ++m_problems;
+        Problem(QStringLiteral("time limit reached, closing"));
         Finish();
         // Ends modal loops that may still be open as well.
         QCoreApplication::exit(1);
@@ -221,31 +106,15 @@ void CDemoTour::Start(CHostApp &host)
     int index = 2;
     for (const ModuleEntry &entry : host.ModuleEntries()) {
         const QString name = entry.name;
-        const QString picture = QStringLiteral("%1-%2").arg(index++, 2, 10, QLatin1Char('0')).arg(Slug(name));
         m_steps.append([this, name] {
             Say(QStringLiteral("opening %1").arg(name));
             m_host->OpenModule(name);
         });
-        if (name == QLatin1String("TMonitor") || host.Translate(name) == QLatin1String("TMonitor")) {
-            AddInventorySteps(picture);
-            continue;
-        }
-        m_steps.append([this] { PickFirstEntry(m_host->GetMainFrame()); });
-        m_steps.append([this, picture] { Save(m_host->GetMainFrame(), picture); });
         // Entries carry the module's name, translated when the names table has it.
-        const QString topology = QStringLiteral("TP");
-        if (name == topology || name == m_host->Translate(topology))
-            AddTopologySteps(picture);
-        for (const ModuleVisit &visit : ModuleVisits) {
-            const QString module = QLatin1String(visit.module);
-            if (name != module && name != host.Translate(module))
-                continue;
-            m_steps.append([this, visit] { PickFirstEntry(m_host->GetMainFrame(), QLatin1String(visit.list)); });
-            m_steps.append([this, visit, picture] {
-                m_visitPicture = picture;
-                m_host->GetMainFrame()->RouteCommand(visit.command);
-            });
-        }
+        const QString key = host.Translate(name);
+        const CProModule *module = host.Navigation().value(key);
+        AddVisits(module ? module->TourVisits(key) : CProModule().TourVisits(key),
+                  QStringLiteral("%1-%2").arg(index++, 2, 10, QLatin1Char('0')).arg(Slug(name)));
     }
     m_steps.append([this] { RunReport(); });
     if (qEnvironmentVariableIsSet("KEELMON_TOUR_SERVER_PID"))
@@ -256,104 +125,59 @@ void CDemoTour::Start(CHostApp &host)
     QTimer::singleShot(StepMs, this, &CDemoTour::RunNextStep);
 }
 
-void CDemoTour::AddInventorySteps(const QString &picture)
+void CDemoTour::AddVisits(const std::vector<CTourVisit> &visits, const QString &modulePicture)
 {
-    const auto device = [this] {
-        QAbstractItemView *tree = ActiveTree(m_host->GetMainFrame());
-        return tree ? FirstLeafParent(*tree->model(), {}) : QModelIndex();
+    const auto pictureOf = [&modulePicture](const CTourVisit &visit) {
+        return visit.picture.isEmpty() ? modulePicture : modulePicture + QLatin1Char('-') + visit.picture;
     };
-    m_steps.append([this, device] { SelectInTree(ActiveTree(m_host->GetMainFrame()), device()); });
-    m_steps.append([this, picture] { Save(m_host->GetMainFrame(), picture + QStringLiteral("-device")); });
-    // The first monitor run once on the probe channel, when the settings name one.
-    m_steps.append([this, picture] {
-        const std::string probePort = m_host->Profile().readString("SYS", "ProServerPort");
-        if (probePort.empty() || probePort == "0") {
-            Say(QStringLiteral("test run skipped: Keelsys.ini names no ProServerPort"));
-            return;
+    for (std::size_t at = 0; at < visits.size(); ++at) {
+        const CTourVisit visit = visits[at];
+        // The button presses that follow a dialog are carried out in it.
+        QList<Pressed> chain;
+        while (visit.shot == CTourVisit::Dialog && at + 1 < visits.size()
+               && visits[at + 1].open.startsWith(QLatin1String("button:"))) {
+            ++at;
+            chain.append({visits[at], pictureOf(visits[at])});
         }
-        TileAction(QStringLiteral("Test"), QString());
-        Save(m_host->GetMainFrame(), picture + QStringLiteral("-test-run"));
-    });
-    m_steps.append([this, picture] { TileAction(QStringLiteral("Alert"), picture + QStringLiteral("-alert-log")); });
-    m_steps.append([this, device] {
-        const QModelIndex chosen = device();
-        SelectInTree(ActiveTree(m_host->GetMainFrame()), chosen.model() ? chosen.model()->index(0, 0, chosen) : QModelIndex());
-    });
-    m_steps.append([this, picture] { Save(m_host->GetMainFrame(), picture + QStringLiteral("-monitor")); });
-    m_steps.append([this, device] {
-        const QModelIndex chosen = device();
-        SelectInTree(ActiveTree(m_host->GetMainFrame()), chosen.parent());
-    });
-    m_steps.append([this, picture] { OpenDialog(QStringLiteral("添加设备"), picture + QStringLiteral("-add-device")); });
-    m_steps.append([this, device] { SelectInTree(ActiveTree(m_host->GetMainFrame()), device()); });
-    m_steps.append([this, picture] { OpenDialog(QStringLiteral("添加检测"), picture + QStringLiteral("-add-monitor")); });
-    m_steps.append([this, picture] { Save(m_host->GetMainFrame(), picture); });
+        m_steps.append([this, visit, picture = pictureOf(visit), chain] { RunVisit(visit, picture, chain); });
+    }
 }
 
-void CDemoTour::OpenDialog(const QString &command, const QString &picture)
+void CDemoTour::RunVisit(const CTourVisit &visit, const QString &picture, const QList<Pressed> &chain)
 {
-    QToolBar *toolBar = m_host->GetMainFrame()->ModuleToolBar();
-    for (QAction *action : toolBar ? toolBar->actions() : QList<QAction *>()) {
-        if (action->text() != command)
-            continue;
-        if (!action->isEnabled())
-            break;
-        Say(QStringLiteral("opening %1").arg(command));
+    Say(QStringLiteral("visit %1: %2 %3").arg(picture, visit.select, visit.open));
+    QWidget *mainFrame = m_host->GetMainFrame();
+    if (const QString failure = TourVisitActions::Select(mainFrame, visit.select); !failure.isEmpty())
+        return Problem(failure);
+    if (visit.shot == CTourVisit::Dialog) {
         m_expectedDialog = picture;
-        action->trigger();
-        m_expectedDialog.clear();
-        return;
+        m_chain = chain;
+        m_dialogSeen = false;
     }
-    ++m_problems;
-    Say(QStringLiteral("no enabled command \"%1\" on the module toolbar").arg(command));
+    const QString failure = TourVisitActions::Open(mainFrame, visit.open);
+    const bool dialogMissing = visit.shot == CTourVisit::Dialog && !m_dialogSeen;
+    m_expectedDialog.clear();
+    m_chain.clear();
+    if (!failure.isEmpty())
+        Problem(failure);
+    else if (dialogMissing)
+        Problem(QStringLiteral("\"%1\" opened no dialog for %2").arg(visit.open, picture));
+    else if (visit.shot == CTourVisit::Window)
+        m_pendingPicture = picture; // taken once the window has settled
 }
 
-void CDemoTour::TileAction(const QString &text, const QString &picture)
+void CDemoTour::Problem(const QString &text)
 {
-    QMdiSubWindow *window = ActiveWindow(m_host->GetMainFrame());
-    auto *tiles = window ? window->findChild<QAbstractItemView *>(QStringLiteral("MonitorTiles")) : nullptr;
-    if (!tiles || !tiles->model() || tiles->model()->rowCount() == 0) {
-        ++m_problems;
-        Say(QStringLiteral("no monitor tiles for \"%1\"").arg(text));
-        return;
-    }
-    tiles->setCurrentIndex(tiles->model()->index(0, 0));
-    for (QAction *action : tiles->actions()) {
-        if (action->text() != text)
-            continue;
-        Say(QStringLiteral("tile action %1").arg(text));
-        m_expectedDialog = picture;
-        action->trigger();
-        m_expectedDialog.clear();
-        return;
-    }
     ++m_problems;
-    Say(QStringLiteral("no tile action \"%1\"").arg(text));
-}
-
-// The topology module beyond its top picture: a double click on the first
-// cell opens its sub-picture; then the drawing mode with a cell selected.
-void CDemoTour::AddTopologySteps(const QString &picture)
-{
-    m_steps.append([this] {
-        if (QWidget *cell = FirstCell(m_host->GetMainFrame()))
-            Click(cell, QEvent::MouseButtonDblClick);
-    });
-    m_steps.append([this, picture] {
-        Save(m_host->GetMainFrame(), picture + QStringLiteral("-sub"));
-        QMdiSubWindow *window = ActiveWindow(m_host->GetMainFrame());
-        if (auto *draw = window ? window->findChild<QAction *>(QStringLiteral("TPDrawMode")) : nullptr)
-            draw->trigger();
-        if (QWidget *cell = FirstCell(m_host->GetMainFrame()))
-            Click(cell, QEvent::MouseButtonPress);
-    });
-    m_steps.append([this, picture] { Save(m_host->GetMainFrame(), picture + QStringLiteral("-edit")); });
+    Say(text);
 }
 
 void CDemoTour::RunNextStep()
 {
     if (m_steps.isEmpty())
         return;
+    if (!m_pendingPicture.isEmpty())
+        Save(m_host->GetMainFrame(), std::exchange(m_pendingPicture, QString()));
     const std::function<void()> step = m_steps.takeFirst();
     step();
     if (!m_steps.isEmpty())
@@ -384,51 +208,44 @@ void CDemoTour::Watch()
     } else if (auto *sheet = qobject_cast<CSystemPropSheet *>(modal)) {
         Save(sheet, QStringLiteral("92-settings"));
         sheet->reject();
-    } else if (auto *dialog = qobject_cast<QDialog *>(modal); dialog && !m_expectedDialog.isEmpty()
-               && !qobject_cast<QMessageBox *>(modal)) {
-        Save(dialog, m_expectedDialog);
-        m_expectedDialog.clear();
-        dialog->done(QDialog::Rejected);
-    } else if (VisitDialog(modal)) {
-        return;
+    } else if (auto *dialog = qobject_cast<QDialog *>(modal); dialog && m_held.contains(dialog)) {
+        return; // the dialog its button opens is on the way (bounded by the tour's time limit)
+    } else if (dialog && !m_expectedDialog.isEmpty() && !qobject_cast<QMessageBox *>(modal)) {
+        AnswerVisitDialog(dialog);
     } else if (auto *box = qobject_cast<QMessageBox *>(modal); box && m_expectLostServer) {
         m_expectLostServer = false;
         Save(box, QStringLiteral("94-server-lost"));
         box->accept();
     } else if (auto *dialog = qobject_cast<QDialog *>(modal)) {
-        ++m_problems;
         const auto *box = qobject_cast<QMessageBox *>(modal);
-        Say(QStringLiteral("unexpected dialog \"%1\": %2")
+        Problem(QStringLiteral("unexpected dialog \"%1\": %2")
                 .arg(modal->windowTitle(), box ? box->text() : QStringLiteral("(no text)")));
         Save(dialog, QStringLiteral("99-problem-%1").arg(m_problems));
         dialog->done(QDialog::Rejected);
     }
 }
 
-bool CDemoTour::VisitDialog(QWidget *modal)
+void CDemoTour::AnswerVisitDialog(QDialog *dialog)
 {
-    auto *dialog = qobject_cast<QDialog *>(modal);
-    for (const DialogVisit &visit : DialogVisits) {
-        if (!dialog || dialog->objectName() != QLatin1String(visit.dialog))
-            continue;
-        if (dialog == m_visitWaiting)
-            return true; // the dialog its button opens is on the way (bounded by the tour's time limit)
-        Save(dialog, m_visitPicture + QLatin1Char('-') + QLatin1String(visit.picture));
-        auto *next = visit.next ? dialog->findChild<QPushButton *>(QLatin1String(visit.next)) : nullptr;
-        if (next) {
+    Save(dialog, std::exchange(m_expectedDialog, QString()));
+    m_dialogSeen = true;
+    if (!m_chain.isEmpty()) {
+        const Pressed next = m_chain.takeFirst();
+        auto *button = dialog->findChild<QPushButton *>(next.visit.open.section(QLatin1Char(':'), 1));
+        if (button && next.visit.shot == CTourVisit::Dialog) {
             // Pressed from the event loop, so that the dialog it opens is watched too.
-            m_visitWaiting = dialog;
-            QTimer::singleShot(0, next, &QPushButton::click);
-            return true;
+            m_held.append(dialog);
+            m_expectedDialog = next.picture;
+            QTimer::singleShot(0, button, &QPushButton::click);
+            return;
         }
-        // The last dialog of the visit: it and the one that opened it close.
-        dialog->done(QDialog::Rejected);
-        if (m_visitWaiting)
-            m_visitWaiting->done(QDialog::Rejected);
-        m_visitWaiting = nullptr;
-        return true;
+        Problem(QStringLiteral("cannot press \"%1\" in %2 for a dialog").arg(next.visit.open, dialog->objectName()));
     }
-    return false;
+    // The last dialog of the visit: it and those that opened it close.
+    dialog->done(QDialog::Rejected);
+    while (!m_held.isEmpty())
+        if (QPointer<QDialog> held = m_held.takeLast())
+            held->done(QDialog::Rejected);
 }
 
 void CDemoTour::CallStoppedServer()
@@ -440,7 +257,7 @@ void CDemoTour::CallStoppedServer()
     }
     Say(QStringLiteral("server stopped; calling it"));
     // The call waits on its own event loop, which keeps the tour's timers going.
-    QTimer::singleShot(ServerCallProgressDelayMs + 1000, this, [this] {
+    QTimer::singleShot(m_host->ProgressDelayMs() + 1000, this, [this] {
         Save(m_host->GetMainFrame(), QStringLiteral("93-server-stopped-waiting"));
     });
     m_expectLostServer = true;
@@ -450,8 +267,7 @@ void CDemoTour::CallStoppedServer()
     Say(QStringLiteral("server running again"));
     if (m_expectLostServer) {
         m_expectLostServer = false;
-        ++m_problems;
-        Say(QStringLiteral("the call to the stopped server showed no message"));
+        Problem(QStringLiteral("the call to the stopped server showed no message"));
     }
 }
 
@@ -474,8 +290,7 @@ void CDemoTour::Save(QWidget *widget, const QString &name)
         ++m_pictures;
         Say(QStringLiteral("saved %1").arg(file));
     } else {
-        ++m_problems;
-        Say(QStringLiteral("could not save %1").arg(file));
+        Problem(QStringLiteral("could not save %1").arg(file));
     }
 }
 
@@ -508,8 +323,7 @@ void CDemoTour::RunReport()
         // Under the lock the report program reads the file with.
         NamedLock lock("StatView");
         if (!lock.lock()) {
-            ++m_problems;
-            Say(QStringLiteral("report skipped: %1").arg(QString::fromStdString(lock.error())));
+            Problem(QStringLiteral("report skipped: %1").arg(QString::fromStdString(lock.error())));
             return;
         }
         ProfileFile handOver(QDir::current().filePath(QStringLiteral("StatView/StatView.ini")).toStdString());
@@ -529,8 +343,7 @@ void CDemoTour::RunReport()
         report.waitForFinished(5000);
     }
     if (!finished || report.exitStatus() != QProcess::NormalExit || report.exitCode() != 0) {
-        ++m_problems;
-        Say(QStringLiteral("the report program failed: %1").arg(finished ? QStringLiteral("exit code %1").arg(report.exitCode()) : report.errorString()));
+        Problem(QStringLiteral("the report program failed: %1").arg(finished ? QStringLiteral("exit code %1").arg(report.exitCode()) : report.errorString()));
         return;
     }
     m_pictures += int(QDir(m_folder).entryList({QStringLiteral("8?-report-*.png")}, QDir::Files).size());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include <QDir>
 #include <QObject>
@@ -8,6 +9,7 @@
 #include <QSet>
 #include <QTimer>
 
+#include "frame/tourvisit.h"
 #include "orb/wire/keelexport.h"
 
 class CHostApp;
@@ -15,7 +17,8 @@ class QDialog;
 class QWidget;
 
 // A scripted walk through the running host for machines without a person at
-// the screen: it answers the login dialog, opens every configured module,
+// the screen: it answers the login dialog, opens every configured module and
+// runs the visits the module declares for it (CProModule::TourVisits),
 // starts the report program on a monitor of the inventory, locks and
 // unlocks the workstation, opens the settings sheet, saves a picture of each
 // step into a folder and closes the program.
@@ -41,20 +44,21 @@ public:
     int Problems() const { return m_problems; }
 
 private:
-    // The monitoring module's extra steps: a device (its monitor tiles) and a
-    // monitor selected, a test run of the first monitor, its alert log, the
-    // add-device and add-monitor dialogs opened, a picture of each.
-    void AddInventorySteps(const QString &picture);
-    // Triggers the module toolbar's command of this text; the dialog it opens
-    // is pictured as picture and closed.
-    void OpenDialog(const QString &command, const QString &picture);
-    // Triggers the action text of the first monitor tile of the active
-    // window; picture names the dialog it opens (empty: none expected).
-    void TileAction(const QString &text, const QString &picture);
+    // A press on a button of a visit's dialog, and the picture of the dialog it opens.
+    struct Pressed
+    {
+        CTourVisit visit;
+        QString picture;
+    };
+
+    // The steps of one module's visits; modulePicture names its pictures.
+    void AddVisits(const std::vector<CTourVisit> &visits, const QString &modulePicture);
+    void RunVisit(const CTourVisit &visit, const QString &picture, const QList<Pressed> &chain);
+    // Pictures the dialog a visit opened, then presses the next button of the
+    // visit's chain in it, or closes it and the dialogs held open for it.
+    void AnswerVisitDialog(QDialog *dialog);
+    void Problem(const QString &text);
     void Watch();
-    void AddTopologySteps(const QString &picture);
-    // Pictures and answers a dialog of a module visit; false for other dialogs.
-    bool VisitDialog(QWidget *modal);
     void RunNextStep();
     void Save(QWidget *widget, const QString &name);
     void RunReport();
@@ -71,9 +75,11 @@ private:
     QList<std::function<void()>> m_steps;
     CHostApp *m_host = nullptr;
     QSet<QString> m_seen;
-    QString m_expectedDialog;
-    QString m_visitPicture; // the module picture the visit's dialogs are named after
-    QPointer<QDialog> m_visitWaiting; // pressed its button, waits for the dialog that opens
+    QString m_expectedDialog; // the picture of the dialog a visit opens
+    bool m_dialogSeen = false;
+    QList<Pressed> m_chain; // the presses still to come in the visit's dialogs
+    QList<QPointer<QDialog>> m_held; // pressed a button, wait for the dialog that opens
+    QString m_pendingPicture; // of the main window, taken before the next step
     int m_pictures = 0;
     int m_problems = 0;
     bool m_expectLostServer = false;

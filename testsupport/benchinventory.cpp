@@ -1,7 +1,5 @@
 #include "testsupport/benchinventory.h"
 
-#include <string>
-
 #include "server/core/schema.h"
 #include "server/storage/storage.h"
 #include "services/types/elementobj.h"
@@ -34,15 +32,23 @@ int FillBenchInventory(Storage &storage, int groups, int devicesPerGroup, int mo
         ++added;
     };
     for (int g = 0; g < groups; ++g) {
-        const std::string group = "g" + std::to_string(g);
-        add(group, root, "1");
+        add(BenchElementId(g), root, "1");
         for (int d = 0; d < devicesPerGroup; ++d) {
-            const std::string device = group + "-d" + std::to_string(d);
-            add(device, group, "3");
+            add(BenchElementId(g, d), BenchElementId(g), "3");
             for (int m = 0; m < monitorsPerDevice; ++m)
-                add(device + "-m" + std::to_string(m), device, "5");
+                add(BenchElementId(g, d, m), BenchElementId(g, d), "5");
         }
     }
     transaction->commit();
     return added;
+}
+
+std::string BenchElementId(int group, int device, int monitor)
+{
+    std::string id = "g" + std::to_string(group);
+    if (device >= 0)
+        id += "-d" + std::to_string(device);
+    if (device >= 0 && monitor >= 0)
+        id += "-m" + std::to_string(monitor);
+    return id;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 class Storage;
 
 // A large inventory for benchmarks, written into a server's storage in one
@@ -7,3 +9,7 @@ class Storage;
 // "g0-d0", ... (Type "3", address and a "Community" parameter), each with
 // monitors "g0-d0-m0", ... (Type "5"). Returns the number of elements added.
 int FillBenchInventory(Storage &storage, int groups, int devicesPerGroup, int monitorsPerDevice);
+
+// The id FillBenchInventory gives a group, a device of it (device >= 0) or a
+// monitor of that device (monitor >= 0).
+std::string BenchElementId(int group, int device = -1, int monitor = -1);

@@ -36,7 +36,10 @@ public:
         WriteProfileInt("SYS", QStringLiteral("mainServerPort"), port);
         WriteProfileInt("SYS", QStringLiteral("domainPort"), discoveryPort);
         WriteProfileInt("SYS", QStringLiteral("calltimeout"), 3);
+        // Shorter than the default, so the progress window in time shows the setting is used.
+        WriteProfileInt("SYS", QStringLiteral("progressdelay"), 150);
         EXPECT_TRUE(InitServiceSystem());
+        EXPECT_EQ(ProgressDelayMs(), 150);
         OrbClient::Timeouts timeouts = GetClient()->timeouts();
         EXPECT_EQ(timeouts.call, 3s) << "SYS/calltimeout is read";
         timeouts.connect = timeouts.send = 1s;
@@ -114,13 +117,14 @@ TEST(ServerCall, WindowPaintsWhileTheServerIsSilentAndCancelEndsTheCallAtOnce)
     QString progressText;
     QElapsedTimer sinceCancel;
     int paintsBeforeCancel = 0;
-    QTimer::singleShot(ServerCallProgressDelayMs + 300, [&] {
+    ASSERT_LT(app.ProgressDelayMs() + 300, CProApp::DefaultProgressDelayMs);
+    QTimer::singleShot(app.ProgressDelayMs() + 300, [&] {
         QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
                           Qt::NoModifier);
         QApplication::sendEvent(&document, &press);
         paintsBeforeCancel = document.paints;
         CCallProgress *progress = VisibleProgress();
-        ASSERT_NE(progress, nullptr) << "the progress window shows after half a second";
+        ASSERT_NE(progress, nullptr) << "the progress window shows after SYS/progressdelay";
         progressText = progress->text();
         sinceCancel.start();
         progress->cancelButton()->click();
@@ -185,4 +189,33 @@ TEST(ServerCall, LostServerMessageAndTheLinkDownUntilACallGetsThrough)
     EXPECT_TRUE(CallService(app.GetClient(), "m", {&argument}));
     EXPECT_FALSE(app.ServerLink().IsDown());
     EXPECT_EQ(app.ServerLink().PaneText(true), QStringLiteral("服务器IP: 127.0.0.1"));
+}
+
+TEST(ServerCall, ProgressDelayIsReadWithinBounds)
+{
+    class DelayApp : public RecordingApp
+    {
+    public:
+        using CProApp::InitServiceSystem;
+    };
+    QTemporaryDir dir;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    DelayApp app;
+    const struct
+    {
+        const char *value; // null: no such key
+        int expected;
+    } cases[] = {
+        {nullptr, CProApp::DefaultProgressDelayMs}, {"0", 0}, {" 1200 ", 1200}, {"10000", 10000},
+        {"10001", CProApp::MaxProgressDelayMs},     {"-5", 0}, {"soon", CProApp::DefaultProgressDelayMs},
+        {"", CProApp::DefaultProgressDelayMs},
+    };
+    for (const auto &c : cases) {
+        if (c.value)
+            app.WriteProfileString("SYS", QStringLiteral("progressdelay"), QString::fromLatin1(c.value));
+        ASSERT_TRUE(app.InitServiceSystem());
+        EXPECT_EQ(app.ProgressDelayMs(), c.expected) << (c.value ? c.value : "(absent)");
+    }
+    QDir::setCurrent(previous);
 }

@@ -1,5 +1,7 @@
 #include "modules/map/cellimagedialog.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -16,6 +18,9 @@ namespace {
 const QString Suffix = QStringLiteral(".bmp");
 constexpr int StatusImages = 6;
 constexpr int ControlImages = 2;
+const char *const Section = "TP";
+const QString BitmapKey = QStringLiteral("CellImage");
+const QString CountKey = QStringLiteral("CellImageCount");
 }
 
 CCellImageDialog::CCellImageDialog(int kind, QWidget *parent)
@@ -34,7 +39,9 @@ CCellImageDialog::CCellImageDialog(int kind, QWidget *parent)
     m_preview->setAlignment(Qt::AlignCenter);
     m_count->setMinimum(1);
     SetKind(kind);
+    RestoreChoice();
 
+    connect(this, &QDialog::accepted, this, &CCellImageDialog::StoreChoice);
     connect(m_kind, &QComboBox::currentIndexChanged, this, [this] { SetKind(m_kind->currentData().toInt()); });
     connect(m_bitmaps, &QListWidget::currentRowChanged, this, &CCellImageDialog::ShowPreview);
     connect(m_count, &QSpinBox::valueChanged, this, [this](int value) { SetCount(value); });
@@ -104,4 +111,25 @@ void CCellImageDialog::ShowPreview()
         m_preview->setPixmap(QPixmap::fromImage(picture.Image()));
     else
         m_preview->clear();
+}
+
+// A stored bitmap that is gone leaves nothing chosen; a count beyond the
+// kind's bound is cut to it.
+void CCellImageDialog::RestoreChoice()
+{
+    const CProApp *app = CProApp::instance();
+    QString name = app ? app->GetProfileString(Section, BitmapKey) : QString();
+    if (!name.endsWith(Suffix, Qt::CaseInsensitive))
+        return;
+    name.chop(Suffix.size());
+    if (SelectBitmap(name))
+        SetCount(std::clamp(app->GetProfileInt(Section, CountKey, 1), 1, MaxCount()));
+}
+
+void CCellImageDialog::StoreChoice() const
+{
+    if (CProApp *app = CProApp::instance()) {
+        app->WriteProfileString(Section, BitmapKey, Bitmap());
+        app->WriteProfileInt(Section, CountKey, Count());
+    }
 }

@@ -9,7 +9,9 @@ class QSpinBox;
 
 // The cell image list: the bitmaps of "CellImage" by name with a preview, and
 // how many images the chosen kind of cell uses (1 to 6 for a status cell, 1
-// to 2 for a control cell).
+// to 2 for a control cell). The bitmap and count taken with OK are kept in
+// Keelsys.ini ("TP" "CellImage", "CellImageCount") and chosen again the next
+// time the dialog opens.
 class CCellImageDialog : public CCheckedDialog
 {
     Q_OBJECT
@@ -29,6 +31,8 @@ public:
 
 private:
     void ShowPreview();
+    void RestoreChoice();
+    void StoreChoice() const;
 
     QComboBox *m_kind;
     QListWidget *m_bitmaps;

@@ -52,3 +52,16 @@ QToolBar *CTPModule::LoadSubToolBar(const QString &moduleName)
     CProChildFrame *frame = moduleName == TP ? GetDocumentFrame(moduleName) : nullptr;
     return frame ? frame->CreateModuleToolBar(ResourceId) : nullptr;
 }
+
+// Beyond the top picture: the sub-picture of its first cell (double click),
+// then the drawing mode with a cell selected.
+std::vector<CTourVisit> CTPModule::TourVisits(const QString &moduleName) const
+{
+    std::vector<CTourVisit> visits = CProModule::TourVisits(moduleName);
+    if (moduleName != TP)
+        return visits;
+    visits.push_back({QStringLiteral("doubleclick:TPCell"), {}, QStringLiteral("sub")});
+    visits.push_back({{}, QStringLiteral("action:TPDrawMode"), {}, CTourVisit::None});
+    visits.push_back({QStringLiteral("click:TPCell"), {}, QStringLiteral("edit")});
+    return visits;
+}

@@ -15,4 +15,5 @@ public:
     int LoadSubDocTemplate() override;
     QString GetDocName(const QString &moduleName) override;
     QToolBar *LoadSubToolBar(const QString &moduleName) override;
+    std::vector<CTourVisit> TourVisits(const QString &moduleName) const override;
 };

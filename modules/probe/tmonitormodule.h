@@ -16,4 +16,5 @@ public:
     int LoadDocTemplate() override;
     QString GetDocName(const QString &moduleName) override;
     QToolBar *LoadSubToolBar(const QString &moduleName) override;
+    std::vector<CTourVisit> TourVisits(const QString &moduleName) const override;
 };

@@ -10,67 +10,37 @@
 #include <thread>
 
 #include "orb/wire/mtxtree.h"
-#include "server/core/appserver.h"
 #include "services/types/elementobj.h"
 #include "testsupport/benchinventory.h"
+#include "testsupport/benchserver.h"
 #include "testsupport/loopback.h"
-#include "testsupport/tempfolder.h"
 #include "testsupport/testclient.h"
 
 namespace {
 
-constexpr int Groups = 50;
-constexpr int DevicesPerGroup = 40;
-constexpr int MonitorsPerDevice = 4; // 50 + 2,000 + 8,000 elements below the root
+// The device every select asks for.
+const std::string SampleId = BenchElementId(7, 3);
 
 // One server for the whole run, filled with the 10,000-element inventory.
-struct Site
+BenchServer &site()
 {
-    TempFolder dir;
-    std::unique_ptr<AppServer> server;
-    std::string sampleId;
-
-    Site()
-    {
-        ServerOptions options;
-        options.port = 0;
-        options.discovery = false;
-        options.database = dir.file("bench.db");
-        options.adminPassword = "bench";
-        options.logLevel = serverlog::Level::Error;
-        server = std::make_unique<AppServer>(options);
-        server->start();
-        fill();
-    }
-    ~Site() { server->stop(); }
-
-    void fill()
-    {
-        FillBenchInventory(server->storage(), Groups, DevicesPerGroup, MonitorsPerDevice);
-        sampleId = "g7-d3";
-    }
-};
-
-Site &site()
-{
-    static Site instance;
+    static BenchServer instance;
     return instance;
 }
 
 std::unique_ptr<TestClient> loggedIn()
 {
-    auto client = std::make_unique<TestClient>(site().server->port(), 0);
-    client->login("admin", "bench");
+    auto client = std::make_unique<TestClient>(site().port(), 0);
+    client->login("admin", ReferenceServer::AdminPassword);
     return client;
 }
 
 void BM_SelectElementObj(benchmark::State &state)
 {
     auto client = loggedIn();
-    const std::string id = site().sampleId;
     for (auto _ : state) {
         ElementObj element;
-        MtxStatus status = client->callText("ElementService", "selectElementObj", {id}, &element);
+        MtxStatus status = client->callText("ElementService", "selectElementObj", {SampleId}, &element);
         if (!status.succeeded()) {
             state.SkipWithError(messageOf(status).c_str());
             break;
@@ -93,7 +63,7 @@ struct BareServer
     BareServer()
     {
         ElementObj element;
-        element.set(ElementObj::ID, "g7-d3");
+        element.set(ElementObj::ID, SampleId);
         reply = "<pro-rep><service-name>ElementService</service-name><method-name>selectElementObj</method-name><response>";
         element.toXML(reply, "ElementObj", 1);
         reply += "</response></pro-rep>";
@@ -132,8 +102,8 @@ void BM_BareLoopbackExchange(benchmark::State &state)
     static BareServer bare;
     const std::string request = "Orb.MtxRequest\r\n<pro-req><service-name>ElementService</service-name><method-name>"
                                 "selectElementObj</method-name><trans-iD>0</trans-iD><session-iD>admin</session-iD>"
-                                "<args xsi-type=\"com.Velmora.Orb.MtxRequest\"><value xsi-type=\"Orb.MtxString\">g7-d3"
-                                "</value></args></pro-req>\r\n\r\n\r\n";
+                                "<args xsi-type=\"com.Velmora.Orb.MtxRequest\"><value xsi-type=\"Orb.MtxString\">"
+                                + SampleId + "</value></args></pro-req>\r\n\r\n\r\n";
     for (auto _ : state) {
         std::string reply = exchangeOnLoopback(bare.port, request);
         if (reply.size() != bare.reply.size()) {

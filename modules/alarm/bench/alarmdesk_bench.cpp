@@ -17,29 +17,24 @@
 #include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxstring.h"
 #include "orb/wire/mtxtree.h"
-#include "server/core/appserver.h"
 #include "server/core/schema.h"
 #include "server/storage/storage.h"
 #include "services/frame/tableservice.h"
 #include "services/types/elementobj.h"
 #include "services/types/servicetables.h"
 #include "testsupport/benchinventory.h"
-#include "testsupport/tempfolder.h"
+#include "testsupport/benchserver.h"
 
 namespace {
 
 constexpr int Rules = 1000;
-constexpr int Groups = 50;
-constexpr int DevicesPerGroup = 40;
-constexpr int MonitorsPerDevice = 4; // 50 + 2,000 + 8,000 elements below the root
 constexpr int Watched = 100;
 
-// One loopback server for the run with the rules and the inventory, and the
-// two services logged in to it.
+// One loopback server for the run with the rules and the bench inventory,
+// and the two services logged in to it.
 struct Site
 {
-    TempFolder dir;
-    std::unique_ptr<AppServer> server;
+    BenchServer server;
     std::unique_ptr<OrbClient> client;
     TableService alerts{alarmTypes()};
     TableService elements{inventoryTypes()};
@@ -47,30 +42,27 @@ struct Site
 
     Site()
     {
-        ServerOptions options;
-        options.port = 0;
-        options.discovery = false;
-        options.database = dir.file("bench.db");
-        options.adminPassword = "bench";
-        options.logLevel = serverlog::Level::Error;
-        server = std::make_unique<AppServer>(options);
-        server->start();
-        fill();
-        client = std::make_unique<OrbClient>("127.0.0.1", server->port(), server->port());
+        addRules();
+        client = std::make_unique<OrbClient>("127.0.0.1", server.port(), server.server().discoveryPort());
         MtxUserSession session;
         session.setUserName("admin");
         MtxStatus status;
-        client->login(status, "admin", "bench", "version", session);
+        client->login(status, "admin", ReferenceServer::AdminPassword, "version", session);
         for (OrbService *service : {static_cast<OrbService *>(&alerts), static_cast<OrbService *>(&elements)}) {
             service->setSession(session);
             service->setClient(client.get());
         }
+        // The first monitor of the first devices is watched.
+        for (int index = 0; index < Watched; ++index) {
+            watched.emplace_back();
+            watched.back().set(AlertMonitorObj::MonitorId, BenchElementId(index / BenchServer::DevicesPerGroup,
+                                                                          index % BenchServer::DevicesPerGroup, 0));
+        }
     }
-    ~Site() { server->stop(); }
 
-    void fill()
+    void addRules()
     {
-        Storage &storage = server->storage();
+        Storage &storage = server.server().storage();
         auto transaction = storage.begin(true);
         for (int index = 0; index < Rules; ++index) {
             const std::string id = "rule-" + std::to_string(index);
@@ -86,13 +78,6 @@ struct Site
             storage.insert(schema::alertRuleParameters, parameter);
         }
         transaction->commit();
-        FillBenchInventory(storage, Groups, DevicesPerGroup, MonitorsPerDevice);
-        // The first monitor of the first devices is watched.
-        for (int index = 0; index < Watched; ++index) {
-            watched.emplace_back();
-            watched.back().set(AlertMonitorObj::MonitorId, "g" + std::to_string(index / DevicesPerGroup) + "-d"
-                                                               + std::to_string(index % DevicesPerGroup) + "-m0");
-        }
     }
 };
 

@@ -475,9 +475,42 @@ TEST_F(MapFixture, DialogsCheckTheirChoices)
     EXPECT_EQ(images.Count(), 2);
     EXPECT_FALSE(images.SetCount(3));
 
+    images.reject();
+    EXPECT_FALSE(ReadKeelsysIni().contains(QStringLiteral("CellImage"))) << "Cancel keeps no choice";
+
     CBindDialog bind{QString()};
     ASSERT_TRUE(bind.LoadTree(Doc()->ElementService()));
     EXPECT_FALSE(bind.Check().isEmpty()) << "nothing chosen";
     bind.TreeView()->setCurrentIndex(bind.Model().index(0, 0));
     EXPECT_FALSE(bind.Check().isEmpty()) << "the root cannot be bound";
+}
+
+TEST_F(MapFixture, CellImageChoiceIsKeptInTheSettings)
+{
+    {
+        CCellImageDialog images(CTPCell::StatusCell);
+        ASSERT_TRUE(images.SelectBitmap(QStringLiteral("status2")));
+        ASSERT_TRUE(images.SetCount(5));
+        images.accept();
+    }
+    EXPECT_TRUE(ReadKeelsysIni().contains(QStringLiteral("CellImage=status2.bmp"))) << ReadKeelsysIni().toStdString();
+    app->messages.clear();
+    CCellImageDialog again(CTPCell::StatusCell);
+    EXPECT_EQ(again.Bitmap(), QStringLiteral("status2.bmp"));
+    EXPECT_EQ(again.Count(), 5);
+    CCellImageDialog control(CTPCell::ControlCell);
+    EXPECT_EQ(control.Bitmap(), QStringLiteral("status2.bmp"));
+    EXPECT_EQ(control.Count(), 2) << "cut to the control cell's bound";
+
+    // A stored bitmap that is gone, or a count out of bounds, chooses nothing and says nothing.
+    app->WriteProfileString("TP", QStringLiteral("CellImage"), QStringLiteral("gone.bmp"));
+    CCellImageDialog gone(CTPCell::StatusCell);
+    EXPECT_EQ(gone.Bitmap(), QString());
+    EXPECT_EQ(gone.Count(), 1);
+    app->WriteProfileString("TP", QStringLiteral("CellImage"), QStringLiteral("status1.bmp"));
+    app->WriteProfileString("TP", QStringLiteral("CellImageCount"), QStringLiteral("-4"));
+    CCellImageDialog low(CTPCell::StatusCell);
+    EXPECT_EQ(low.Bitmap(), QStringLiteral("status1.bmp"));
+    EXPECT_EQ(low.Count(), 1);
+    EXPECT_TRUE(app->messages.isEmpty()) << Messages().toStdString();
 }
