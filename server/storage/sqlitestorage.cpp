@@ -121,83 +121,159 @@ private:
     sqlite3_stmt *m_statement;
 };
 
+// A transaction this thread holds on a storage, through the connection it runs on.
+struct SqliteStorage::Binding
+{
+    const SqliteStorage *storage;
+    SqliteConnection *connection;
+    bool write;
+    // A read transaction below a change of the same thread: its snapshot
+    // predates that change, so it starts afresh before its next read.
+    bool stale = false;
+};
+
+thread_local std::vector<SqliteStorage::Binding *> SqliteStorage::t_bindings;
+
+SqliteStorage::Binding *SqliteStorage::bound() const
+{
+    for (auto it = t_bindings.rbegin(); it != t_bindings.rend(); ++it)
+        if ((*it)->storage == this)
+            return *it;
+    return nullptr;
+}
+
+// The connection a read runs on: that of this thread's transaction, else a
+// reader lent for the one call.
+class SqliteStorage::Reading
+{
+public:
+    explicit Reading(SqliteStorage &storage) : m_storage(storage)
+    {
+        if (Binding *binding = storage.bound()) {
+            m_connection = binding->connection;
+            if (binding->stale) {
+                m_connection->exec("COMMIT");
+                m_connection->exec("BEGIN");
+                binding->stale = false;
+            }
+        } else {
+            m_connection = &storage.m_readers.acquire();
+            m_lent = true;
+        }
+    }
+    ~Reading()
+    {
+        if (m_lent)
+            m_storage.m_readers.release(*m_connection);
+    }
+    Reading(const Reading &) = delete;
+    Reading &operator=(const Reading &) = delete;
+    SqliteConnection &connection() const { return *m_connection; }
+
+private:
+    SqliteStorage &m_storage;
+    SqliteConnection *m_connection = nullptr;
+    bool m_lent = false;
+};
+
+// The writer for one change: joined when this thread's write transaction is
+// open, else taken for the one statement, which commits on its own.
+class SqliteStorage::Writing
+{
+public:
+    explicit Writing(SqliteStorage &storage) : m_storage(storage)
+    {
+        Binding *binding = storage.bound();
+        if (binding && binding->write)
+            return;
+        m_hold = std::unique_lock(storage.m_writeLock);
+        m_readBelow = binding;
+    }
+    ~Writing()
+    {
+        if (m_readBelow)
+            m_readBelow->stale = true;
+    }
+    Writing(const Writing &) = delete;
+    Writing &operator=(const Writing &) = delete;
+    SqliteConnection &connection() const { return m_storage.m_writer; }
+
+private:
+    SqliteStorage &m_storage;
+    std::unique_lock<std::mutex> m_hold;
+    Binding *m_readBelow = nullptr;
+};
+
+// The outermost transaction of a thread owns a connection: the writer, under
+// the write lock, or a lent reader; inner ones join it. A write inside a read
+// transaction takes the writer on its own.
 class SqliteStorage::Transaction : public StorageTransaction
 {
 public:
-    Transaction(SqliteStorage &storage, bool write) : m_storage(storage), m_hold(storage.m_lock), m_write(write)
+    Transaction(SqliteStorage &storage, bool write) : m_storage(storage), m_binding{&storage, nullptr, write}
     {
-        // Only the outermost write transaction talks to SQLite; inner ones join it.
-        if (m_write && sqlite3_get_autocommit(m_storage.m_db)) {
-            m_storage.exec("BEGIN IMMEDIATE");
-            m_owner = true;
+        Binding *outer = storage.bound();
+        if (outer && (outer->write || !write))
+            return;
+        if (write) {
+            m_hold = std::unique_lock(storage.m_writeLock);
+            storage.m_writer.exec("BEGIN IMMEDIATE");
+            m_binding.connection = &storage.m_writer;
+            m_readBelow = outer;
+        } else {
+            SqliteConnection &reader = storage.m_readers.acquire();
+            try {
+                reader.exec("BEGIN");
+            } catch (const StorageError &) {
+                storage.m_readers.release(reader);
+                throw;
+            }
+            m_binding.connection = &reader;
         }
+        t_bindings.push_back(&m_binding);
     }
     ~Transaction() override
     {
-        if (m_owner && !m_done) {
+        if (!m_binding.connection)
+            return;
+        std::erase(t_bindings, &m_binding);
+        if (!m_binding.write) {
+            m_storage.m_readers.release(*m_binding.connection); // ends the snapshot
+            return;
+        }
+        if (!m_done) {
             try {
-                m_storage.exec("ROLLBACK");
+                m_binding.connection->exec("ROLLBACK");
             } catch (const StorageError &) {
                 // the connection already rolled back on its own
             }
         }
+        if (m_readBelow)
+            m_readBelow->stale = true;
     }
     void commit() override
     {
-        if (m_owner && !m_done)
-            m_storage.exec("COMMIT");
+        if (m_binding.connection && m_binding.write && !m_done)
+            m_binding.connection->exec("COMMIT");
         m_done = true;
     }
 
 private:
     SqliteStorage &m_storage;
-    std::unique_lock<std::recursive_mutex> m_hold;
-    bool m_write;
-    bool m_owner = false;
+    Binding m_binding;
+    std::unique_lock<std::mutex> m_hold;
+    Binding *m_readBelow = nullptr;
     bool m_done = false;
 };
 
-SqliteStorage::SqliteStorage(std::string path, MtxFactory &factory) : m_path(std::move(path)), m_factory(factory)
+SqliteStorage::SqliteStorage(std::string path, MtxFactory &factory, std::size_t readers)
+    : m_path(std::move(path)), m_factory(factory), m_writer(m_path), m_readers(m_path, readers)
 {
 }
 
 SqliteStorage::~SqliteStorage()
 {
     close();
-}
-
-void SqliteStorage::fail(const std::string &what, int rc) const
-{
-    std::string message = what + ": " + (m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc));
-    throw StorageError((rc & 0xff) == SQLITE_CONSTRAINT ? StorageError::Constraint : StorageError::General,
-                       message);
-}
-
-void SqliteStorage::exec(const std::string &sql)
-{
-    char *error = nullptr;
-    int rc = sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &error);
-    if (rc != SQLITE_OK) {
-        std::string message = error ? error : sqlite3_errstr(rc);
-        sqlite3_free(error);
-        throw StorageError((rc & 0xff) == SQLITE_CONSTRAINT ? StorageError::Constraint : StorageError::General,
-                           "cannot run \"" + sql.substr(0, 60) + "\" on " + m_path + ": " + message);
-    }
-}
-
-sqlite3_stmt *SqliteStorage::prepare(const std::string &sql)
-{
-    if (!m_db)
-        throw StorageError(StorageError::General, "the database " + m_path + " is not open");
-    auto found = m_statements.find(sql);
-    if (found != m_statements.end())
-        return found->second;
-    sqlite3_stmt *statement = nullptr;
-    int rc = sqlite3_prepare_v3(m_db, sql.c_str(), int(sql.size()), SQLITE_PREPARE_PERSISTENT, &statement, nullptr);
-    if (rc != SQLITE_OK)
-        fail("cannot prepare \"" + sql.substr(0, 60) + "\"", rc);
-    m_statements.emplace(sql, statement);
-    return statement;
 }
 
 void SqliteStorage::useWriteAheadLog()
@@ -209,7 +285,7 @@ void SqliteStorage::useWriteAheadLog()
     constexpr int Attempts = 5;
     int rc = SQLITE_OK;
     for (int attempt = 1; attempt <= Attempts; ++attempt) {
-        rc = sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+        rc = sqlite3_exec(m_writer.handle(), "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
         const int primary = rc & 0xff;
         if (rc == SQLITE_OK || (primary != SQLITE_IOERR && primary != SQLITE_BUSY && primary != SQLITE_LOCKED))
             break;
@@ -217,31 +293,20 @@ void SqliteStorage::useWriteAheadLog()
     }
     if (rc != SQLITE_OK)
         throw StorageError(StorageError::General,
-                           "cannot switch " + m_path + " to write-ahead logging: " + sqlite3_errmsg(m_db)
+                           "cannot switch " + m_path + " to write-ahead logging: " + sqlite3_errmsg(m_writer.handle())
                                + " (is another server still using it? stop it, or remove stale " + m_path
                                + "-wal and " + m_path + "-shm files, then start again)");
 }
 
 void SqliteStorage::open(std::span<const TableDefinition *const> tables)
 {
-    std::lock_guard hold(m_lock);
-    int rc = sqlite3_open_v2(m_path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                             nullptr);
-    if (rc != SQLITE_OK) {
-        std::string message = "cannot open the database " + m_path + ": "
-                              + (m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc))
-                              + " (check that the folder exists and is writable)";
-        sqlite3_close(m_db);
-        m_db = nullptr;
-        throw StorageError(StorageError::General, message);
-    }
-    sqlite3_busy_timeout(m_db, 5000);
+    m_writer.open(SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
     useWriteAheadLog();
-    exec("PRAGMA synchronous=FULL");
+    m_writer.exec("PRAGMA synchronous=FULL");
 
     Transaction transaction(*this, true);
-    exec("CREATE TABLE IF NOT EXISTS keel_schema (version INTEGER NOT NULL)");
-    int version = readSchemaVersion();
+    m_writer.exec("CREATE TABLE IF NOT EXISTS keel_schema (version INTEGER NOT NULL)");
+    int version = readSchemaVersion(m_writer);
     if (version > SchemaVersion)
         throw StorageError(StorageError::General,
                            m_path + " holds schema version " + std::to_string(version)
@@ -251,18 +316,19 @@ void SqliteStorage::open(std::span<const TableDefinition *const> tables)
         createOrUpgrade(*definition);
     createHistory();
     if (version == 0)
-        exec("INSERT INTO keel_schema (version) VALUES (" + std::to_string(SchemaVersion) + ")");
+        m_writer.exec("INSERT INTO keel_schema (version) VALUES (" + std::to_string(SchemaVersion) + ")");
     else if (version < SchemaVersion)
-        exec("UPDATE keel_schema SET version = " + std::to_string(SchemaVersion));
+        m_writer.exec("UPDATE keel_schema SET version = " + std::to_string(SchemaVersion));
     transaction.commit();
+    m_readers.start();
 }
 
-int SqliteStorage::readSchemaVersion()
+int SqliteStorage::readSchemaVersion(SqliteConnection &connection)
 {
-    Statement statement(prepare("SELECT MAX(version) FROM keel_schema"));
+    Statement statement(connection.prepare("SELECT MAX(version) FROM keel_schema"));
     int rc = sqlite3_step(statement);
     if (rc != SQLITE_ROW)
-        fail("cannot read the schema version of " + m_path, rc);
+        connection.fail("cannot read the schema version of " + m_path, rc);
     return sqlite3_column_int(statement, 0);
 }
 
@@ -297,20 +363,20 @@ void SqliteStorage::createOrUpgrade(const TableDefinition &definition)
     for (std::size_t i = 0; i < table->columns.size(); ++i)
         create += (i ? ", " : "") + quoted(table->columns[i]) + " TEXT NOT NULL DEFAULT ''";
     create += ", _time INTEGER)";
-    exec(create);
+    m_writer.exec(create);
 
     // Columns that a newer record layout added are appended to an older table.
     std::set<std::string> existing;
     {
-        Statement info(prepare("SELECT name FROM pragma_table_info('" + std::string(definition.name) + "')"));
+        Statement info(m_writer.prepare("SELECT name FROM pragma_table_info('" + std::string(definition.name) + "')"));
         while (sqlite3_step(info) == SQLITE_ROW)
             existing.insert(lower(reinterpret_cast<const char *>(sqlite3_column_text(info, 0))));
     }
     for (const std::string &column : table->columns)
         if (!existing.count(lower(column)))
-            exec("ALTER TABLE " + table->name() + " ADD COLUMN " + quoted(column) + " TEXT NOT NULL DEFAULT ''");
+            m_writer.exec("ALTER TABLE " + table->name() + " ADD COLUMN " + quoted(column) + " TEXT NOT NULL DEFAULT ''");
     if (!existing.count("_time"))
-        exec("ALTER TABLE " + table->name() + " ADD COLUMN _time INTEGER");
+        m_writer.exec("ALTER TABLE " + table->name() + " ADD COLUMN _time INTEGER");
 
     auto indexColumns = [&](const std::vector<const char *> &fields) {
         std::string list;
@@ -323,13 +389,13 @@ void SqliteStorage::createOrUpgrade(const TableDefinition &definition)
         return list;
     };
     if (!definition.uniqueKey.empty())
-        exec("CREATE UNIQUE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "_key") + " ON "
+        m_writer.exec("CREATE UNIQUE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "_key") + " ON "
              + table->name() + " (" + indexColumns(definition.uniqueKey) + ")");
     for (const char *field : definition.indexed)
-        exec("CREATE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "_" + field) + " ON " + table->name()
+        m_writer.exec("CREATE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "_" + field) + " ON " + table->name()
              + " (" + indexColumns({field}) + ")");
     if (definition.timeField)
-        exec("CREATE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "__time") + " ON " + table->name()
+        m_writer.exec("CREATE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "__time") + " ON " + table->name()
              + " (_time)");
 
     for (const std::string &column : table->columns)
@@ -339,20 +405,15 @@ void SqliteStorage::createOrUpgrade(const TableDefinition &definition)
 
 void SqliteStorage::close()
 {
-    std::lock_guard hold(m_lock);
-    for (auto &[sql, statement] : m_statements)
-        sqlite3_finalize(statement);
-    m_statements.clear();
-    if (m_db) {
-        // A clean close checkpoints the WAL back into the main file.
-        sqlite3_close(m_db);
-        m_db = nullptr;
-    }
+    // Readers first: the writer, closing last, checkpoints the WAL into the main file.
+    m_readers.close();
+    std::lock_guard hold(m_writeLock);
+    m_writer.close();
 }
 
 std::unique_ptr<StorageTransaction> SqliteStorage::begin(bool write)
 {
-    if (!m_db)
+    if (!m_writer.isOpen())
         throw StorageError(StorageError::General, "the database " + m_path + " is not open");
     return std::make_unique<Transaction>(*this, write);
 }
@@ -395,10 +456,10 @@ std::string SqliteStorage::whereClause(const Table &table, const Filter &filter)
     return where;
 }
 
-sqlite3_stmt *SqliteStorage::prepareFiltered(const std::string &head, const Table &table, const Filter &filter,
-                                             const std::string &tail)
+sqlite3_stmt *SqliteStorage::prepareFiltered(SqliteConnection &connection, const std::string &head,
+                                             const Table &table, const Filter &filter, const std::string &tail)
 {
-    sqlite3_stmt *statement = prepare(head + whereClause(table, filter) + tail);
+    sqlite3_stmt *statement = connection.prepare(head + whereClause(table, filter) + tail);
     int index = 0;
     bindFilter(statement, index, filter);
     return statement;
@@ -465,42 +526,45 @@ std::unique_ptr<MtxRecord> SqliteStorage::readRow(sqlite3_stmt *statement, const
 
 void SqliteStorage::insert(const TableDefinition &definition, const MtxRecord &record)
 {
-    std::lock_guard hold(m_lock);
+    Writing use(*this);
+    SqliteConnection &connection = use.connection();
     const Table &t = table(definition);
     std::string sql = "INSERT INTO " + t.name() + " (" + t.selectColumns + ", _time) VALUES (";
     for (std::size_t i = 0; i <= t.columns.size(); ++i)
         sql += i ? ", ?" : "?";
     sql += ")";
-    Statement statement(prepare(sql));
+    Statement statement(connection.prepare(sql));
     int index = 0;
     bindRecord(statement, index, t, record);
     int rc = sqlite3_step(statement);
     if (rc != SQLITE_DONE)
-        fail(std::string("cannot add a row to ") + definition.name, rc);
+        connection.fail(std::string("cannot add a row to ") + definition.name, rc);
 }
 
 int SqliteStorage::update(const TableDefinition &definition, const Filter &filter, const MtxRecord &record)
 {
-    std::lock_guard hold(m_lock);
+    Writing use(*this);
+    SqliteConnection &connection = use.connection();
     const Table &t = table(definition);
     std::string sql = "UPDATE " + t.name() + " SET ";
     for (const std::string &column : t.columns)
         sql += quoted(column) + " = ?, ";
     sql += "_time = ?" + whereClause(t, filter);
-    Statement statement(prepare(sql));
+    Statement statement(connection.prepare(sql));
     int index = 0;
     bindRecord(statement, index, t, record);
     bindFilter(statement, index, filter);
     int rc = sqlite3_step(statement);
     if (rc != SQLITE_DONE)
-        fail(std::string("cannot change rows of ") + definition.name, rc);
-    return sqlite3_changes(m_db);
+        connection.fail(std::string("cannot change rows of ") + definition.name, rc);
+    return connection.changes();
 }
 
 int SqliteStorage::updateFields(const TableDefinition &definition, const Filter &filter,
                                 const std::vector<std::pair<int, std::string>> &fields)
 {
-    std::lock_guard hold(m_lock);
+    Writing use(*this);
+    SqliteConnection &connection = use.connection();
     const Table &t = table(definition);
     if (fields.empty())
         return 0;
@@ -514,7 +578,7 @@ int SqliteStorage::updateFields(const TableDefinition &definition, const Filter 
             sql += ", _time = ?";
     }
     sql += whereClause(t, filter);
-    Statement statement(prepare(sql));
+    Statement statement(connection.prepare(sql));
     int index = 0;
     for (const auto &[field, value] : fields) {
         std::string stored = toStored(value);
@@ -530,35 +594,37 @@ int SqliteStorage::updateFields(const TableDefinition &definition, const Filter 
     bindFilter(statement, index, filter);
     int rc = sqlite3_step(statement);
     if (rc != SQLITE_DONE)
-        fail(std::string("cannot change rows of ") + definition.name, rc);
-    return sqlite3_changes(m_db);
+        connection.fail(std::string("cannot change rows of ") + definition.name, rc);
+    return connection.changes();
 }
 
 int SqliteStorage::remove(const TableDefinition &definition, const Filter &filter)
 {
-    std::lock_guard hold(m_lock);
+    Writing use(*this);
+    SqliteConnection &connection = use.connection();
     const Table &t = table(definition);
-    Statement statement(prepareFiltered("DELETE FROM " + t.name(), t, filter));
+    Statement statement(prepareFiltered(connection, "DELETE FROM " + t.name(), t, filter));
     int rc = sqlite3_step(statement);
     if (rc != SQLITE_DONE)
-        fail(std::string("cannot remove rows of ") + definition.name, rc);
-    return sqlite3_changes(m_db);
+        connection.fail(std::string("cannot remove rows of ") + definition.name, rc);
+    return connection.changes();
 }
 
 void SqliteStorage::readRows(const TableDefinition &definition, const Filter &filter, RowOrder order,
                              const std::function<void(std::unique_ptr<MtxRecord>)> &take)
 {
-    std::lock_guard hold(m_lock);
+    Reading use(*this);
+    SqliteConnection &connection = use.connection();
     const Table &t = table(definition);
     static const char *const orderBy[] = {" ORDER BY rowid", " ORDER BY _time, rowid",
                                           " ORDER BY _time DESC, rowid DESC"};
     Statement statement(
-        prepareFiltered("SELECT " + t.selectColumns + " FROM " + t.name(), t, filter, orderBy[int(order)]));
+        prepareFiltered(connection, "SELECT " + t.selectColumns + " FROM " + t.name(), t, filter, orderBy[int(order)]));
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
         take(readRow(statement, t));
     if (rc != SQLITE_DONE)
-        fail(std::string("cannot read rows of ") + definition.name, rc);
+        connection.fail(std::string("cannot read rows of ") + definition.name, rc);
 }
 
 std::vector<std::unique_ptr<MtxRecord>> SqliteStorage::select(const TableDefinition &definition, const Filter &filter,
@@ -577,22 +643,24 @@ void SqliteStorage::forEach(const TableDefinition &definition, const Filter &fil
 
 std::int64_t SqliteStorage::count(const TableDefinition &definition, const Filter &filter)
 {
-    std::lock_guard hold(m_lock);
+    Reading use(*this);
+    SqliteConnection &connection = use.connection();
     const Table &t = table(definition);
-    Statement statement(prepareFiltered("SELECT COUNT(*) FROM " + t.name(), t, filter));
+    Statement statement(prepareFiltered(connection, "SELECT COUNT(*) FROM " + t.name(), t, filter));
     int rc = sqlite3_step(statement);
     if (rc != SQLITE_ROW)
-        fail(std::string("cannot count rows of ") + definition.name, rc);
+        connection.fail(std::string("cannot count rows of ") + definition.name, rc);
     return sqlite3_column_int64(statement, 0);
 }
 
 std::vector<std::pair<std::string, std::int64_t>> SqliteStorage::countBy(const TableDefinition &definition, int field,
                                                                          const Filter &filter)
 {
-    std::lock_guard hold(m_lock);
+    Reading use(*this);
+    SqliteConnection &connection = use.connection();
     const Table &t = table(definition);
     std::string column = quoted(t.columns.at(field));
-    Statement statement(prepareFiltered("SELECT " + column + ", COUNT(*) FROM " + t.name(), t, filter,
+    Statement statement(prepareFiltered(connection, "SELECT " + column + ", COUNT(*) FROM " + t.name(), t, filter,
                                         " GROUP BY " + column + " ORDER BY " + column));
     std::vector<std::pair<std::string, std::int64_t>> counts;
     int rc;
@@ -601,16 +669,17 @@ std::vector<std::pair<std::string, std::int64_t>> SqliteStorage::countBy(const T
         counts.emplace_back(fromStored(text ? text : ""), sqlite3_column_int64(statement, 1));
     }
     if (rc != SQLITE_DONE)
-        fail(std::string("cannot count rows of ") + definition.name, rc);
+        connection.fail(std::string("cannot count rows of ") + definition.name, rc);
     return counts;
 }
 
 std::vector<std::string> SqliteStorage::distinct(const TableDefinition &definition, int field, const Filter &filter)
 {
-    std::lock_guard hold(m_lock);
+    Reading use(*this);
+    SqliteConnection &connection = use.connection();
     const Table &t = table(definition);
     std::string column = quoted(t.columns.at(field));
-    Statement statement(prepareFiltered("SELECT " + column + " FROM " + t.name(), t, filter,
+    Statement statement(prepareFiltered(connection, "SELECT " + column + " FROM " + t.name(), t, filter,
                                         " GROUP BY " + column + " ORDER BY MIN(rowid)"));
     std::vector<std::string> values;
     int rc;
@@ -619,16 +688,16 @@ std::vector<std::string> SqliteStorage::distinct(const TableDefinition &definiti
         values.push_back(fromStored(text ? text : ""));
     }
     if (rc != SQLITE_DONE)
-        fail(std::string("cannot read values of ") + definition.name, rc);
+        connection.fail(std::string("cannot read values of ") + definition.name, rc);
     return values;
 }
 
 void SqliteStorage::createHistory()
 {
-    exec("CREATE TABLE IF NOT EXISTS keel_history (monitor TEXT NOT NULL, type TEXT NOT NULL, time INTEGER NOT NULL, "
+    m_writer.exec("CREATE TABLE IF NOT EXISTS keel_history (monitor TEXT NOT NULL, type TEXT NOT NULL, time INTEGER NOT NULL, "
          "state INTEGER NOT NULL, remark TEXT NOT NULL, vals TEXT NOT NULL)");
-    exec("CREATE INDEX IF NOT EXISTS keel_history_monitor_time ON keel_history (monitor, time)");
-    exec("CREATE TABLE IF NOT EXISTS keel_counters (grp TEXT NOT NULL, name TEXT NOT NULL, value INTEGER NOT NULL, "
+    m_writer.exec("CREATE INDEX IF NOT EXISTS keel_history_monitor_time ON keel_history (monitor, time)");
+    m_writer.exec("CREATE TABLE IF NOT EXISTS keel_counters (grp TEXT NOT NULL, name TEXT NOT NULL, value INTEGER NOT NULL, "
          "PRIMARY KEY (grp, name))");
 }
 
@@ -637,8 +706,9 @@ void SqliteStorage::appendHistory(std::span<const HistoryRow> rows)
     if (rows.empty())
         return;
     Transaction transaction(*this, true);
+    SqliteConnection &connection = m_writer;
     sqlite3_stmt *insert =
-        prepare("INSERT INTO keel_history (monitor, type, time, state, remark, vals) VALUES (?, ?, ?, ?, ?, ?)");
+        connection.prepare("INSERT INTO keel_history (monitor, type, time, state, remark, vals) VALUES (?, ?, ?, ?, ?, ?)");
     for (const HistoryRow &row : rows) {
         Statement statement(insert);
         std::string remark = toStored(row.remark);
@@ -651,7 +721,7 @@ void SqliteStorage::appendHistory(std::span<const HistoryRow> rows)
         sqlite3_bind_text(statement, 6, values.data(), int(values.size()), SQLITE_STATIC);
         int rc = sqlite3_step(statement);
         if (rc != SQLITE_DONE)
-            fail("cannot add history of monitor " + row.monitorId, rc);
+            connection.fail("cannot add history of monitor " + row.monitorId, rc);
     }
     transaction.commit();
 }
@@ -659,8 +729,9 @@ void SqliteStorage::appendHistory(std::span<const HistoryRow> rows)
 std::vector<HistoryRow> SqliteStorage::selectHistory(const std::string &monitorId, std::int64_t from, std::int64_t to,
                                                      std::size_t maxRows)
 {
-    std::lock_guard hold(m_lock);
-    Statement statement(prepare("SELECT type, time, state, remark, vals FROM keel_history "
+    Reading use(*this);
+    SqliteConnection &connection = use.connection();
+    Statement statement(connection.prepare("SELECT type, time, state, remark, vals FROM keel_history "
                                 "WHERE monitor = ? AND time >= ? AND time <= ? ORDER BY time, rowid LIMIT ?"));
     sqlite3_bind_text(statement, 1, monitorId.data(), int(monitorId.size()), SQLITE_STATIC);
     sqlite3_bind_int64(statement, 2, from);
@@ -679,21 +750,22 @@ std::vector<HistoryRow> SqliteStorage::selectHistory(const std::string &monitorI
         rows.push_back(std::move(row));
     }
     if (rc != SQLITE_DONE)
-        fail("cannot read the history of monitor " + monitorId, rc);
+        connection.fail("cannot read the history of monitor " + monitorId, rc);
     return rows;
 }
 
 int SqliteStorage::deleteHistory(const std::string &monitorId, std::int64_t from, std::int64_t to)
 {
-    std::lock_guard hold(m_lock);
-    Statement statement(prepare("DELETE FROM keel_history WHERE monitor = ? AND time >= ? AND time <= ?"));
+    Writing use(*this);
+    SqliteConnection &connection = use.connection();
+    Statement statement(connection.prepare("DELETE FROM keel_history WHERE monitor = ? AND time >= ? AND time <= ?"));
     sqlite3_bind_text(statement, 1, monitorId.data(), int(monitorId.size()), SQLITE_STATIC);
     sqlite3_bind_int64(statement, 2, from);
     sqlite3_bind_int64(statement, 3, to);
     int rc = sqlite3_step(statement);
     if (rc != SQLITE_DONE)
-        fail("cannot delete the history of monitor " + monitorId, rc);
-    return sqlite3_changes(m_db);
+        connection.fail("cannot delete the history of monitor " + monitorId, rc);
+    return connection.changes();
 }
 
 void SqliteStorage::saveCounters(const std::string &group,
@@ -702,8 +774,9 @@ void SqliteStorage::saveCounters(const std::string &group,
     if (counters.empty())
         return;
     Transaction transaction(*this, true);
-    sqlite3_stmt *put = prepare("INSERT OR REPLACE INTO keel_counters (grp, name, value) VALUES (?, ?, ?)");
-    sqlite3_stmt *drop = prepare("DELETE FROM keel_counters WHERE grp = ? AND name = ?");
+    SqliteConnection &connection = m_writer;
+    sqlite3_stmt *put = connection.prepare("INSERT OR REPLACE INTO keel_counters (grp, name, value) VALUES (?, ?, ?)");
+    sqlite3_stmt *drop = connection.prepare("DELETE FROM keel_counters WHERE grp = ? AND name = ?");
     for (const auto &[name, value] : counters) {
         Statement statement(value ? put : drop);
         sqlite3_bind_text(statement, 1, group.data(), int(group.size()), SQLITE_STATIC);
@@ -712,28 +785,28 @@ void SqliteStorage::saveCounters(const std::string &group,
             sqlite3_bind_int64(statement, 3, value);
         int rc = sqlite3_step(statement);
         if (rc != SQLITE_DONE)
-            fail("cannot store the counter " + name, rc);
+            connection.fail("cannot store the counter " + name, rc);
     }
     transaction.commit();
 }
 
 std::vector<std::pair<std::string, std::int64_t>> SqliteStorage::loadCounters(const std::string &group)
 {
-    std::lock_guard hold(m_lock);
-    Statement statement(prepare("SELECT name, value FROM keel_counters WHERE grp = ? ORDER BY name"));
+    Reading use(*this);
+    SqliteConnection &connection = use.connection();
+    Statement statement(connection.prepare("SELECT name, value FROM keel_counters WHERE grp = ? ORDER BY name"));
     sqlite3_bind_text(statement, 1, group.data(), int(group.size()), SQLITE_STATIC);
     std::vector<std::pair<std::string, std::int64_t>> counters;
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
         counters.emplace_back(std::string(columnText(statement, 0)), sqlite3_column_int64(statement, 1));
     if (rc != SQLITE_DONE)
-        fail("cannot read the counters " + group, rc);
+        connection.fail("cannot read the counters " + group, rc);
     return counters;
 }
 
 StorageInfo SqliteStorage::info()
 {
-    std::lock_guard hold(m_lock);
     StorageInfo info;
     info.location = m_path;
     auto fileSize = [](const std::string &path) -> std::int64_t {
@@ -741,7 +814,9 @@ StorageInfo SqliteStorage::info()
         return ::stat(path.c_str(), &status) == 0 ? std::int64_t(status.st_size) : 0;
     };
     info.sizeBytes = fileSize(m_path) + fileSize(m_path + "-wal");
-    if (m_db)
-        info.schemaVersion = readSchemaVersion();
+    if (m_writer.isOpen()) {
+        Reading use(*this);
+        info.schemaVersion = readSchemaVersion(use.connection());
+    }
     return info;
 }
