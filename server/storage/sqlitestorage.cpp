@@ -99,6 +99,10 @@ struct SqliteStorage::Table
     std::vector<std::string> emptyEmbedded; // the stored text of each embedded object when empty
     int timeField = -1;
     std::string selectColumns;
+    std::vector<int> keyFields; // the unique key, in index order
+    std::vector<int> indexed;   // fields with an index of their own
+
+    bool isIndexed(int field) const { return std::find(indexed.begin(), indexed.end(), field) != indexed.end(); }
 
     std::size_t fieldCount() const { return prototype->fieldCount(); }
     std::size_t embeddedCount() const { return prototype->embeddedCount(); }
@@ -116,6 +120,15 @@ public:
         sqlite3_clear_bindings(m_statement);
     }
     operator sqlite3_stmt *() const { return m_statement; }
+    // Runs a statement that returns no rows; the number of rows it changed.
+    int run(const SqliteConnection &connection, const std::string &failure)
+    {
+        int rc = sqlite3_step(m_statement);
+        if (rc != SQLITE_DONE)
+            connection.fail(failure, rc);
+        sqlite3_reset(m_statement); // done before the change commits
+        return connection.changes();
+    }
 
 private:
     sqlite3_stmt *m_statement;
@@ -176,37 +189,10 @@ private:
     bool m_lent = false;
 };
 
-// The writer for one change: joined when this thread's write transaction is
-// open, else taken for the one statement, which commits on its own.
-class SqliteStorage::Writing
-{
-public:
-    explicit Writing(SqliteStorage &storage) : m_storage(storage)
-    {
-        Binding *binding = storage.bound();
-        if (binding && binding->write)
-            return;
-        m_hold = std::unique_lock(storage.m_writeLock);
-        m_readBelow = binding;
-    }
-    ~Writing()
-    {
-        if (m_readBelow)
-            m_readBelow->stale = true;
-    }
-    Writing(const Writing &) = delete;
-    Writing &operator=(const Writing &) = delete;
-    SqliteConnection &connection() const { return m_storage.m_writer; }
-
-private:
-    SqliteStorage &m_storage;
-    std::unique_lock<std::mutex> m_hold;
-    Binding *m_readBelow = nullptr;
-};
-
-// The outermost transaction of a thread owns a connection: the writer, under
-// the write lock, or a lent reader; inner ones join it. A write inside a read
-// transaction takes the writer on its own.
+// The outermost transaction of a thread owns a connection: the writer, or a
+// lent reader; inner ones join it. A write inside a read transaction takes the
+// writer on its own, and the read starts a new snapshot after it. A single
+// change outside any transaction is a write transaction of its own.
 class SqliteStorage::Transaction : public StorageTransaction
 {
 public:
@@ -216,9 +202,8 @@ public:
         if (outer && (outer->write || !write))
             return;
         if (write) {
-            m_hold = std::unique_lock(storage.m_writeLock);
-            storage.m_writer.exec("BEGIN IMMEDIATE");
-            m_binding.connection = &storage.m_writer;
+            storage.m_writer.begin();
+            m_binding.connection = &storage.m_writer.connection();
             m_readBelow = outer;
         } else {
             SqliteConnection &reader = storage.m_readers.acquire();
@@ -234,34 +219,42 @@ public:
     }
     ~Transaction() override
     {
-        if (!m_binding.connection)
+        if (!m_binding.connection || m_done)
             return;
         std::erase(t_bindings, &m_binding);
-        if (!m_binding.write) {
+        if (m_binding.write) {
+            m_storage.m_writer.rollback();
+            leaveWrite();
+        } else {
             m_storage.m_readers.release(*m_binding.connection); // ends the snapshot
-            return;
         }
-        if (!m_done) {
-            try {
-                m_binding.connection->exec("ROLLBACK");
-            } catch (const StorageError &) {
-                // the connection already rolled back on its own
-            }
-        }
-        if (m_readBelow)
-            m_readBelow->stale = true;
     }
+    // A write commits (and gives the writer up); a read keeps its snapshot
+    // until it is destroyed.
     void commit() override
     {
-        if (m_binding.connection && m_binding.write && !m_done)
-            m_binding.connection->exec("COMMIT");
+        if (!m_binding.connection || !m_binding.write || m_done)
+            return;
         m_done = true;
+        std::erase(t_bindings, &m_binding);
+        try {
+            m_storage.m_writer.commit();
+        } catch (const StorageError &) {
+            leaveWrite();
+            throw;
+        }
+        leaveWrite();
     }
 
 private:
+    void leaveWrite()
+    {
+        if (m_readBelow)
+            m_readBelow->stale = true;
+    }
+
     SqliteStorage &m_storage;
     Binding m_binding;
-    std::unique_lock<std::mutex> m_hold;
     Binding *m_readBelow = nullptr;
     bool m_done = false;
 };
@@ -285,7 +278,7 @@ void SqliteStorage::useWriteAheadLog()
     constexpr int Attempts = 5;
     int rc = SQLITE_OK;
     for (int attempt = 1; attempt <= Attempts; ++attempt) {
-        rc = sqlite3_exec(m_writer.handle(), "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+        rc = sqlite3_exec(m_writer.connection().handle(), "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
         const int primary = rc & 0xff;
         if (rc == SQLITE_OK || (primary != SQLITE_IOERR && primary != SQLITE_BUSY && primary != SQLITE_LOCKED))
             break;
@@ -293,20 +286,21 @@ void SqliteStorage::useWriteAheadLog()
     }
     if (rc != SQLITE_OK)
         throw StorageError(StorageError::General,
-                           "cannot switch " + m_path + " to write-ahead logging: " + sqlite3_errmsg(m_writer.handle())
+                           "cannot switch " + m_path + " to write-ahead logging: " + sqlite3_errmsg(m_writer.connection().handle())
                                + " (is another server still using it? stop it, or remove stale " + m_path
                                + "-wal and " + m_path + "-shm files, then start again)");
 }
 
 void SqliteStorage::open(std::span<const TableDefinition *const> tables)
 {
-    m_writer.open(SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
+    SqliteConnection &writer = m_writer.connection();
+    writer.open(SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
     useWriteAheadLog();
-    m_writer.exec("PRAGMA synchronous=FULL");
+    writer.exec("PRAGMA synchronous=FULL");
 
     Transaction transaction(*this, true);
-    m_writer.exec("CREATE TABLE IF NOT EXISTS keel_schema (version INTEGER NOT NULL)");
-    int version = readSchemaVersion(m_writer);
+    writer.exec("CREATE TABLE IF NOT EXISTS keel_schema (version INTEGER NOT NULL)");
+    int version = readSchemaVersion(writer);
     if (version > SchemaVersion)
         throw StorageError(StorageError::General,
                            m_path + " holds schema version " + std::to_string(version)
@@ -316,9 +310,9 @@ void SqliteStorage::open(std::span<const TableDefinition *const> tables)
         createOrUpgrade(*definition);
     createHistory();
     if (version == 0)
-        m_writer.exec("INSERT INTO keel_schema (version) VALUES (" + std::to_string(SchemaVersion) + ")");
+        writer.exec("INSERT INTO keel_schema (version) VALUES (" + std::to_string(SchemaVersion) + ")");
     else if (version < SchemaVersion)
-        m_writer.exec("UPDATE keel_schema SET version = " + std::to_string(SchemaVersion));
+        writer.exec("UPDATE keel_schema SET version = " + std::to_string(SchemaVersion));
     transaction.commit();
     m_readers.start();
 }
@@ -363,20 +357,20 @@ void SqliteStorage::createOrUpgrade(const TableDefinition &definition)
     for (std::size_t i = 0; i < table->columns.size(); ++i)
         create += (i ? ", " : "") + quoted(table->columns[i]) + " TEXT NOT NULL DEFAULT ''";
     create += ", _time INTEGER)";
-    m_writer.exec(create);
+    m_writer.connection().exec(create);
 
     // Columns that a newer record layout added are appended to an older table.
     std::set<std::string> existing;
     {
-        Statement info(m_writer.prepare("SELECT name FROM pragma_table_info('" + std::string(definition.name) + "')"));
+        Statement info(m_writer.connection().prepare("SELECT name FROM pragma_table_info('" + std::string(definition.name) + "')"));
         while (sqlite3_step(info) == SQLITE_ROW)
             existing.insert(lower(reinterpret_cast<const char *>(sqlite3_column_text(info, 0))));
     }
     for (const std::string &column : table->columns)
         if (!existing.count(lower(column)))
-            m_writer.exec("ALTER TABLE " + table->name() + " ADD COLUMN " + quoted(column) + " TEXT NOT NULL DEFAULT ''");
+            m_writer.connection().exec("ALTER TABLE " + table->name() + " ADD COLUMN " + quoted(column) + " TEXT NOT NULL DEFAULT ''");
     if (!existing.count("_time"))
-        m_writer.exec("ALTER TABLE " + table->name() + " ADD COLUMN _time INTEGER");
+        m_writer.connection().exec("ALTER TABLE " + table->name() + " ADD COLUMN _time INTEGER");
 
     auto indexColumns = [&](const std::vector<const char *> &fields) {
         std::string list;
@@ -389,15 +383,19 @@ void SqliteStorage::createOrUpgrade(const TableDefinition &definition)
         return list;
     };
     if (!definition.uniqueKey.empty())
-        m_writer.exec("CREATE UNIQUE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "_key") + " ON "
+        m_writer.connection().exec("CREATE UNIQUE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "_key") + " ON "
              + table->name() + " (" + indexColumns(definition.uniqueKey) + ")");
     for (const char *field : definition.indexed)
-        m_writer.exec("CREATE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "_" + field) + " ON " + table->name()
+        m_writer.connection().exec("CREATE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "_" + field) + " ON " + table->name()
              + " (" + indexColumns({field}) + ")");
     if (definition.timeField)
-        m_writer.exec("CREATE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "__time") + " ON " + table->name()
+        m_writer.connection().exec("CREATE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "__time") + " ON " + table->name()
              + " (_time)");
 
+    for (const char *field : definition.uniqueKey)
+        table->keyFields.push_back(prototype.indexOf(field));
+    for (const char *field : definition.indexed)
+        table->indexed.push_back(prototype.indexOf(field));
     for (const std::string &column : table->columns)
         table->selectColumns += (table->selectColumns.empty() ? "" : ", ") + quoted(column);
     m_tables[&definition] = std::move(table);
@@ -407,13 +405,12 @@ void SqliteStorage::close()
 {
     // Readers first: the writer, closing last, checkpoints the WAL into the main file.
     m_readers.close();
-    std::lock_guard hold(m_writeLock);
     m_writer.close();
 }
 
 std::unique_ptr<StorageTransaction> SqliteStorage::begin(bool write)
 {
-    if (!m_writer.isOpen())
+    if (!m_writer.connection().isOpen())
         throw StorageError(StorageError::General, "the database " + m_path + " is not open");
     return std::make_unique<Transaction>(*this, write);
 }
@@ -428,19 +425,39 @@ const SqliteStorage::Table &SqliteStorage::table(const TableDefinition &definiti
 
 std::string SqliteStorage::whereClause(const Table &table, const Filter &filter) const
 {
+    // Without statistics SQLite may look rows up by any index of the filter's
+    // columns, even one that matches most of the table (the elements of
+    // Type "5"). So only the first indexed condition keeps its index ("+"
+    // hides a column's index from the planner), and none does when the whole
+    // unique key is given.
+    const auto &conditions = filter.conditions();
+    bool indexChosen = !table.keyFields.empty()
+                       && std::all_of(table.keyFields.begin(), table.keyFields.end(), [&](int field) {
+                              return std::any_of(conditions.begin(), conditions.end(), [&](const auto &condition) {
+                                  return condition.op == Filter::Condition::Equal && condition.field == field;
+                              });
+                          });
+    auto column = [&](int field) {
+        std::string name = quoted(table.columns.at(field));
+        const bool leadsKey = !table.keyFields.empty() && table.keyFields.front() == field;
+        if (table.isIndexed(field) && !leadsKey && indexChosen)
+            return "+" + name;
+        indexChosen = indexChosen || leadsKey || table.isIndexed(field);
+        return name;
+    };
     std::string where;
-    for (const Filter::Condition &condition : filter.conditions()) {
+    for (const Filter::Condition &condition : conditions) {
         where += where.empty() ? " WHERE " : " AND ";
         switch (condition.op) {
         case Filter::Condition::Equal:
-            where += quoted(table.columns.at(condition.field)) + " = ?";
+            where += column(condition.field) + " = ?";
             break;
         case Filter::Condition::OneOf:
             if (condition.values.empty()) {
                 where += "0";
                 break;
             }
-            where += quoted(table.columns.at(condition.field)) + " IN (";
+            where += column(condition.field) + " IN (";
             for (std::size_t i = 0; i < condition.values.size(); ++i)
                 where += i ? ", ?" : "?";
             where += ")";
@@ -526,8 +543,8 @@ std::unique_ptr<MtxRecord> SqliteStorage::readRow(sqlite3_stmt *statement, const
 
 void SqliteStorage::insert(const TableDefinition &definition, const MtxRecord &record)
 {
-    Writing use(*this);
-    SqliteConnection &connection = use.connection();
+    Transaction change(*this, true);
+    SqliteConnection &connection = m_writer.connection();
     const Table &t = table(definition);
     std::string sql = "INSERT INTO " + t.name() + " (" + t.selectColumns + ", _time) VALUES (";
     for (std::size_t i = 0; i <= t.columns.size(); ++i)
@@ -536,15 +553,14 @@ void SqliteStorage::insert(const TableDefinition &definition, const MtxRecord &r
     Statement statement(connection.prepare(sql));
     int index = 0;
     bindRecord(statement, index, t, record);
-    int rc = sqlite3_step(statement);
-    if (rc != SQLITE_DONE)
-        connection.fail(std::string("cannot add a row to ") + definition.name, rc);
+    statement.run(connection, std::string("cannot add a row to ") + definition.name);
+    change.commit();
 }
 
 int SqliteStorage::update(const TableDefinition &definition, const Filter &filter, const MtxRecord &record)
 {
-    Writing use(*this);
-    SqliteConnection &connection = use.connection();
+    Transaction change(*this, true);
+    SqliteConnection &connection = m_writer.connection();
     const Table &t = table(definition);
     std::string sql = "UPDATE " + t.name() + " SET ";
     for (const std::string &column : t.columns)
@@ -554,20 +570,19 @@ int SqliteStorage::update(const TableDefinition &definition, const Filter &filte
     int index = 0;
     bindRecord(statement, index, t, record);
     bindFilter(statement, index, filter);
-    int rc = sqlite3_step(statement);
-    if (rc != SQLITE_DONE)
-        connection.fail(std::string("cannot change rows of ") + definition.name, rc);
-    return connection.changes();
+    const int changed = statement.run(connection, std::string("cannot change rows of ") + definition.name);
+    change.commit();
+    return changed;
 }
 
 int SqliteStorage::updateFields(const TableDefinition &definition, const Filter &filter,
                                 const std::vector<std::pair<int, std::string>> &fields)
 {
-    Writing use(*this);
-    SqliteConnection &connection = use.connection();
-    const Table &t = table(definition);
     if (fields.empty())
         return 0;
+    Transaction change(*this, true);
+    SqliteConnection &connection = m_writer.connection();
+    const Table &t = table(definition);
     std::string sql = "UPDATE " + t.name() + " SET ";
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (fields[i].first < 0 || std::size_t(fields[i].first) >= t.fieldCount())
@@ -592,22 +607,20 @@ int SqliteStorage::updateFields(const TableDefinition &definition, const Filter 
         }
     }
     bindFilter(statement, index, filter);
-    int rc = sqlite3_step(statement);
-    if (rc != SQLITE_DONE)
-        connection.fail(std::string("cannot change rows of ") + definition.name, rc);
-    return connection.changes();
+    const int changed = statement.run(connection, std::string("cannot change rows of ") + definition.name);
+    change.commit();
+    return changed;
 }
 
 int SqliteStorage::remove(const TableDefinition &definition, const Filter &filter)
 {
-    Writing use(*this);
-    SqliteConnection &connection = use.connection();
+    Transaction change(*this, true);
+    SqliteConnection &connection = m_writer.connection();
     const Table &t = table(definition);
     Statement statement(prepareFiltered(connection, "DELETE FROM " + t.name(), t, filter));
-    int rc = sqlite3_step(statement);
-    if (rc != SQLITE_DONE)
-        connection.fail(std::string("cannot remove rows of ") + definition.name, rc);
-    return connection.changes();
+    const int changed = statement.run(connection, std::string("cannot remove rows of ") + definition.name);
+    change.commit();
+    return changed;
 }
 
 void SqliteStorage::readRows(const TableDefinition &definition, const Filter &filter, RowOrder order,
@@ -694,10 +707,10 @@ std::vector<std::string> SqliteStorage::distinct(const TableDefinition &definiti
 
 void SqliteStorage::createHistory()
 {
-    m_writer.exec("CREATE TABLE IF NOT EXISTS keel_history (monitor TEXT NOT NULL, type TEXT NOT NULL, time INTEGER NOT NULL, "
+    m_writer.connection().exec("CREATE TABLE IF NOT EXISTS keel_history (monitor TEXT NOT NULL, type TEXT NOT NULL, time INTEGER NOT NULL, "
          "state INTEGER NOT NULL, remark TEXT NOT NULL, vals TEXT NOT NULL)");
-    m_writer.exec("CREATE INDEX IF NOT EXISTS keel_history_monitor_time ON keel_history (monitor, time)");
-    m_writer.exec("CREATE TABLE IF NOT EXISTS keel_counters (grp TEXT NOT NULL, name TEXT NOT NULL, value INTEGER NOT NULL, "
+    m_writer.connection().exec("CREATE INDEX IF NOT EXISTS keel_history_monitor_time ON keel_history (monitor, time)");
+    m_writer.connection().exec("CREATE TABLE IF NOT EXISTS keel_counters (grp TEXT NOT NULL, name TEXT NOT NULL, value INTEGER NOT NULL, "
          "PRIMARY KEY (grp, name))");
 }
 
@@ -706,7 +719,7 @@ void SqliteStorage::appendHistory(std::span<const HistoryRow> rows)
     if (rows.empty())
         return;
     Transaction transaction(*this, true);
-    SqliteConnection &connection = m_writer;
+    SqliteConnection &connection = m_writer.connection();
     sqlite3_stmt *insert =
         connection.prepare("INSERT INTO keel_history (monitor, type, time, state, remark, vals) VALUES (?, ?, ?, ?, ?, ?)");
     for (const HistoryRow &row : rows) {
@@ -756,16 +769,15 @@ std::vector<HistoryRow> SqliteStorage::selectHistory(const std::string &monitorI
 
 int SqliteStorage::deleteHistory(const std::string &monitorId, std::int64_t from, std::int64_t to)
 {
-    Writing use(*this);
-    SqliteConnection &connection = use.connection();
+    Transaction change(*this, true);
+    SqliteConnection &connection = m_writer.connection();
     Statement statement(connection.prepare("DELETE FROM keel_history WHERE monitor = ? AND time >= ? AND time <= ?"));
     sqlite3_bind_text(statement, 1, monitorId.data(), int(monitorId.size()), SQLITE_STATIC);
     sqlite3_bind_int64(statement, 2, from);
     sqlite3_bind_int64(statement, 3, to);
-    int rc = sqlite3_step(statement);
-    if (rc != SQLITE_DONE)
-        connection.fail("cannot delete the history of monitor " + monitorId, rc);
-    return connection.changes();
+    const int changed = statement.run(connection, "cannot delete the history of monitor " + monitorId);
+    change.commit();
+    return changed;
 }
 
 void SqliteStorage::saveCounters(const std::string &group,
@@ -774,7 +786,7 @@ void SqliteStorage::saveCounters(const std::string &group,
     if (counters.empty())
         return;
     Transaction transaction(*this, true);
-    SqliteConnection &connection = m_writer;
+    SqliteConnection &connection = m_writer.connection();
     sqlite3_stmt *put = connection.prepare("INSERT OR REPLACE INTO keel_counters (grp, name, value) VALUES (?, ?, ?)");
     sqlite3_stmt *drop = connection.prepare("DELETE FROM keel_counters WHERE grp = ? AND name = ?");
     for (const auto &[name, value] : counters) {
@@ -814,7 +826,7 @@ StorageInfo SqliteStorage::info()
         return ::stat(path.c_str(), &status) == 0 ? std::int64_t(status.st_size) : 0;
     };
     info.sizeBytes = fileSize(m_path) + fileSize(m_path + "-wal");
-    if (m_writer.isOpen()) {
+    if (m_writer.connection().isOpen()) {
         Reading use(*this);
         info.schemaVersion = readSchemaVersion(use.connection());
     }

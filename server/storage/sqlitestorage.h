@@ -2,12 +2,12 @@
 
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "server/storage/sqliteconnection.h"
 #include "server/storage/sqlitereaderpool.h"
+#include "server/storage/sqlitewriter.h"
 #include "server/storage/storage.h"
 
 struct sqlite3_stmt;
@@ -16,8 +16,9 @@ class MtxFactory;
 // Storage in one SQLite file, through SQLite's C API (no Qt in the server).
 // The file runs in WAL mode with full sync, so a committed change survives the
 // process being killed. One writer connection takes every change, one thread
-// at a time (a single writer is what SQLite allows); reads run on connections
-// of their own beside it, each read transaction on one snapshot. A read inside
+// at a time (a single writer is what SQLite allows), and changes that queue
+// for it share one sync; reads run on connections of their own beside it,
+// each read transaction on one snapshot. A read inside
 // a write transaction of the same thread goes to the writer and sees that
 // transaction's changes. Text is kept as UTF-8 so the file reads the same
 // under any code page.
@@ -63,7 +64,6 @@ private:
     struct Table;
     class Statement;
     class Reading;
-    class Writing;
     struct Binding;
 
     // This thread's open transaction on this storage, if any.
@@ -87,8 +87,7 @@ private:
 
     std::string m_path;
     MtxFactory &m_factory;
-    SqliteConnection m_writer;
-    std::mutex m_writeLock; // held by the thread whose changes the writer takes
+    SqliteWriter m_writer;
     SqliteReaderPool m_readers;
     std::map<const TableDefinition *, std::unique_ptr<Table>> m_tables;
 };
