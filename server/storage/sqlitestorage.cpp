@@ -2,12 +2,13 @@
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
+#include <cerrno>
+#include <cstring>
 #include <set>
-#include <thread>
 
 #include "orb/wire/codepage.h"
 #include "orb/wire/mtxfactory.h"
@@ -271,28 +272,36 @@ SqliteStorage::~SqliteStorage()
 
 void SqliteStorage::useWriteAheadLog()
 {
-    // Switching a new file to WAL creates its -wal and -shm files. A start
-    // once failed here with "disk I/O error" and passed when repeated (a
-    // process still holding those files of a removed database of the same
-    // name is the likely cause), so the switch is tried a few times.
-    constexpr int Attempts = 5;
-    int rc = SQLITE_OK;
-    for (int attempt = 1; attempt <= Attempts; ++attempt) {
-        rc = sqlite3_exec(m_writer.connection().handle(), "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-        const int primary = rc & 0xff;
-        if (rc == SQLITE_OK || (primary != SQLITE_IOERR && primary != SQLITE_BUSY && primary != SQLITE_LOCKED))
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    }
+    int rc = sqlite3_exec(m_writer.connection().handle(), "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
         throw StorageError(StorageError::General,
-                           "cannot switch " + m_path + " to write-ahead logging: " + sqlite3_errmsg(m_writer.connection().handle())
-                               + " (is another server still using it? stop it, or remove stale " + m_path
-                               + "-wal and " + m_path + "-shm files, then start again)");
+                           "cannot switch " + m_path + " to write-ahead logging: "
+                               + sqlite3_errmsg(m_writer.connection().handle())
+                               + " (is another server still using it? stop it, then start again)");
+}
+
+void SqliteStorage::removeLeftovers()
+{
+    // The -wal and -shm files of a database that was removed are not part of
+    // a new one of the same name. SQLite would still share the -shm file with
+    // a process that has the removed database open (an old server that has
+    // not ended yet), read that database's write-ahead log and fail with
+    // "disk I/O error". A database in WAL mode always has its main file, so
+    // without it these files hold nothing to keep.
+    struct stat status {};
+    if (::stat(m_path.c_str(), &status) == 0 || errno != ENOENT)
+        return;
+    for (const char *suffix : {"-wal", "-shm"}) {
+        const std::string leftover = m_path + suffix;
+        if (::unlink(leftover.c_str()) != 0 && errno != ENOENT)
+            throw StorageError(StorageError::General, "cannot remove " + leftover + ", left by a removed database: "
+                                                          + std::strerror(errno) + " (remove it, then start again)");
+    }
 }
 
 void SqliteStorage::open(std::span<const TableDefinition *const> tables)
 {
+    removeLeftovers();
     SqliteConnection &writer = m_writer.connection();
     writer.open(SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
     useWriteAheadLog();

@@ -71,6 +71,7 @@ private:
     // The transactions of this thread, innermost last (rarely more than one).
     static thread_local std::vector<Binding *> t_bindings;
     const Table &table(const TableDefinition &definition) const;
+    void removeLeftovers();
     void useWriteAheadLog();
     void createOrUpgrade(const TableDefinition &definition);
     void createHistory();
