@@ -30,6 +30,8 @@ public:
     void rollback();
     // Closes the connection once the writer is free.
     void close();
+    // How many threads wait to begin a change.
+    int queued() const { return m_queued; }
 
     static constexpr int MaxBatch = 64;
 
