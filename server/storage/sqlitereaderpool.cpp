@@ -87,9 +87,3 @@ void SqliteReaderPool::release(SqliteConnection &connection)
         std::erase_if(m_all, [&](const auto &owned) { return owned.get() == &connection; });
     m_returned.notify_all();
 }
-
-std::size_t SqliteReaderPool::opened() const
-{
-    std::lock_guard hold(m_lock);
-    return m_all.size();
-}

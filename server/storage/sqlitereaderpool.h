@@ -29,12 +29,10 @@ public:
     SqliteConnection &acquire();
     void release(SqliteConnection &connection);
 
-    std::size_t opened() const;
-
 private:
     std::string m_path;
     std::size_t m_limit;
-    mutable std::mutex m_lock;
+    std::mutex m_lock;
     std::condition_variable m_returned;
     bool m_lending = false;
     std::size_t m_opening = 0;

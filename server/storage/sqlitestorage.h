@@ -18,10 +18,9 @@ class MtxFactory;
 // process being killed. One writer connection takes every change, one thread
 // at a time (a single writer is what SQLite allows), and changes that queue
 // for it share one sync; reads run on connections of their own beside it,
-// each read transaction on one snapshot. A read inside
-// a write transaction of the same thread goes to the writer and sees that
-// transaction's changes. Text is kept as UTF-8 so the file reads the same
-// under any code page.
+// each read transaction on one snapshot. A read inside a write transaction of
+// the same thread goes to the writer and sees that transaction's changes.
+// Text is kept as UTF-8 so the file reads the same under any code page.
 class SqliteStorage : public Storage
 {
 public:
