@@ -105,6 +105,7 @@ struct SqliteStorage::Table
     std::vector<int> indexed;   // fields with an index of their own
 
     bool isIndexed(int field) const { return std::find(indexed.begin(), indexed.end(), field) != indexed.end(); }
+    bool isKey(int field) const { return std::find(keyFields.begin(), keyFields.end(), field) != keyFields.end(); }
 
     std::size_t fieldCount() const { return prototype->fieldCount(); }
     std::size_t embeddedCount() const { return prototype->embeddedCount(); }
@@ -123,12 +124,11 @@ SqliteStorage::~SqliteStorage()
 
 void SqliteStorage::useWriteAheadLog()
 {
-    int rc = sqlite3_exec(m_writer.connection().handle(), "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK)
-        throw StorageError(StorageError::General,
-                           "cannot switch " + m_path + " to write-ahead logging: "
-                               + sqlite3_errmsg(m_writer.connection().handle())
-                               + " (is another server still using it? stop it, then start again)");
+    sqlite3 *writer = m_writer.connection().handle();
+    if (sqlite3_exec(writer, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw StorageError(StorageError::General, "cannot switch " + m_path + " to write-ahead logging: "
+                                                      + sqlite3_errmsg(writer)
+                                                      + " (is another server still using it? stop it, then start again)");
 }
 
 void SqliteStorage::removeLeftovers()
@@ -188,6 +188,7 @@ int SqliteStorage::readSchemaVersion(SqliteConnection &connection)
 
 void SqliteStorage::createOrUpgrade(const TableDefinition &definition)
 {
+    SqliteConnection &writer = m_writer.connection();
     auto table = std::make_unique<Table>();
     table->definition = &definition;
     table->prototype = definition.make();
@@ -217,20 +218,20 @@ void SqliteStorage::createOrUpgrade(const TableDefinition &definition)
     for (std::size_t i = 0; i < table->columns.size(); ++i)
         create += (i ? ", " : "") + quoted(table->columns[i]) + " TEXT NOT NULL DEFAULT ''";
     create += ", _time INTEGER)";
-    m_writer.connection().exec(create);
+    writer.exec(create);
 
     // Columns that a newer record layout added are appended to an older table.
     std::set<std::string> existing;
     {
-        Statement info(m_writer.connection().prepare("SELECT name FROM pragma_table_info('" + std::string(definition.name) + "')"));
+        Statement info(writer.prepare("SELECT name FROM pragma_table_info('" + std::string(definition.name) + "')"));
         while (sqlite3_step(info) == SQLITE_ROW)
             existing.insert(lower(reinterpret_cast<const char *>(sqlite3_column_text(info, 0))));
     }
     for (const std::string &column : table->columns)
         if (!existing.count(lower(column)))
-            m_writer.connection().exec("ALTER TABLE " + table->name() + " ADD COLUMN " + quoted(column) + " TEXT NOT NULL DEFAULT ''");
+            writer.exec("ALTER TABLE " + table->name() + " ADD COLUMN " + quoted(column) + " TEXT NOT NULL DEFAULT ''");
     if (!existing.count("_time"))
-        m_writer.connection().exec("ALTER TABLE " + table->name() + " ADD COLUMN _time INTEGER");
+        writer.exec("ALTER TABLE " + table->name() + " ADD COLUMN _time INTEGER");
 
     auto indexColumns = [&](const std::vector<const char *> &fields) {
         std::string list;
@@ -243,13 +244,13 @@ void SqliteStorage::createOrUpgrade(const TableDefinition &definition)
         return list;
     };
     if (!definition.uniqueKey.empty())
-        m_writer.connection().exec("CREATE UNIQUE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "_key") + " ON "
+        writer.exec("CREATE UNIQUE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "_key") + " ON "
              + table->name() + " (" + indexColumns(definition.uniqueKey) + ")");
     for (const char *field : definition.indexed)
-        m_writer.connection().exec("CREATE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "_" + field) + " ON " + table->name()
+        writer.exec("CREATE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "_" + field) + " ON " + table->name()
              + " (" + indexColumns({field}) + ")");
     if (definition.timeField)
-        m_writer.connection().exec("CREATE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "__time") + " ON " + table->name()
+        writer.exec("CREATE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "__time") + " ON " + table->name()
              + " (_time)");
 
     for (const char *field : definition.uniqueKey)
@@ -287,9 +288,9 @@ std::string SqliteStorage::whereClause(const Table &table, const Filter &filter)
 {
     // Without statistics SQLite may look rows up by any index of the filter's
     // columns, even one that matches most of the table (the elements of
-    // Type "5"). So only the first indexed condition keeps its index ("+"
-    // hides a column's index from the planner), and none does when the whole
-    // unique key is given.
+    // Type "5"). So of the columns with an index of their own only the first
+    // condition's keeps it ("+" hides a column's index from the planner), and
+    // none does when the filter gives the whole unique key.
     const auto &conditions = filter.conditions();
     bool indexChosen = !table.keyFields.empty()
                        && std::all_of(table.keyFields.begin(), table.keyFields.end(), [&](int field) {
@@ -299,10 +300,9 @@ std::string SqliteStorage::whereClause(const Table &table, const Filter &filter)
                           });
     auto column = [&](int field) {
         std::string name = quoted(table.columns.at(field));
-        const bool leadsKey = !table.keyFields.empty() && table.keyFields.front() == field;
-        if (table.isIndexed(field) && !leadsKey && indexChosen)
+        if (table.isIndexed(field) && !table.isKey(field) && indexChosen)
             return "+" + name;
-        indexChosen = indexChosen || leadsKey || table.isIndexed(field);
+        indexChosen = indexChosen || table.isIndexed(field) || (!table.keyFields.empty() && table.keyFields.front() == field);
         return name;
     };
     std::string where;
@@ -567,10 +567,11 @@ std::vector<std::string> SqliteStorage::distinct(const TableDefinition &definiti
 
 void SqliteStorage::createHistory()
 {
-    m_writer.connection().exec("CREATE TABLE IF NOT EXISTS keel_history (monitor TEXT NOT NULL, type TEXT NOT NULL, time INTEGER NOT NULL, "
+    SqliteConnection &writer = m_writer.connection();
+    writer.exec("CREATE TABLE IF NOT EXISTS keel_history (monitor TEXT NOT NULL, type TEXT NOT NULL, time INTEGER NOT NULL, "
          "state INTEGER NOT NULL, remark TEXT NOT NULL, vals TEXT NOT NULL)");
-    m_writer.connection().exec("CREATE INDEX IF NOT EXISTS keel_history_monitor_time ON keel_history (monitor, time)");
-    m_writer.connection().exec("CREATE TABLE IF NOT EXISTS keel_counters (grp TEXT NOT NULL, name TEXT NOT NULL, value INTEGER NOT NULL, "
+    writer.exec("CREATE INDEX IF NOT EXISTS keel_history_monitor_time ON keel_history (monitor, time)");
+    writer.exec("CREATE TABLE IF NOT EXISTS keel_counters (grp TEXT NOT NULL, name TEXT NOT NULL, value INTEGER NOT NULL, "
          "PRIMARY KEY (grp, name))");
 }
 
