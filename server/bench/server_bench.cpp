@@ -5,12 +5,16 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <thread>
 
+#include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxtree.h"
 #include "services/types/elementobj.h"
+#include "services/types/tablefactory.h"
 #include "testsupport/benchinventory.h"
 #include "testsupport/benchserver.h"
 #include "testsupport/loopback.h"
@@ -137,6 +141,84 @@ void BM_FindElementTree10k(benchmark::State &state)
     state.counters["elements"] = double(nodes);
 }
 BENCHMARK(BM_FindElementTree10k)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+
+
+// Many clients at once, 60% reads (one element, or the monitors of one device)
+// and 40% changes of an element, each change committed with a full sync.
+// Every client works for a fixed time; the counters give the requests per
+// second of all of them and the 99th percentile of the reads' latency.
+void BM_MixedLoad(benchmark::State &state)
+{
+    using Clock = std::chrono::steady_clock;
+    constexpr auto Duration = std::chrono::seconds(4);
+    const int clients = int(state.range(0));
+    for (auto _ : state) {
+        std::atomic<int> ready{0};
+        std::atomic<bool> go{false};
+        std::atomic<long> requests{0};
+        std::atomic<long> failures{0};
+        std::mutex collected;
+        std::vector<double> readMs;
+        std::vector<std::thread> threads;
+        for (int c = 0; c < clients; ++c) {
+            threads.emplace_back([&, c] {
+                auto client = loggedIn();
+                // Each client changes its own device and reads those of others.
+                const std::string own = "g" + std::to_string(c % Groups) + "-d" + std::to_string(c / Groups % DevicesPerGroup);
+                ElementObj element;
+                MtxStatus status = client->callText("ElementService", "selectElementObj", {own}, &element);
+                std::vector<double> latencies;
+                long done = 0;
+                ++ready;
+                while (!go)
+                    std::this_thread::yield();
+                const auto end = Clock::now() + Duration;
+                for (unsigned step = unsigned(c); status.succeeded() && Clock::now() < end; ++step) {
+                    const int kind = int(step % 10);
+                    const auto started = Clock::now();
+                    if (kind < 4) {
+                        element.set(ElementObj::Text, "element " + own + " " + std::to_string(step));
+                        status = client->call("ElementService", "updateElement", {&element});
+                    } else {
+                        const std::string other = "g" + std::to_string(step * 7 % Groups) + "-d"
+                                                  + std::to_string(step * 3 % DevicesPerGroup);
+                        if (kind < 8) {
+                            ElementObj read;
+                            status = client->callText("ElementService", "selectElementObj", {other}, &read);
+                        } else {
+                            MtxArray monitors;
+                            monitors.setFactory(&domainFactory());
+                            status = client->callText("ElementService", "findElementArray", {other}, &monitors);
+                        }
+                        latencies.push_back(
+                            std::chrono::duration<double, std::milli>(Clock::now() - started).count());
+                    }
+                    ++done;
+                }
+                if (!status.succeeded())
+                    ++failures;
+                requests += done;
+                std::lock_guard hold(collected);
+                readMs.insert(readMs.end(), latencies.begin(), latencies.end());
+            });
+        }
+        while (ready < clients)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        go = true;
+        for (std::thread &thread : threads)
+            thread.join();
+        if (failures) {
+            state.SkipWithError("a request of the mixed load failed");
+            break;
+        }
+        std::sort(readMs.begin(), readMs.end());
+        const double seconds = std::chrono::duration<double>(Duration).count();
+        state.counters["req_per_s"] = double(requests) / seconds;
+        state.counters["read_p50_ms"] = readMs.empty() ? 0 : readMs[readMs.size() / 2];
+        state.counters["read_p99_ms"] = readMs.empty() ? 0 : readMs[readMs.size() * 99 / 100];
+    }
+}
+BENCHMARK(BM_MixedLoad)->Arg(8)->Arg(32)->Arg(128)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

@@ -2,16 +2,18 @@
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
+#include <cerrno>
+#include <cstring>
 #include <set>
-#include <thread>
 
 #include "orb/wire/codepage.h"
 #include "orb/wire/mtxfactory.h"
 #include "orb/wire/xmltext.h"
+#include "server/storage/sqlitestorage_p.h"
 
 StorageTransaction::~StorageTransaction() = default;
 Storage::~Storage() = default;
@@ -99,65 +101,19 @@ struct SqliteStorage::Table
     std::vector<std::string> emptyEmbedded; // the stored text of each embedded object when empty
     int timeField = -1;
     std::string selectColumns;
+    std::vector<int> keyFields; // the unique key, in index order
+    std::vector<int> indexed;   // fields with an index of their own
+
+    bool isIndexed(int field) const { return std::find(indexed.begin(), indexed.end(), field) != indexed.end(); }
+    bool isKey(int field) const { return std::find(keyFields.begin(), keyFields.end(), field) != keyFields.end(); }
 
     std::size_t fieldCount() const { return prototype->fieldCount(); }
     std::size_t embeddedCount() const { return prototype->embeddedCount(); }
     std::string name() const { return quoted(definition->name); }
 };
 
-// Resets a cached statement when the operation is done with it.
-class SqliteStorage::Statement
-{
-public:
-    explicit Statement(sqlite3_stmt *statement) : m_statement(statement) {}
-    ~Statement()
-    {
-        sqlite3_reset(m_statement);
-        sqlite3_clear_bindings(m_statement);
-    }
-    operator sqlite3_stmt *() const { return m_statement; }
-
-private:
-    sqlite3_stmt *m_statement;
-};
-
-class SqliteStorage::Transaction : public StorageTransaction
-{
-public:
-    Transaction(SqliteStorage &storage, bool write) : m_storage(storage), m_hold(storage.m_lock), m_write(write)
-    {
-        // Only the outermost write transaction talks to SQLite; inner ones join it.
-        if (m_write && sqlite3_get_autocommit(m_storage.m_db)) {
-            m_storage.exec("BEGIN IMMEDIATE");
-            m_owner = true;
-        }
-    }
-    ~Transaction() override
-    {
-        if (m_owner && !m_done) {
-            try {
-                m_storage.exec("ROLLBACK");
-            } catch (const StorageError &) {
-                // the connection already rolled back on its own
-            }
-        }
-    }
-    void commit() override
-    {
-        if (m_owner && !m_done)
-            m_storage.exec("COMMIT");
-        m_done = true;
-    }
-
-private:
-    SqliteStorage &m_storage;
-    std::unique_lock<std::recursive_mutex> m_hold;
-    bool m_write;
-    bool m_owner = false;
-    bool m_done = false;
-};
-
-SqliteStorage::SqliteStorage(std::string path, MtxFactory &factory) : m_path(std::move(path)), m_factory(factory)
+SqliteStorage::SqliteStorage(std::string path, MtxFactory &factory, std::size_t readers)
+    : m_path(std::move(path)), m_factory(factory), m_writer(m_path), m_readers(m_path, readers)
 {
 }
 
@@ -166,82 +122,45 @@ SqliteStorage::~SqliteStorage()
     close();
 }
 
-void SqliteStorage::fail(const std::string &what, int rc) const
-{
-    std::string message = what + ": " + (m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc));
-    throw StorageError((rc & 0xff) == SQLITE_CONSTRAINT ? StorageError::Constraint : StorageError::General,
-                       message);
-}
-
-void SqliteStorage::exec(const std::string &sql)
-{
-    char *error = nullptr;
-    int rc = sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &error);
-    if (rc != SQLITE_OK) {
-        std::string message = error ? error : sqlite3_errstr(rc);
-        sqlite3_free(error);
-        throw StorageError((rc & 0xff) == SQLITE_CONSTRAINT ? StorageError::Constraint : StorageError::General,
-                           "cannot run \"" + sql.substr(0, 60) + "\" on " + m_path + ": " + message);
-    }
-}
-
-sqlite3_stmt *SqliteStorage::prepare(const std::string &sql)
-{
-    if (!m_db)
-        throw StorageError(StorageError::General, "the database " + m_path + " is not open");
-    auto found = m_statements.find(sql);
-    if (found != m_statements.end())
-        return found->second;
-    sqlite3_stmt *statement = nullptr;
-    int rc = sqlite3_prepare_v3(m_db, sql.c_str(), int(sql.size()), SQLITE_PREPARE_PERSISTENT, &statement, nullptr);
-    if (rc != SQLITE_OK)
-        fail("cannot prepare \"" + sql.substr(0, 60) + "\"", rc);
-    m_statements.emplace(sql, statement);
-    return statement;
-}
-
 void SqliteStorage::useWriteAheadLog()
 {
-    // Switching a new file to WAL creates its -wal and -shm files. A start
-    // once failed here with "disk I/O error" and passed when repeated (a
-    // process still holding those files of a removed database of the same
-    // name is the likely cause), so the switch is tried a few times.
-    constexpr int Attempts = 5;
-    int rc = SQLITE_OK;
-    for (int attempt = 1; attempt <= Attempts; ++attempt) {
-        rc = sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-        const int primary = rc & 0xff;
-        if (rc == SQLITE_OK || (primary != SQLITE_IOERR && primary != SQLITE_BUSY && primary != SQLITE_LOCKED))
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    sqlite3 *writer = m_writer.connection().handle();
+    if (sqlite3_exec(writer, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw StorageError(StorageError::General, "cannot switch " + m_path + " to write-ahead logging: "
+                                                      + sqlite3_errmsg(writer)
+                                                      + " (is another server still using it? stop it, then start again)");
+}
+
+void SqliteStorage::removeLeftovers()
+{
+    // The -wal and -shm files of a database that was removed are not part of
+    // a new one of the same name. SQLite would still share the -shm file with
+    // a process that has the removed database open (an old server that has
+    // not ended yet), read that database's write-ahead log and fail with
+    // "disk I/O error". A database in WAL mode always has its main file, so
+    // without it these files hold nothing to keep.
+    struct stat status {};
+    if (::stat(m_path.c_str(), &status) == 0 || errno != ENOENT)
+        return;
+    for (const char *suffix : {"-wal", "-shm"}) {
+        const std::string leftover = m_path + suffix;
+        if (::unlink(leftover.c_str()) != 0 && errno != ENOENT)
+            throw StorageError(StorageError::General, "cannot remove " + leftover + ", left by a removed database: "
+                                                          + std::strerror(errno) + " (remove it, then start again)");
     }
-    if (rc != SQLITE_OK)
-        throw StorageError(StorageError::General,
-                           "cannot switch " + m_path + " to write-ahead logging: " + sqlite3_errmsg(m_db)
-                               + " (is another server still using it? stop it, or remove stale " + m_path
-                               + "-wal and " + m_path + "-shm files, then start again)");
 }
 
 void SqliteStorage::open(std::span<const TableDefinition *const> tables)
 {
-    std::lock_guard hold(m_lock);
-    int rc = sqlite3_open_v2(m_path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                             nullptr);
-    if (rc != SQLITE_OK) {
-        std::string message = "cannot open the database " + m_path + ": "
-                              + (m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc))
-                              + " (check that the folder exists and is writable)";
-        sqlite3_close(m_db);
-        m_db = nullptr;
-        throw StorageError(StorageError::General, message);
-    }
-    sqlite3_busy_timeout(m_db, 5000);
+    removeLeftovers();
+    SqliteConnection &writer = m_writer.connection();
+    writer.open(SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
     useWriteAheadLog();
-    exec("PRAGMA synchronous=FULL");
+    writer.exec("PRAGMA synchronous=FULL");
 
     Transaction transaction(*this, true);
-    exec("CREATE TABLE IF NOT EXISTS keel_schema (version INTEGER NOT NULL)");
-    int version = readSchemaVersion();
+    writer.exec("CREATE TABLE IF NOT EXISTS keel_schema (version INTEGER NOT NULL)");
+    int version = readSchemaVersion(writer);
     if (version > SchemaVersion)
         throw StorageError(StorageError::General,
                            m_path + " holds schema version " + std::to_string(version)
@@ -251,23 +170,25 @@ void SqliteStorage::open(std::span<const TableDefinition *const> tables)
         createOrUpgrade(*definition);
     createHistory();
     if (version == 0)
-        exec("INSERT INTO keel_schema (version) VALUES (" + std::to_string(SchemaVersion) + ")");
+        writer.exec("INSERT INTO keel_schema (version) VALUES (" + std::to_string(SchemaVersion) + ")");
     else if (version < SchemaVersion)
-        exec("UPDATE keel_schema SET version = " + std::to_string(SchemaVersion));
+        writer.exec("UPDATE keel_schema SET version = " + std::to_string(SchemaVersion));
     transaction.commit();
+    m_readers.start();
 }
 
-int SqliteStorage::readSchemaVersion()
+int SqliteStorage::readSchemaVersion(SqliteConnection &connection)
 {
-    Statement statement(prepare("SELECT MAX(version) FROM keel_schema"));
+    Statement statement(connection.prepare("SELECT MAX(version) FROM keel_schema"));
     int rc = sqlite3_step(statement);
     if (rc != SQLITE_ROW)
-        fail("cannot read the schema version of " + m_path, rc);
+        connection.fail("cannot read the schema version of " + m_path, rc);
     return sqlite3_column_int(statement, 0);
 }
 
 void SqliteStorage::createOrUpgrade(const TableDefinition &definition)
 {
+    SqliteConnection &writer = m_writer.connection();
     auto table = std::make_unique<Table>();
     table->definition = &definition;
     table->prototype = definition.make();
@@ -297,20 +218,20 @@ void SqliteStorage::createOrUpgrade(const TableDefinition &definition)
     for (std::size_t i = 0; i < table->columns.size(); ++i)
         create += (i ? ", " : "") + quoted(table->columns[i]) + " TEXT NOT NULL DEFAULT ''";
     create += ", _time INTEGER)";
-    exec(create);
+    writer.exec(create);
 
     // Columns that a newer record layout added are appended to an older table.
     std::set<std::string> existing;
     {
-        Statement info(prepare("SELECT name FROM pragma_table_info('" + std::string(definition.name) + "')"));
+        Statement info(writer.prepare("SELECT name FROM pragma_table_info('" + std::string(definition.name) + "')"));
         while (sqlite3_step(info) == SQLITE_ROW)
             existing.insert(lower(reinterpret_cast<const char *>(sqlite3_column_text(info, 0))));
     }
     for (const std::string &column : table->columns)
         if (!existing.count(lower(column)))
-            exec("ALTER TABLE " + table->name() + " ADD COLUMN " + quoted(column) + " TEXT NOT NULL DEFAULT ''");
+            writer.exec("ALTER TABLE " + table->name() + " ADD COLUMN " + quoted(column) + " TEXT NOT NULL DEFAULT ''");
     if (!existing.count("_time"))
-        exec("ALTER TABLE " + table->name() + " ADD COLUMN _time INTEGER");
+        writer.exec("ALTER TABLE " + table->name() + " ADD COLUMN _time INTEGER");
 
     auto indexColumns = [&](const std::vector<const char *> &fields) {
         std::string list;
@@ -323,15 +244,19 @@ void SqliteStorage::createOrUpgrade(const TableDefinition &definition)
         return list;
     };
     if (!definition.uniqueKey.empty())
-        exec("CREATE UNIQUE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "_key") + " ON "
+        writer.exec("CREATE UNIQUE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "_key") + " ON "
              + table->name() + " (" + indexColumns(definition.uniqueKey) + ")");
     for (const char *field : definition.indexed)
-        exec("CREATE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "_" + field) + " ON " + table->name()
+        writer.exec("CREATE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "_" + field) + " ON " + table->name()
              + " (" + indexColumns({field}) + ")");
     if (definition.timeField)
-        exec("CREATE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "__time") + " ON " + table->name()
+        writer.exec("CREATE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "__time") + " ON " + table->name()
              + " (_time)");
 
+    for (const char *field : definition.uniqueKey)
+        table->keyFields.push_back(prototype.indexOf(field));
+    for (const char *field : definition.indexed)
+        table->indexed.push_back(prototype.indexOf(field));
     for (const std::string &column : table->columns)
         table->selectColumns += (table->selectColumns.empty() ? "" : ", ") + quoted(column);
     m_tables[&definition] = std::move(table);
@@ -339,20 +264,14 @@ void SqliteStorage::createOrUpgrade(const TableDefinition &definition)
 
 void SqliteStorage::close()
 {
-    std::lock_guard hold(m_lock);
-    for (auto &[sql, statement] : m_statements)
-        sqlite3_finalize(statement);
-    m_statements.clear();
-    if (m_db) {
-        // A clean close checkpoints the WAL back into the main file.
-        sqlite3_close(m_db);
-        m_db = nullptr;
-    }
+    // Readers first: the writer, closing last, checkpoints the WAL into the main file.
+    m_readers.close();
+    m_writer.close();
 }
 
 std::unique_ptr<StorageTransaction> SqliteStorage::begin(bool write)
 {
-    if (!m_db)
+    if (!m_writer.connection().isOpen())
         throw StorageError(StorageError::General, "the database " + m_path + " is not open");
     return std::make_unique<Transaction>(*this, write);
 }
@@ -367,19 +286,38 @@ const SqliteStorage::Table &SqliteStorage::table(const TableDefinition &definiti
 
 std::string SqliteStorage::whereClause(const Table &table, const Filter &filter) const
 {
+    // Without statistics SQLite may look rows up by any index of the filter's
+    // columns, even one that matches most of the table (the elements of
+    // Type "5"). So of the columns with an index of their own only the first
+    // condition's keeps it ("+" hides a column's index from the planner), and
+    // none does when the filter gives the whole unique key.
+    const auto &conditions = filter.conditions();
+    bool indexChosen = !table.keyFields.empty()
+                       && std::all_of(table.keyFields.begin(), table.keyFields.end(), [&](int field) {
+                              return std::any_of(conditions.begin(), conditions.end(), [&](const auto &condition) {
+                                  return condition.op == Filter::Condition::Equal && condition.field == field;
+                              });
+                          });
+    auto column = [&](int field) {
+        std::string name = quoted(table.columns.at(field));
+        if (table.isIndexed(field) && !table.isKey(field) && indexChosen)
+            return "+" + name;
+        indexChosen = indexChosen || table.isIndexed(field) || (!table.keyFields.empty() && table.keyFields.front() == field);
+        return name;
+    };
     std::string where;
-    for (const Filter::Condition &condition : filter.conditions()) {
+    for (const Filter::Condition &condition : conditions) {
         where += where.empty() ? " WHERE " : " AND ";
         switch (condition.op) {
         case Filter::Condition::Equal:
-            where += quoted(table.columns.at(condition.field)) + " = ?";
+            where += column(condition.field) + " = ?";
             break;
         case Filter::Condition::OneOf:
             if (condition.values.empty()) {
                 where += "0";
                 break;
             }
-            where += quoted(table.columns.at(condition.field)) + " IN (";
+            where += column(condition.field) + " IN (";
             for (std::size_t i = 0; i < condition.values.size(); ++i)
                 where += i ? ", ?" : "?";
             where += ")";
@@ -395,10 +333,10 @@ std::string SqliteStorage::whereClause(const Table &table, const Filter &filter)
     return where;
 }
 
-sqlite3_stmt *SqliteStorage::prepareFiltered(const std::string &head, const Table &table, const Filter &filter,
-                                             const std::string &tail)
+sqlite3_stmt *SqliteStorage::prepareFiltered(SqliteConnection &connection, const std::string &head,
+                                             const Table &table, const Filter &filter, const std::string &tail)
 {
-    sqlite3_stmt *statement = prepare(head + whereClause(table, filter) + tail);
+    sqlite3_stmt *statement = connection.prepare(head + whereClause(table, filter) + tail);
     int index = 0;
     bindFilter(statement, index, filter);
     return statement;
@@ -465,45 +403,46 @@ std::unique_ptr<MtxRecord> SqliteStorage::readRow(sqlite3_stmt *statement, const
 
 void SqliteStorage::insert(const TableDefinition &definition, const MtxRecord &record)
 {
-    std::lock_guard hold(m_lock);
+    Transaction change(*this, true);
+    SqliteConnection &connection = m_writer.connection();
     const Table &t = table(definition);
     std::string sql = "INSERT INTO " + t.name() + " (" + t.selectColumns + ", _time) VALUES (";
     for (std::size_t i = 0; i <= t.columns.size(); ++i)
         sql += i ? ", ?" : "?";
     sql += ")";
-    Statement statement(prepare(sql));
+    Statement statement(connection.prepare(sql));
     int index = 0;
     bindRecord(statement, index, t, record);
-    int rc = sqlite3_step(statement);
-    if (rc != SQLITE_DONE)
-        fail(std::string("cannot add a row to ") + definition.name, rc);
+    statement.run(connection, std::string("cannot add a row to ") + definition.name);
+    change.commit();
 }
 
 int SqliteStorage::update(const TableDefinition &definition, const Filter &filter, const MtxRecord &record)
 {
-    std::lock_guard hold(m_lock);
+    Transaction change(*this, true);
+    SqliteConnection &connection = m_writer.connection();
     const Table &t = table(definition);
     std::string sql = "UPDATE " + t.name() + " SET ";
     for (const std::string &column : t.columns)
         sql += quoted(column) + " = ?, ";
     sql += "_time = ?" + whereClause(t, filter);
-    Statement statement(prepare(sql));
+    Statement statement(connection.prepare(sql));
     int index = 0;
     bindRecord(statement, index, t, record);
     bindFilter(statement, index, filter);
-    int rc = sqlite3_step(statement);
-    if (rc != SQLITE_DONE)
-        fail(std::string("cannot change rows of ") + definition.name, rc);
-    return sqlite3_changes(m_db);
+    const int changed = statement.run(connection, std::string("cannot change rows of ") + definition.name);
+    change.commit();
+    return changed;
 }
 
 int SqliteStorage::updateFields(const TableDefinition &definition, const Filter &filter,
                                 const std::vector<std::pair<int, std::string>> &fields)
 {
-    std::lock_guard hold(m_lock);
-    const Table &t = table(definition);
     if (fields.empty())
         return 0;
+    Transaction change(*this, true);
+    SqliteConnection &connection = m_writer.connection();
+    const Table &t = table(definition);
     std::string sql = "UPDATE " + t.name() + " SET ";
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (fields[i].first < 0 || std::size_t(fields[i].first) >= t.fieldCount())
@@ -514,7 +453,7 @@ int SqliteStorage::updateFields(const TableDefinition &definition, const Filter 
             sql += ", _time = ?";
     }
     sql += whereClause(t, filter);
-    Statement statement(prepare(sql));
+    Statement statement(connection.prepare(sql));
     int index = 0;
     for (const auto &[field, value] : fields) {
         std::string stored = toStored(value);
@@ -528,37 +467,37 @@ int SqliteStorage::updateFields(const TableDefinition &definition, const Filter 
         }
     }
     bindFilter(statement, index, filter);
-    int rc = sqlite3_step(statement);
-    if (rc != SQLITE_DONE)
-        fail(std::string("cannot change rows of ") + definition.name, rc);
-    return sqlite3_changes(m_db);
+    const int changed = statement.run(connection, std::string("cannot change rows of ") + definition.name);
+    change.commit();
+    return changed;
 }
 
 int SqliteStorage::remove(const TableDefinition &definition, const Filter &filter)
 {
-    std::lock_guard hold(m_lock);
+    Transaction change(*this, true);
+    SqliteConnection &connection = m_writer.connection();
     const Table &t = table(definition);
-    Statement statement(prepareFiltered("DELETE FROM " + t.name(), t, filter));
-    int rc = sqlite3_step(statement);
-    if (rc != SQLITE_DONE)
-        fail(std::string("cannot remove rows of ") + definition.name, rc);
-    return sqlite3_changes(m_db);
+    Statement statement(prepareFiltered(connection, "DELETE FROM " + t.name(), t, filter));
+    const int changed = statement.run(connection, std::string("cannot remove rows of ") + definition.name);
+    change.commit();
+    return changed;
 }
 
 void SqliteStorage::readRows(const TableDefinition &definition, const Filter &filter, RowOrder order,
                              const std::function<void(std::unique_ptr<MtxRecord>)> &take)
 {
-    std::lock_guard hold(m_lock);
+    Reading use(*this);
+    SqliteConnection &connection = use.connection();
     const Table &t = table(definition);
     static const char *const orderBy[] = {" ORDER BY rowid", " ORDER BY _time, rowid",
                                           " ORDER BY _time DESC, rowid DESC"};
     Statement statement(
-        prepareFiltered("SELECT " + t.selectColumns + " FROM " + t.name(), t, filter, orderBy[int(order)]));
+        prepareFiltered(connection, "SELECT " + t.selectColumns + " FROM " + t.name(), t, filter, orderBy[int(order)]));
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
         take(readRow(statement, t));
     if (rc != SQLITE_DONE)
-        fail(std::string("cannot read rows of ") + definition.name, rc);
+        connection.fail(std::string("cannot read rows of ") + definition.name, rc);
 }
 
 std::vector<std::unique_ptr<MtxRecord>> SqliteStorage::select(const TableDefinition &definition, const Filter &filter,
@@ -577,22 +516,24 @@ void SqliteStorage::forEach(const TableDefinition &definition, const Filter &fil
 
 std::int64_t SqliteStorage::count(const TableDefinition &definition, const Filter &filter)
 {
-    std::lock_guard hold(m_lock);
+    Reading use(*this);
+    SqliteConnection &connection = use.connection();
     const Table &t = table(definition);
-    Statement statement(prepareFiltered("SELECT COUNT(*) FROM " + t.name(), t, filter));
+    Statement statement(prepareFiltered(connection, "SELECT COUNT(*) FROM " + t.name(), t, filter));
     int rc = sqlite3_step(statement);
     if (rc != SQLITE_ROW)
-        fail(std::string("cannot count rows of ") + definition.name, rc);
+        connection.fail(std::string("cannot count rows of ") + definition.name, rc);
     return sqlite3_column_int64(statement, 0);
 }
 
 std::vector<std::pair<std::string, std::int64_t>> SqliteStorage::countBy(const TableDefinition &definition, int field,
                                                                          const Filter &filter)
 {
-    std::lock_guard hold(m_lock);
+    Reading use(*this);
+    SqliteConnection &connection = use.connection();
     const Table &t = table(definition);
     std::string column = quoted(t.columns.at(field));
-    Statement statement(prepareFiltered("SELECT " + column + ", COUNT(*) FROM " + t.name(), t, filter,
+    Statement statement(prepareFiltered(connection, "SELECT " + column + ", COUNT(*) FROM " + t.name(), t, filter,
                                         " GROUP BY " + column + " ORDER BY " + column));
     std::vector<std::pair<std::string, std::int64_t>> counts;
     int rc;
@@ -601,16 +542,17 @@ std::vector<std::pair<std::string, std::int64_t>> SqliteStorage::countBy(const T
         counts.emplace_back(fromStored(text ? text : ""), sqlite3_column_int64(statement, 1));
     }
     if (rc != SQLITE_DONE)
-        fail(std::string("cannot count rows of ") + definition.name, rc);
+        connection.fail(std::string("cannot count rows of ") + definition.name, rc);
     return counts;
 }
 
 std::vector<std::string> SqliteStorage::distinct(const TableDefinition &definition, int field, const Filter &filter)
 {
-    std::lock_guard hold(m_lock);
+    Reading use(*this);
+    SqliteConnection &connection = use.connection();
     const Table &t = table(definition);
     std::string column = quoted(t.columns.at(field));
-    Statement statement(prepareFiltered("SELECT " + column + " FROM " + t.name(), t, filter,
+    Statement statement(prepareFiltered(connection, "SELECT " + column + " FROM " + t.name(), t, filter,
                                         " GROUP BY " + column + " ORDER BY MIN(rowid)"));
     std::vector<std::string> values;
     int rc;
@@ -619,16 +561,17 @@ std::vector<std::string> SqliteStorage::distinct(const TableDefinition &definiti
         values.push_back(fromStored(text ? text : ""));
     }
     if (rc != SQLITE_DONE)
-        fail(std::string("cannot read values of ") + definition.name, rc);
+        connection.fail(std::string("cannot read values of ") + definition.name, rc);
     return values;
 }
 
 void SqliteStorage::createHistory()
 {
-    exec("CREATE TABLE IF NOT EXISTS keel_history (monitor TEXT NOT NULL, type TEXT NOT NULL, time INTEGER NOT NULL, "
+    SqliteConnection &writer = m_writer.connection();
+    writer.exec("CREATE TABLE IF NOT EXISTS keel_history (monitor TEXT NOT NULL, type TEXT NOT NULL, time INTEGER NOT NULL, "
          "state INTEGER NOT NULL, remark TEXT NOT NULL, vals TEXT NOT NULL)");
-    exec("CREATE INDEX IF NOT EXISTS keel_history_monitor_time ON keel_history (monitor, time)");
-    exec("CREATE TABLE IF NOT EXISTS keel_counters (grp TEXT NOT NULL, name TEXT NOT NULL, value INTEGER NOT NULL, "
+    writer.exec("CREATE INDEX IF NOT EXISTS keel_history_monitor_time ON keel_history (monitor, time)");
+    writer.exec("CREATE TABLE IF NOT EXISTS keel_counters (grp TEXT NOT NULL, name TEXT NOT NULL, value INTEGER NOT NULL, "
          "PRIMARY KEY (grp, name))");
 }
 
@@ -637,8 +580,9 @@ void SqliteStorage::appendHistory(std::span<const HistoryRow> rows)
     if (rows.empty())
         return;
     Transaction transaction(*this, true);
+    SqliteConnection &connection = m_writer.connection();
     sqlite3_stmt *insert =
-        prepare("INSERT INTO keel_history (monitor, type, time, state, remark, vals) VALUES (?, ?, ?, ?, ?, ?)");
+        connection.prepare("INSERT INTO keel_history (monitor, type, time, state, remark, vals) VALUES (?, ?, ?, ?, ?, ?)");
     for (const HistoryRow &row : rows) {
         Statement statement(insert);
         std::string remark = toStored(row.remark);
@@ -651,7 +595,7 @@ void SqliteStorage::appendHistory(std::span<const HistoryRow> rows)
         sqlite3_bind_text(statement, 6, values.data(), int(values.size()), SQLITE_STATIC);
         int rc = sqlite3_step(statement);
         if (rc != SQLITE_DONE)
-            fail("cannot add history of monitor " + row.monitorId, rc);
+            connection.fail("cannot add history of monitor " + row.monitorId, rc);
     }
     transaction.commit();
 }
@@ -659,8 +603,9 @@ void SqliteStorage::appendHistory(std::span<const HistoryRow> rows)
 std::vector<HistoryRow> SqliteStorage::selectHistory(const std::string &monitorId, std::int64_t from, std::int64_t to,
                                                      std::size_t maxRows)
 {
-    std::lock_guard hold(m_lock);
-    Statement statement(prepare("SELECT type, time, state, remark, vals FROM keel_history "
+    Reading use(*this);
+    SqliteConnection &connection = use.connection();
+    Statement statement(connection.prepare("SELECT type, time, state, remark, vals FROM keel_history "
                                 "WHERE monitor = ? AND time >= ? AND time <= ? ORDER BY time, rowid LIMIT ?"));
     sqlite3_bind_text(statement, 1, monitorId.data(), int(monitorId.size()), SQLITE_STATIC);
     sqlite3_bind_int64(statement, 2, from);
@@ -679,21 +624,21 @@ std::vector<HistoryRow> SqliteStorage::selectHistory(const std::string &monitorI
         rows.push_back(std::move(row));
     }
     if (rc != SQLITE_DONE)
-        fail("cannot read the history of monitor " + monitorId, rc);
+        connection.fail("cannot read the history of monitor " + monitorId, rc);
     return rows;
 }
 
 int SqliteStorage::deleteHistory(const std::string &monitorId, std::int64_t from, std::int64_t to)
 {
-    std::lock_guard hold(m_lock);
-    Statement statement(prepare("DELETE FROM keel_history WHERE monitor = ? AND time >= ? AND time <= ?"));
+    Transaction change(*this, true);
+    SqliteConnection &connection = m_writer.connection();
+    Statement statement(connection.prepare("DELETE FROM keel_history WHERE monitor = ? AND time >= ? AND time <= ?"));
     sqlite3_bind_text(statement, 1, monitorId.data(), int(monitorId.size()), SQLITE_STATIC);
     sqlite3_bind_int64(statement, 2, from);
     sqlite3_bind_int64(statement, 3, to);
-    int rc = sqlite3_step(statement);
-    if (rc != SQLITE_DONE)
-        fail("cannot delete the history of monitor " + monitorId, rc);
-    return sqlite3_changes(m_db);
+    const int changed = statement.run(connection, "cannot delete the history of monitor " + monitorId);
+    change.commit();
+    return changed;
 }
 
 void SqliteStorage::saveCounters(const std::string &group,
@@ -702,8 +647,9 @@ void SqliteStorage::saveCounters(const std::string &group,
     if (counters.empty())
         return;
     Transaction transaction(*this, true);
-    sqlite3_stmt *put = prepare("INSERT OR REPLACE INTO keel_counters (grp, name, value) VALUES (?, ?, ?)");
-    sqlite3_stmt *drop = prepare("DELETE FROM keel_counters WHERE grp = ? AND name = ?");
+    SqliteConnection &connection = m_writer.connection();
+    sqlite3_stmt *put = connection.prepare("INSERT OR REPLACE INTO keel_counters (grp, name, value) VALUES (?, ?, ?)");
+    sqlite3_stmt *drop = connection.prepare("DELETE FROM keel_counters WHERE grp = ? AND name = ?");
     for (const auto &[name, value] : counters) {
         Statement statement(value ? put : drop);
         sqlite3_bind_text(statement, 1, group.data(), int(group.size()), SQLITE_STATIC);
@@ -712,28 +658,28 @@ void SqliteStorage::saveCounters(const std::string &group,
             sqlite3_bind_int64(statement, 3, value);
         int rc = sqlite3_step(statement);
         if (rc != SQLITE_DONE)
-            fail("cannot store the counter " + name, rc);
+            connection.fail("cannot store the counter " + name, rc);
     }
     transaction.commit();
 }
 
 std::vector<std::pair<std::string, std::int64_t>> SqliteStorage::loadCounters(const std::string &group)
 {
-    std::lock_guard hold(m_lock);
-    Statement statement(prepare("SELECT name, value FROM keel_counters WHERE grp = ? ORDER BY name"));
+    Reading use(*this);
+    SqliteConnection &connection = use.connection();
+    Statement statement(connection.prepare("SELECT name, value FROM keel_counters WHERE grp = ? ORDER BY name"));
     sqlite3_bind_text(statement, 1, group.data(), int(group.size()), SQLITE_STATIC);
     std::vector<std::pair<std::string, std::int64_t>> counters;
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
         counters.emplace_back(std::string(columnText(statement, 0)), sqlite3_column_int64(statement, 1));
     if (rc != SQLITE_DONE)
-        fail("cannot read the counters " + group, rc);
+        connection.fail("cannot read the counters " + group, rc);
     return counters;
 }
 
 StorageInfo SqliteStorage::info()
 {
-    std::lock_guard hold(m_lock);
     StorageInfo info;
     info.location = m_path;
     auto fileSize = [](const std::string &path) -> std::int64_t {
@@ -741,7 +687,9 @@ StorageInfo SqliteStorage::info()
         return ::stat(path.c_str(), &status) == 0 ? std::int64_t(status.st_size) : 0;
     };
     info.sizeBytes = fileSize(m_path) + fileSize(m_path + "-wal");
-    if (m_db)
-        info.schemaVersion = readSchemaVersion();
+    if (m_writer.connection().isOpen()) {
+        Reading use(*this);
+        info.schemaVersion = readSchemaVersion(use.connection());
+    }
     return info;
 }

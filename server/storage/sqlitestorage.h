@@ -2,26 +2,33 @@
 
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <unordered_map>
+#include <vector>
 
+#include "server/storage/sqliteconnection.h"
+#include "server/storage/sqlitereaderpool.h"
+#include "server/storage/sqlitewriter.h"
 #include "server/storage/storage.h"
 
-struct sqlite3;
 struct sqlite3_stmt;
 class MtxFactory;
 
 // Storage in one SQLite file, through SQLite's C API (no Qt in the server).
-// One connection serves every thread under a lock: requests are short, and a
-// single writer is what SQLite allows anyway. The file runs in WAL mode with
-// full sync, so a committed change survives the process being killed.
+// The file runs in WAL mode with full sync, so a committed change survives the
+// process being killed. One writer connection takes every change, one thread
+// at a time (a single writer is what SQLite allows), and changes that queue
+// for it share one sync; reads run on connections of their own beside it,
+// each read transaction on one snapshot. A read inside a write transaction of
+// the same thread goes to the writer and sees that transaction's changes.
 // Text is kept as UTF-8 so the file reads the same under any code page.
 class SqliteStorage : public Storage
 {
 public:
-    // factory creates the items of embedded objects (arrays) when rows are read.
-    SqliteStorage(std::string path, MtxFactory &factory);
+    static constexpr std::size_t DefaultReaders = 8;
+
+    // factory creates the items of embedded objects (arrays) when rows are
+    // read; at most readers connections read at once.
+    SqliteStorage(std::string path, MtxFactory &factory, std::size_t readers = DefaultReaders);
     ~SqliteStorage() override;
 
     static constexpr int SchemaVersion = 1;
@@ -55,20 +62,24 @@ private:
     class Transaction;
     struct Table;
     class Statement;
+    class Reading;
+    struct Binding;
 
+    // This thread's open transaction on this storage, if any.
+    Binding *bound() const;
+    // The transactions of this thread, innermost last (rarely more than one).
+    static thread_local std::vector<Binding *> t_bindings;
     const Table &table(const TableDefinition &definition) const;
-    sqlite3_stmt *prepare(const std::string &sql);
-    void exec(const std::string &sql);
+    void removeLeftovers();
     void useWriteAheadLog();
-    [[noreturn]] void fail(const std::string &what, int rc) const;
     void createOrUpgrade(const TableDefinition &definition);
     void createHistory();
-    int readSchemaVersion();
+    int readSchemaVersion(SqliteConnection &connection);
     std::string whereClause(const Table &table, const Filter &filter) const;
     void bindFilter(sqlite3_stmt *statement, int &index, const Filter &filter) const;
     // Prepares head + the filter's WHERE clause + tail, its values bound.
-    sqlite3_stmt *prepareFiltered(const std::string &head, const Table &table, const Filter &filter,
-                                  const std::string &tail = {});
+    sqlite3_stmt *prepareFiltered(SqliteConnection &connection, const std::string &head, const Table &table,
+                                  const Filter &filter, const std::string &tail = {});
     void bindRecord(sqlite3_stmt *statement, int &index, const Table &table, const MtxRecord &record) const;
     std::unique_ptr<MtxRecord> readRow(sqlite3_stmt *statement, const Table &table) const;
     void readRows(const TableDefinition &definition, const Filter &filter, RowOrder order,
@@ -76,8 +87,7 @@ private:
 
     std::string m_path;
     MtxFactory &m_factory;
-    sqlite3 *m_db = nullptr;
-    std::recursive_mutex m_lock;
+    SqliteWriter m_writer;
+    SqliteReaderPool m_readers;
     std::map<const TableDefinition *, std::unique_ptr<Table>> m_tables;
-    std::unordered_map<std::string, sqlite3_stmt *> m_statements;
 };

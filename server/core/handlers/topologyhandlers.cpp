@@ -42,9 +42,10 @@ void rollUpGroups(Call &call, const std::vector<std::unique_ptr<MtxRecord>> &cel
             continue;
         if (!transaction)
             transaction = storage.begin(true);
-        group->set(ElementObj::LastState, state);
-        group->set(ElementObj::LastChangeStateTime, call.time());
-        storage.update(schema::elements, Filter::where(ElementObj::ID, id), *group);
+        // Only the state fields: the group was read in this request's snapshot,
+        // and a change that another request made to it since must stay.
+        storage.updateFields(schema::elements, Filter::where(ElementObj::ID, id),
+                             {{ElementObj::LastState, state}, {ElementObj::LastChangeStateTime, call.time()}});
     }
     if (transaction)
         transaction->commit();

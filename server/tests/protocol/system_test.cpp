@@ -1,3 +1,5 @@
+#include <tuple>
+
 #include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxstring.h"
 #include "orb/wire/mtxtree.h"
@@ -139,6 +141,32 @@ TEST_F(SystemTest, TopologyCellsArePicturesWithinPictures)
     EXPECT_TRUE(admin().callText(Topology, "deleteTPInfo", {"never-saved"}).succeeded());
     ASSERT_TRUE(admin().callText(Topology, "deleteTPInfoArrayByPID", {"1"}).succeeded());
     EXPECT_EQ(list(Topology, "findTPInfoArrayByPID", {"1"}).size(), 0u);
+}
+
+TEST_F(SystemTest, APictureShowsAGroupWithTheWorstStateBelowIt)
+{
+    MtxTree tree(std::make_unique<ElementObj>());
+    ASSERT_TRUE(admin().callText("ElementService", "findElementTree", {"-1"}, &tree).succeeded());
+    const std::string root = static_cast<const ElementObj &>(tree.node()).get(ElementObj::ID);
+    for (auto [id, parent, type, state] : {std::tuple{"g", root.c_str(), "1", "0"}, {"d", "g", "3", "2"}}) {
+        ElementObj element;
+        element.set(ElementObj::ID, id);
+        element.set(ElementObj::PID, parent);
+        element.set(ElementObj::Type, type);
+        element.set(ElementObj::Text, std::string("element ") + id);
+        element.set(ElementObj::LastState, state);
+        ASSERT_TRUE(admin().call("ElementService", "addElement", {&element}).succeeded()) << id;
+    }
+    TPInfoObj shown = cell("c1", "1");
+    shown.set(TPInfoObj::MID, "g");
+    ASSERT_TRUE(admin().call(Topology, "addTPInfo", {&shown}).succeeded());
+
+    ASSERT_EQ(list(Topology, "findTPInfoArrayByPID", {"1"}).size(), 1u);
+    ElementObj group;
+    ASSERT_TRUE(admin().callText("ElementService", "selectElementObj", {"g"}, &group).succeeded());
+    EXPECT_EQ(group.get(ElementObj::LastState), "2");
+    EXPECT_FALSE(group.get(ElementObj::LastChangeStateTime).empty());
+    EXPECT_EQ(group.get(ElementObj::Text), "element g") << "only the state fields change";
 }
 
 TEST_F(SystemTest, DiscoveryAnswersWithTheServersAddress)

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include "orb/wire/codepage.h"
 #include "server/core/schema.h"
@@ -234,4 +238,51 @@ TEST_F(StorageTest, HistoryBatchJoinsTheCallersTransaction)
         transaction->commit();
     }
     EXPECT_EQ(m_storage->selectHistory("m1", 0, 1000, 10).size(), 1u);
+}
+
+// A server still running on a removed database keeps that database's -wal and
+// -shm files in use; a fresh database made under the same name must not take
+// them over (SQLite would read the old write-ahead log and fail with "disk I/O
+// error").
+TEST(StorageStart, FreshDatabaseIgnoresFilesLeftInUseByARemovedOne)
+{
+    TempFolder dir;
+    const std::string path = dir.file("store.db");
+    int ready[2], finish[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(finish), 0);
+    const pid_t holder = ::fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        // The old server: writes to its database and holds it open until told to end.
+        ::close(ready[0]);
+        ::close(finish[1]);
+        sqlite3 *db = nullptr;
+        bool ok = sqlite3_open(path.c_str(), &db) == SQLITE_OK
+                  && sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0; CREATE TABLE t (x);"
+                                      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 500) "
+                                      "INSERT INTO t SELECT randomblob(200) FROM n;",
+                                  nullptr, nullptr, nullptr) == SQLITE_OK;
+        char byte = ok ? 'y' : 'n';
+        (void)!::write(ready[1], &byte, 1);
+        (void)!::read(finish[0], &byte, 1); // returns when the test closes its end
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    ::close(finish[0]);
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    ASSERT_EQ(byte, 'y') << "the holding process could not write its database";
+    ASSERT_EQ(std::remove(path.c_str()), 0);
+
+    {
+        SqliteStorage storage(path, domainFactory());
+        ASSERT_NO_THROW(storage.open(schema::all()));
+        EXPECT_NO_THROW(storage.insert(schema::sysLogs, logEntry("fresh", "2024-1-1 1:1:1")));
+        EXPECT_EQ(storage.count(schema::sysLogs, Filter::all()), 1);
+    }
+    ::close(finish[1]);
+    ::close(ready[0]);
+    int status = 0;
+    ::waitpid(holder, &status, 0);
 }
