@@ -164,7 +164,8 @@ void BM_MixedLoad(benchmark::State &state)
             threads.emplace_back([&, c] {
                 auto client = loggedIn();
                 // Each client changes its own device and reads those of others.
-                const std::string own = "g" + std::to_string(c % Groups) + "-d" + std::to_string(c / Groups % DevicesPerGroup);
+                const std::string own
+                    = BenchElementId(c % BenchServer::Groups, c / BenchServer::Groups % BenchServer::DevicesPerGroup);
                 ElementObj element;
                 MtxStatus status = client->callText("ElementService", "selectElementObj", {own}, &element);
                 std::vector<double> latencies;
@@ -180,8 +181,8 @@ void BM_MixedLoad(benchmark::State &state)
                         element.set(ElementObj::Text, "element " + own + " " + std::to_string(step));
                         status = client->call("ElementService", "updateElement", {&element});
                     } else {
-                        const std::string other = "g" + std::to_string(step * 7 % Groups) + "-d"
-                                                  + std::to_string(step * 3 % DevicesPerGroup);
+                        const std::string other = BenchElementId(int(step * 7 % BenchServer::Groups),
+                                                                 int(step * 3 % BenchServer::DevicesPerGroup));
                         if (kind < 8) {
                             ElementObj read;
                             status = client->callText("ElementService", "selectElementObj", {other}, &read);
