@@ -27,7 +27,7 @@ std::string ServerOptions::usage()
            "  --demo                fill a new database with a demo inventory\n"
            "  --admin-password PW   password of the administrator \"admin\" created in a new database\n"
            "                        (1 to 31 ASCII characters; default: random, printed once)\n"
-           "  --threads N           worker threads (default 4)\n"
+           "  --threads N           worker threads (default 8)\n"
            "  --max-connections N   open connections kept at most (default 4096, lowered to fit the\n"
            "                        open-files limit); clients beyond it are answered busy\n"
            "  --request-timeout S   seconds a started request may take to arrive (default 30)\n"

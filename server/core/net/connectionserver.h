@@ -47,7 +47,9 @@ struct ConnectionLimits
     std::size_t incompleteBudget = std::size_t(192) << 20;
     // After running out of file descriptors, accepting pauses this long.
     std::chrono::milliseconds acceptPause{100};
-    int workerThreads = 4;
+    // Workers mostly wait for the disk (a synced commit), not the CPU, so
+    // there are more of them than cores: reads then do not queue behind syncs.
+    int workerThreads = 8;
     std::size_t queueCapacity = 512;
 };
 
