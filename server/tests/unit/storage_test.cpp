@@ -234,3 +234,28 @@ TEST_F(StorageTest, HistoryBatchJoinsTheCallersTransaction)
     }
     EXPECT_EQ(m_storage->selectHistory("m1", 0, 1000, 10).size(), 1u);
 }
+
+TEST_F(StorageTest, OldHistoryIsDroppedBeforeACutoffOfEveryMonitor)
+{
+    constexpr std::int64_t Day = 86400;
+    const std::int64_t today = 20000 * Day; // a day in 2024
+    std::vector<HistoryRow> batch;
+    for (std::int64_t time : {today - 3 * Day, today - 2 * Day + 5, today - 1, today, today + Day / 2, today + 9 * Day})
+        for (const char *monitor : {"m1", "m2"})
+            batch.push_back(historyRow(monitor, time, 0, {"1"}));
+    m_storage->appendHistory(batch);
+
+    m_storage->dropHistoryBefore(today);
+    for (const char *monitor : {"m1", "m2"}) {
+        auto rows = m_storage->selectHistory(monitor, 0, today + 10 * Day, 100);
+        ASSERT_EQ(rows.size(), 3u) << monitor;
+        EXPECT_EQ(rows[0].time, today) << "a row at the cutoff stays";
+        EXPECT_EQ(rows[2].time, today + 9 * Day);
+    }
+    // A cutoff inside a day removes exactly the rows before it.
+    m_storage->dropHistoryBefore(today + Day / 2);
+    EXPECT_EQ(m_storage->selectHistory("m1", 0, today + 10 * Day, 100).size(), 2u);
+    // Rows for days whose history went are taken again.
+    m_storage->appendHistory(std::vector<HistoryRow>{historyRow("m1", today - 3 * Day, 0, {})});
+    EXPECT_EQ(m_storage->selectHistory("m1", 0, today, 100).size(), 1u);
+}
