@@ -183,7 +183,9 @@ PgResult PostgresStorage::exec(const std::string &what, const std::string &sql, 
     const bool retryable = !binding || !binding->inTransaction;
     for (int attempt = 1;; ++attempt) {
         try {
-            PgResult result = connection.exec(sql, params.values, params.present);
+            // Statements with parameters are the ones run again and again.
+            PgResult result = params.values.empty() ? connection.exec(sql)
+                                                    : connection.execPrepared(sql, params.values, params.present);
             if (borrowed)
                 m_pool.give(std::move(borrowed), false);
             return result;
