@@ -408,7 +408,9 @@ void PostgresStorage::readRows(const TableDefinition &definition, const Filter &
                                const std::function<void(std::unique_ptr<MtxRecord>, std::int64_t)> &take)
 {
     const StoredTable &t = table(definition);
-    static const char *const orderBy[] = {" ORDER BY _row", " ORDER BY _time, _row", " ORDER BY _time DESC, _row DESC"};
+    // Rows without a time come first in time order, as SQLite puts NULL lowest.
+    static const char *const orderBy[] = {" ORDER BY _row", " ORDER BY _time NULLS FIRST, _row",
+                                          " ORDER BY _time DESC NULLS LAST, _row DESC"};
     Params params;
     std::string sql = "SELECT " + t.columnList() + ", _row FROM " + t.name() + whereClause(t, filter, params);
     if (after > 0)

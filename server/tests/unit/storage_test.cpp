@@ -122,6 +122,13 @@ TEST_F(StorageTest, TimeRangesAndOrderFollowTheTimeNotTheText)
     EXPECT_EQ(ordered[0]->get(SysLogObj::ID), "early");
     EXPECT_EQ(ordered[1]->get(SysLogObj::ID), "late");
 
+    // A row without a valid time sorts as the lowest time on every backend.
+    auto all = m_storage->select(schema::sysLogs, Filter::all(), RowOrder::TimeAscending);
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(all.front()->get(SysLogObj::ID), "bad");
+    all = m_storage->select(schema::sysLogs, Filter::all(), RowOrder::TimeDescending);
+    EXPECT_EQ(all.back()->get(SysLogObj::ID), "bad");
+
     auto day = m_storage->select(schema::sysLogs,
                                  Filter().timeFrom(sortableTime("2024-9-30")).timeTo(sortableTime("2024-9-30 23:59:59")),
                                  RowOrder::TimeDescending);
