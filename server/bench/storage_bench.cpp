@@ -7,8 +7,7 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <atomic>
-#include <chrono>
+#include <cstdio>
 #include <ctime>
 
 #include "server/core/appserver.h"
@@ -63,20 +62,11 @@ Site &site(Backend backend)
     return backend == Postgres ? postgres : sqlite;
 }
 
-// Requests per second of the last run of each backend, for the ratio.
-std::atomic<double> g_rate[2];
-
 void BM_SelectElementObj(benchmark::State &state, Backend backend)
 {
-    static std::atomic<long> calls{0};
-    static std::chrono::steady_clock::time_point started;
     Site &target = site(backend);
     TestClient client(target.server->port(), 0);
     client.login("admin", "bench");
-    if (state.thread_index() == 0) {
-        calls = 0;
-        started = std::chrono::steady_clock::now();
-    }
     for (auto _ : state) {
         ElementObj element;
         MtxStatus status = client.callText("ElementService", "selectElementObj", {"g7-d3"}, &element);
@@ -85,14 +75,7 @@ void BM_SelectElementObj(benchmark::State &state, Backend backend)
             break;
         }
     }
-    calls += long(state.iterations());
     state.SetItemsProcessed(state.iterations());
-    if (state.thread_index() == 0) {
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        g_rate[backend] = double(calls) / seconds;
-        if (backend == Postgres && g_rate[Sqlite] > 0)
-            state.counters["vs_sqlite"] = g_rate[Postgres] / g_rate[Sqlite];
-    }
 }
 BENCHMARK_CAPTURE(BM_SelectElementObj, sqlite, Sqlite)->Threads(4)->UseRealTime()->MinTime(3.0);
 BENCHMARK_CAPTURE(BM_SelectElementObj, postgresql, Postgres)->Threads(4)->UseRealTime()->MinTime(3.0);
@@ -157,6 +140,49 @@ void BM_DropMonthOfHistory(benchmark::State &state, Backend backend)
 BENCHMARK_CAPTURE(BM_DropMonthOfHistory, sqlite, Sqlite)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_DropMonthOfHistory, postgresql, Postgres)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The console report, and the mean requests per second of each backend's
+// "selectElementObj" runs for the ratio printed at the end.
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &run : runs) {
+            const std::string name = run.benchmark_name();
+            const auto rate = run.counters.find("items_per_second");
+            if (run.run_type != Run::RT_Iteration || name.find("BM_SelectElementObj/") != 0 || rate == run.counters.end())
+                continue;
+            Mean &mean = m_rates[name.find("/postgresql/") != std::string::npos ? Postgres : Sqlite];
+            mean.sum += rate->second;
+            ++mean.count;
+        }
+    }
+    void printRatio() const
+    {
+        if (m_rates[Sqlite].count && m_rates[Postgres].count)
+            std::printf("selectElementObj, 4 clients: PostgreSQL / SQLite = %.2f\n",
+                        m_rates[Postgres].value() / m_rates[Sqlite].value());
+    }
+
+private:
+    struct Mean
+    {
+        double sum = 0;
+        int count = 0;
+        double value() const { return sum / count; }
+    };
+    Mean m_rates[2];
+};
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printRatio();
+    benchmark::Shutdown();
+    return 0;
+}
