@@ -1,6 +1,8 @@
 #include "server/engine/resultrecorder.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <unordered_set>
 
 #include "orb/wire/codepage.h"
 #include "server/core/handlers/inventory.h"
@@ -25,6 +27,21 @@ void ResultRecorder::reset(InventorySnapshot &snapshot)
     snapshot.nodes.clear();
     snapshot.children.clear();
     m_alerts.reset(snapshot.rules, m_storage);
+}
+
+void ResultRecorder::adopt(const std::vector<std::string> &monitorIds)
+{
+    std::unordered_set<std::string> adopted(monitorIds.begin(), monitorIds.end());
+    std::lock_guard hold(m_writeLock);
+    auto transaction = m_storage.begin(false);
+    m_storage.forEach(schema::elements, Filter::where(ElementObj::Type, inventory::MonitorType), [&](const MtxRecord &row) {
+        const std::string &id = row.get(ElementObj::ID);
+        if (!adopted.count(id))
+            return;
+        if (auto found = m_nodes.find(id); found != m_nodes.end())
+            found->second.state = std::atoi(row.get(ElementObj::LastState).c_str());
+    });
+    m_alerts.reload(adopted, m_storage);
 }
 
 void ResultRecorder::push(CheckOutcome outcome)
@@ -150,6 +167,8 @@ void ResultRecorder::rollUp(std::vector<std::string> dirty, const std::string &t
         dirty.erase(std::unique(dirty.begin(), dirty.end()), dirty.end());
         std::vector<std::string> next;
         for (const std::string &id : dirty) {
+            if (m_shared)
+                refreshFamily(id);
             auto node = m_nodes.find(id);
             auto children = m_children.find(id);
             if (node == m_nodes.end() || node->second.monitor || children == m_children.end())
@@ -169,4 +188,17 @@ void ResultRecorder::rollUp(std::vector<std::string> dirty, const std::string &t
         }
         dirty.swap(next);
     }
+}
+
+void ResultRecorder::refreshFamily(const std::string &id)
+{
+    // Within the batch's transaction: the element's own state and its
+    // children's, as every node last wrote them.
+    auto refresh = [&](const Filter &filter) {
+        for (const auto &row : m_storage.select(schema::elements, filter))
+            if (auto found = m_nodes.find(row->get(ElementObj::ID)); found != m_nodes.end())
+                found->second.state = std::atoi(row->get(ElementObj::LastState).c_str());
+    };
+    refresh(Filter::where(ElementObj::ID, id));
+    refresh(Filter::where(ElementObj::PID, id));
 }
