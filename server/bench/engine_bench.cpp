@@ -24,6 +24,7 @@
 #include "server/engine/monitoringserver.h"
 #include "server/storage/storage.h"
 #include "server/tests/engine/loopbackservers.h"
+#include "server/tests/engine/portinventory.h"
 #include "testsupport/loopback.h"
 #include "testsupport/servertest.h"
 #include "services/types/elementobj.h"
@@ -92,64 +93,6 @@ std::vector<int> closedPorts(int count)
     return ports;
 }
 
-MonitorObj portMonitor(const std::string &id, const std::string &device, int port)
-{
-    MonitorObj monitor;
-    monitor.set(MonitorObj::Id, id);
-    monitor.set(MonitorObj::ParentId, device);
-    monitor.set(MonitorObj::MonitorType, "5");
-    monitor.set(MonitorObj::Text, "port " + std::to_string(port));
-    for (auto [name, value] : {std::pair{"HostName", std::string("127.0.0.1")}, {"Port", std::to_string(port)}}) {
-        auto param = std::make_unique<ParamObj>();
-        param->set(ParamObj::ParamName, name);
-        param->set(ParamObj::ParamValue, value);
-        monitor.params().append(std::move(param));
-    }
-    for (auto [field, name, op, value] : {std::tuple{StateConditionObj::Error, "Status", "!=", "open"},
-                                          {StateConditionObj::Warning, "ResponseTime", ">", "1000"},
-                                          {StateConditionObj::Normal, "Status", "==", "open"}}) {
-        auto clause = std::make_unique<ExpressionParamItemObj>();
-        clause->set(ExpressionParamItemObj::itemId, "1");
-        clause->set(ExpressionParamItemObj::paraName, name);
-        clause->set(ExpressionParamItemObj::Operator, op);
-        clause->set(ExpressionParamItemObj::paraValue, value);
-        monitor.condition().items(field).append(std::move(clause));
-        monitor.condition().set(field, "1");
-    }
-    return monitor;
-}
-
-// Groups of 10 devices of 100 monitors each; monitor i checks a listening
-// port when i is even, a closed one when odd.
-void fill(Storage &storage, int monitors, const std::vector<int> &open, const std::vector<int> &closed)
-{
-    auto transaction = storage.begin(true);
-    const std::string root = inventory::root(storage)->get(ElementObj::ID);
-    auto element = [&](const std::string &id, const std::string &parent, const char *type) {
-        ElementObj record;
-        record.set(ElementObj::ID, id);
-        record.set(ElementObj::PID, parent);
-        record.set(ElementObj::Type, type);
-        record.set(ElementObj::Text, id);
-        record.set(ElementObj::LastState, "0");
-        record.set(ElementObj::Entity_IpAddress, "127.0.0.1");
-        storage.insert(schema::elements, record);
-        return record;
-    };
-    ElementObj device;
-    for (int i = 0; i < monitors; ++i) {
-        if (i % 1000 == 0)
-            element("g" + std::to_string(i / 1000), root, "1");
-        if (i % 100 == 0)
-            device = element("d" + std::to_string(i / 100), "g" + std::to_string(i / 1000), "4");
-        int port = i % 2 == 0 ? open[std::size_t(i / 2) % open.size()] : closed[std::size_t(i / 2) % closed.size()];
-        MonitorObj monitor = portMonitor("m" + std::to_string(i), device.get(ElementObj::ID), port);
-        storage.insert(schema::monitors, monitor);
-        storage.insert(schema::elements, inventory::mirrorOf(monitor, device, nullptr));
-    }
-    transaction->commit();
-}
-
 double cpuSeconds()
 {
     rusage usage{};
@@ -181,7 +124,7 @@ void BM_EngineSteadyState(benchmark::State &state)
         engine.checkTimeout = 2000ms;
         MonitoringServer server(options, engine);
         server.app().start();
-        fill(server.app().storage(), monitors, listeners.ports(), closed);
+        fillPortMonitors(server.app().storage(), monitors, listeners.ports(), closed);
         server.app().stop();
 
         auto started = Clock::now();
@@ -228,7 +171,7 @@ void BM_ProbeTestFrame(benchmark::State &state)
     engine.schedule = false;
     MonitoringServer server(options, engine);
     server.app().start();
-    fill(server.app().storage(), 1, listeners.ports(), listeners.ports());
+    fillPortMonitors(server.app().storage(), 1, listeners.ports(), listeners.ports());
     server.app().stop();
     server.start();
     std::string device = server.app().storage().select(schema::monitors, Filter::all()).front()->get(MonitorObj::ParentId);

@@ -2,6 +2,7 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <functional>
 #include <utility>
 
@@ -195,7 +196,7 @@ void Engine::take(const MonitorLeases::Runs &taken)
                 found == current->monitors.end() ? m_options.defaultPeriod : found->second->period);
             Clock::time_point at;
             if (lastRun > 0) {
-                at = std::max(now, now + std::chrono::milliseconds(lastRun - wallNow) + period);
+                at = now + std::chrono::milliseconds(lastRun - wallNow) + period; // if past, it runs at once, late
             } else {
                 auto spread = first ? (taken.size() >= 1000 ? period : std::chrono::milliseconds(10 * taken.size() + 1))
                                     : std::chrono::milliseconds(1000);
@@ -204,6 +205,7 @@ void Engine::take(const MonitorLeases::Runs &taken)
             }
             m_scheduled[id] = ++m_generation;
             m_due.push({at, id, m_generation});
+            m_nextDue[id] = at;
         }
     }
     m_scheduleWake.notify_all();
@@ -215,23 +217,29 @@ void Engine::drop(const std::vector<std::string> &lost)
     for (const std::string &id : lost) {
         m_held.erase(id);
         m_scheduled.erase(id);
+        m_nextDue.erase(id);
         m_lastRuns.erase(id);
     }
 }
 
 void Engine::releaseExtra(std::size_t count)
 {
-    // Monitors with a check under way stay until a later round, so that every
-    // result of a released monitor is written before another node takes it.
+    // The monitors due last go, so that the node taking them claims them
+    // before they are due. Those with a check under way stay until a later
+    // round, so that every result of a released monitor is written before
+    // another node takes it.
     std::vector<std::string> released;
     {
         std::lock_guard hold(m_scheduleLock);
-        for (const std::string &id : m_held) {
-            if (released.size() == count)
-                break;
+        std::vector<std::pair<Clock::time_point, std::string>> candidates;
+        for (const std::string &id : m_held)
             if (!m_inFlight.count(id))
-                released.push_back(id);
-        }
+                candidates.emplace_back(m_nextDue.count(id) ? m_nextDue[id] : Clock::time_point::max(), id);
+        count = std::min(count, candidates.size());
+        std::partial_sort(candidates.begin(), candidates.begin() + std::ptrdiff_t(count), candidates.end(),
+                          std::greater<>());
+        for (std::size_t i = 0; i < count; ++i)
+            released.push_back(candidates[i].second);
         for (const std::string &id : released)
             m_held.erase(id); // no new check starts; the schedule stays in case the release fails
     }
@@ -300,6 +308,7 @@ void Engine::schedulerLoop()
         if (next <= now)
             next = now + monitor->period; // fell a whole period behind: skip, do not pile up
         m_due.push({next, due.id, due.generation});
+        m_nextDue[due.id] = next;
         if (!m_held.count(due.id) || !m_leases->valid())
             continue; // being handed over, or the leases lapsed: another node may run it now
         const std::int64_t dueMs = wallMs(std::chrono::system_clock::now()) + millisecondsBetween(now, due.at);

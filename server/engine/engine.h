@@ -128,6 +128,7 @@ private:
     std::unordered_set<std::string> m_held;
     std::unordered_map<std::string, int> m_inFlight;         // checks handed to the pool and not yet queued
     std::unordered_map<std::string, std::int64_t> m_lastRuns; // due times (ms since the epoch) not yet stored
+    std::unordered_map<std::string, std::chrono::steady_clock::time_point> m_nextDue;
     std::atomic<bool> m_stopping{false};
     std::thread m_scheduler;
     std::thread m_housekeeper;
