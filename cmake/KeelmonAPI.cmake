@@ -72,11 +72,12 @@ endfunction()
 add_custom_target(tsan_tests)
 add_custom_target(asan_tests)
 
-# keel_add_test(NAME SOURCES ... DEPENDS ... [LABELS ...] [TIMEOUT seconds])
+# keel_add_test(NAME SOURCES ... DEPENDS ... [LABELS ...] [TIMEOUT seconds] [POSTGRES])
 # A GoogleTest executable registered with CTest; Qt tests run offscreen and
-# discovery is pinned to loopback for every test process.
+# discovery is pinned to loopback for every test process. POSTGRES registers
+# it a second time as NAME_pg, its server tests storing in PostgreSQL.
 function(keel_add_test name)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;DEPENDS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "POSTGRES" "TIMEOUT" "SOURCES;DEPENDS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main)
   set_target_properties(${name} PROPERTIES
@@ -91,10 +92,18 @@ function(keel_add_test name)
       add_dependencies(${sanitizer}_tests ${name})
     endif()
   endforeach()
+  set(environment "QT_QPA_PLATFORM=offscreen;KEELMON_DISCOVERY_TARGET=127.0.0.1;KEEL_BIN_DIR=${KEEL_OUTPUT_DIR}")
   set_tests_properties(${name} PROPERTIES
     TIMEOUT ${ARG_TIMEOUT}
     LABELS "${ARG_LABELS}"
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KEELMON_DISCOVERY_TARGET=127.0.0.1;KEEL_BIN_DIR=${KEEL_OUTPUT_DIR}")
+    ENVIRONMENT "${environment}")
+  if(ARG_POSTGRES)
+    add_test(NAME ${name}_pg COMMAND ${name})
+    set_tests_properties(${name}_pg PROPERTIES
+      TIMEOUT ${ARG_TIMEOUT}
+      LABELS "${ARG_LABELS};postgres"
+      ENVIRONMENT "${environment};KEELMON_TEST_DB=postgresql")
+  endif()
 endfunction()
 
 # keel_add_benchmark(NAME SOURCES ... DEPENDS ...): a Google Benchmark program,

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "testsupport/testdatabase.h"
+
 ServerOptions ReferenceServer::loopbackOptions(const std::string &folder, bool demo)
 {
     ServerOptions options;
@@ -27,8 +29,12 @@ bool ReferenceServer::start()
 {
     stop();
     m_error.clear();
-    m_server = std::make_unique<AppServer>(loopbackOptions(m_folder.path(), m_demo));
+    ServerOptions options = loopbackOptions(m_folder.path(), m_demo);
     try {
+        if (m_database.empty())
+            m_database = testdatabase::create(m_folder.path());
+        options.database = m_database;
+        m_server = std::make_unique<AppServer>(options);
         m_server->start();
         return true;
     } catch (const std::exception &error) {

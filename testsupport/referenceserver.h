@@ -8,9 +8,9 @@
 
 // The reference application server in this process, for module and host
 // tests: 127.0.0.1 on ephemeral ports (discovery and the report data channel
-// answered there too), a
-// database of its own in a temporary folder, demo data unless told otherwise,
-// and "admin" with AdminPassword.
+// answered there too), a database of its own (a file in a temporary folder,
+// or a PostgreSQL database in the "_pg" runs), demo data unless told
+// otherwise, and "admin" with AdminPassword.
 class ReferenceServer
 {
 public:
@@ -37,6 +37,7 @@ public:
 
 private:
     TempFolder m_folder;
+    std::string m_database;
     bool m_demo;
     std::unique_ptr<AppServer> m_server;
     std::string m_error;

@@ -1,7 +1,11 @@
 #include "testsupport/servertest.h"
 
+#include "testsupport/testdatabase.h"
+
 void ServerTest::SetUp()
 {
+    KEEL_REQUIRE_TEST_DATABASE();
+    m_database = testdatabase::create(m_dir.path());
     startServer();
 }
 
@@ -13,7 +17,9 @@ void ServerTest::TearDown()
 
 ServerOptions ServerTest::options() const
 {
-    return ReferenceServer::loopbackOptions(m_dir.path(), demo());
+    ServerOptions options = ReferenceServer::loopbackOptions(m_dir.path(), demo());
+    options.database = m_database;
+    return options;
 }
 
 void ServerTest::startServer()

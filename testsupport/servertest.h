@@ -10,8 +10,9 @@
 #include "testsupport/testclient.h"
 
 // A fixture with the reference server in this process, started for each test
-// (empty unless demo() says otherwise; options() may change limits), and a
-// client logged in as admin on demand.
+// (empty unless demo() says otherwise; options() may change limits) on a
+// fresh database of the run's backend (see testdatabase.h), and a client
+// logged in as admin on demand.
 class ServerTest : public ::testing::Test
 {
 protected:
@@ -31,6 +32,7 @@ protected:
     std::unique_ptr<TestClient> newClient();
 
     TempFolder m_dir;
+    std::string m_database;
     std::unique_ptr<AppServer> m_server;
     std::unique_ptr<TestClient> m_admin;
 };

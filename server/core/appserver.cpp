@@ -11,7 +11,7 @@
 #include "server/core/refusal.h"
 #include "server/core/schema.h"
 #include "server/core/serverstate.h"
-#include "server/storage/sqlitestorage.h"
+#include "server/storage/storagefor.h"
 #include "services/types/tablefactory.h"
 
 class AppServer::Protocol : public RequestProtocol
@@ -66,7 +66,7 @@ void AppServer::start()
                            + " files (raise it with ulimit -n)");
         m_options.limits.maxConnections = fit;
     }
-    m_storage = std::make_unique<SqliteStorage>(m_options.database, domainFactory());
+    m_storage = storageFor(m_options.database, domainFactory());
     try {
         m_storage->open(schema::all());
         m_bootstrap = setup::bootstrap(*m_storage, m_options.adminPassword);
@@ -91,7 +91,7 @@ void AppServer::start()
     ServerInfo info;
     info.listenAddress = m_options.listen;
     info.workerThreads = m_options.limits.workerThreads;
-    info.databasePath = m_options.database;
+    info.databasePath = m_storage->info().location; // a connection string without its password
     info.maxLogRows = m_options.maxLogRows;
     m_state = std::make_unique<ServerState>(*m_storage, info);
     m_dispatcher = std::make_unique<Dispatcher>(*m_state, domainFactory());
@@ -126,7 +126,7 @@ void AppServer::start()
     serverlog::info("keelmon-server listening on " + m_options.listen + ":" + std::to_string(port())
                     + (m_discovery ? ", discovery on UDP " + std::to_string(discoveryPort()) : std::string())
                     + (m_dataConnections ? ", data channel on " + std::to_string(dataPort()) : std::string())
-                    + ", database " + m_options.database);
+                    + ", database " + m_state->info().databasePath);
 }
 
 void AppServer::stop()

@@ -113,7 +113,9 @@ std::string Dispatcher::run(const OrbRequest &request, const HandlerEntry &entry
     } catch (const StorageError &failure) {
         serverlog::error(where + " failed in the database: " + failure.what());
         return replywriter::exception(request.service, request.method, refusal::StorageFailed,
-                                      "数据库操作失败，请查看服务器日志");
+                                      failure.kind() == StorageError::Unavailable
+                                          ? "无法连接数据库，请稍后重试"
+                                          : "数据库操作失败，请查看服务器日志");
     } catch (const std::exception &failure) {
         serverlog::error(where + " failed: " + failure.what());
         return replywriter::exception(request.service, request.method, refusal::Internal,

@@ -22,6 +22,7 @@ struct ServerOptions
     serverlog::Level logLevel = serverlog::Level::Info;
     ConnectionLimits limits;
     std::size_t maxLogRows = 100000; // operation-log rows one query may return
+    int historyDays = 0;             // days of monitor history kept; 0: all
 
     // The monitoring engine and its channels.
     // -1: the default port (8900, 8901), or a free one when that is taken.

@@ -13,9 +13,10 @@
 
 namespace {
 
+// Beside an SQLite file; in the working folder for a PostgreSQL database.
 std::string besideDatabase(const std::string &database, const char *name)
 {
-    std::size_t slash = database.rfind('/');
+    std::size_t slash = isPostgresLocation(database) ? std::string::npos : database.rfind('/');
     return (slash == std::string::npos ? std::string(".") : database.substr(0, slash)) + "/" + name;
 }
 

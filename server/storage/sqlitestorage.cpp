@@ -12,80 +12,19 @@
 #include "orb/wire/codepage.h"
 #include "orb/wire/mtxfactory.h"
 #include "orb/wire/xmltext.h"
+#include "server/storage/storedtext.h"
 
 StorageTransaction::~StorageTransaction() = default;
 Storage::~Storage() = default;
 
+using namespace storedtext;
+
 namespace {
-
-bool isAscii(std::string_view text)
-{
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-// Most stored values (identifiers, numbers, times) are ASCII and need no conversion.
-std::string toStored(std::string_view local)
-{
-    return isAscii(local) ? std::string(local) : orb::toUtf8(local);
-}
-
-std::string fromStored(std::string_view utf8)
-{
-    return isAscii(utf8) ? std::string(utf8) : orb::fromUtf8(utf8);
-}
-
-std::string quoted(std::string_view name)
-{
-    return "\"" + std::string(name) + "\"";
-}
-
-std::string lower(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::tolower(c); });
-    return out;
-}
-
-// The values of a history row share one column, separated by a control
-// character that check results never carry (it is replaced if one does).
-constexpr char ValueSeparator = '\x1f';
-
-std::string joinValues(const std::vector<std::string> &values)
-{
-    std::string joined;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        if (i)
-            joined += ValueSeparator;
-        std::string value = values[i];
-        std::replace(value.begin(), value.end(), ValueSeparator, ' ');
-        joined += toStored(value);
-    }
-    return joined;
-}
-
-std::vector<std::string> splitValues(std::string_view joined)
-{
-    std::vector<std::string> values;
-    if (joined.empty())
-        return values;
-    std::size_t start = 0;
-    for (std::size_t end; (end = joined.find(ValueSeparator, start)) != std::string_view::npos; start = end + 1)
-        values.push_back(fromStored(joined.substr(start, end - start)));
-    values.push_back(fromStored(joined.substr(start)));
-    return values;
-}
 
 std::string_view columnText(sqlite3_stmt *statement, int column)
 {
     auto text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
     return {text ? text : "", std::size_t(sqlite3_column_bytes(statement, column))};
-}
-
-std::string embeddedXml(const MtxObj &object)
-{
-    std::string xml;
-    object.toXML(xml, object.getElementName(), 1);
-    return xml;
 }
 
 } // namespace
@@ -681,6 +620,16 @@ std::vector<HistoryRow> SqliteStorage::selectHistory(const std::string &monitorI
     if (rc != SQLITE_DONE)
         fail("cannot read the history of monitor " + monitorId, rc);
     return rows;
+}
+
+void SqliteStorage::dropHistoryBefore(std::int64_t time)
+{
+    std::lock_guard hold(m_lock);
+    Statement statement(prepare("DELETE FROM keel_history WHERE time < ?"));
+    sqlite3_bind_int64(statement, 1, time);
+    int rc = sqlite3_step(statement);
+    if (rc != SQLITE_DONE)
+        fail("cannot remove old history", rc);
 }
 
 int SqliteStorage::deleteHistory(const std::string &monitorId, std::int64_t from, std::int64_t to)

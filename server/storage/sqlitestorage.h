@@ -47,6 +47,7 @@ public:
     std::vector<HistoryRow> selectHistory(const std::string &monitorId, std::int64_t from, std::int64_t to,
                                           std::size_t maxRows) override;
     int deleteHistory(const std::string &monitorId, std::int64_t from, std::int64_t to) override;
+    void dropHistoryBefore(std::int64_t time) override;
     void saveCounters(const std::string &group, const std::vector<std::pair<std::string, std::int64_t>> &counters) override;
     std::vector<std::pair<std::string, std::int64_t>> loadCounters(const std::string &group) override;
     StorageInfo info() override;

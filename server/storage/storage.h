@@ -12,11 +12,12 @@
 #include "server/storage/historyrow.h"
 #include "server/storage/tabledefinition.h"
 
-// A failure of the storage itself (disk, corruption, a broken unique key).
+// A failure of the storage itself (disk, corruption, a broken unique key, a
+// database server that cannot be reached).
 class StorageError : public std::runtime_error
 {
 public:
-    enum Kind { General, Constraint };
+    enum Kind { General, Constraint, Unavailable };
     StorageError(Kind kind, const std::string &what) : std::runtime_error(what), m_kind(kind) {}
     Kind kind() const { return m_kind; }
 
@@ -83,6 +84,8 @@ public:
                                                   std::size_t maxRows) = 0;
     // Removes one monitor's rows with from <= time <= to; returns how many.
     virtual int deleteHistory(const std::string &monitorId, std::int64_t from, std::int64_t to) = 0;
+    // Removes every monitor's rows with time < time (the retention of history).
+    virtual void dropHistoryBefore(std::int64_t time) = 0;
 
     // Named counters in groups (the alert rules' counts of matching results):
     // stores or replaces each, a zero removes it; load gives a group's counters.

@@ -13,6 +13,7 @@
 #include "server/core/schema.h"
 #include "server/core/serverstate.h"
 #include "server/core/timetext.h"
+#include "server/pg/pgconnection.h"
 #include "server/storage/storage.h"
 #include "services/types/alertlogobj.h"
 #include "services/types/alertruleparameterobj.h"
@@ -98,8 +99,11 @@ void database(ServerState &state, bool administrator, Lines &out)
     StorageInfo info = storage.info();
     // Where the server keeps its files is for administrators only.
     std::string location = info.location;
-    if (!administrator)
+    if (!administrator) {
+        if (isPostgresLocation(location))
+            location = location.substr(0, location.find('?')); // the database's name, not its server
         location = location.substr(location.find_last_of('/') + 1);
+    }
     out.push_back("数据库文件: " + location);
     out.push_back("数据库大小: " + std::to_string(info.sizeBytes / 1024) + " KB");
     out.push_back("结构版本: " + std::to_string(info.schemaVersion));

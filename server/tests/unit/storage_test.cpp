@@ -1,15 +1,15 @@
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include "orb/wire/codepage.h"
 #include "server/core/schema.h"
-#include "server/storage/sqlitestorage.h"
+#include "server/storage/storagefor.h"
 #include "services/types/expressionparamitemobj.h"
 #include "services/types/monitorobj.h"
 #include "services/types/paramobj.h"
 #include "services/types/syslogobj.h"
 #include "services/types/tablefactory.h"
 #include "testsupport/servertest.h"
+#include "testsupport/testdatabase.h"
 
 namespace {
 
@@ -42,18 +42,25 @@ SysLogObj logEntry(const std::string &id, const std::string &date)
     return entry;
 }
 
+// Runs against SQLite, or PostgreSQL in the "_pg" run.
 class StorageTest : public ::testing::Test
 {
 protected:
     void open()
     {
-        m_storage = std::make_unique<SqliteStorage>(m_dir.file("store.db"), domainFactory());
+        m_storage = storageFor(m_location, domainFactory());
         m_storage->open(schema::all());
     }
-    void SetUp() override { open(); }
+    void SetUp() override
+    {
+        KEEL_REQUIRE_TEST_DATABASE();
+        m_location = testdatabase::create(m_dir.path());
+        open();
+    }
 
     TempFolder m_dir;
-    std::unique_ptr<SqliteStorage> m_storage;
+    std::string m_location;
+    std::unique_ptr<Storage> m_storage;
 };
 
 } // namespace
@@ -140,14 +147,9 @@ TEST_F(StorageTest, UncommittedWriteTransactionRollsBack)
 TEST_F(StorageTest, OlderTablesGainNewColumnsAndNewerSchemasAreRefused)
 {
     m_storage->close();
-    sqlite3 *db = nullptr;
-    ASSERT_EQ(sqlite3_open(m_dir.file("store.db").c_str(), &db), SQLITE_OK);
     // A table from a release whose records had fewer fields.
-    ASSERT_EQ(sqlite3_exec(db, "DROP TABLE sys_logs; CREATE TABLE sys_logs (\"ID\" TEXT NOT NULL DEFAULT '');"
-                               "INSERT INTO sys_logs VALUES ('old');",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
+    testdatabase::execute(m_location, "DROP TABLE sys_logs; CREATE TABLE sys_logs (\"ID\" TEXT NOT NULL DEFAULT '');"
+                                      "INSERT INTO sys_logs VALUES ('old');");
     open();
     auto rows = m_storage->select(schema::sysLogs, Filter::all());
     ASSERT_EQ(rows.size(), 1u);
@@ -155,11 +157,8 @@ TEST_F(StorageTest, OlderTablesGainNewColumnsAndNewerSchemasAreRefused)
     m_storage->insert(schema::sysLogs, logEntry("new", "2024-1-1 1:1:1"));
     m_storage->close();
 
-    ASSERT_EQ(sqlite3_open(m_dir.file("store.db").c_str(), &db), SQLITE_OK);
-    sqlite3_exec(db, "UPDATE keel_schema SET version = 99", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-    SqliteStorage newer(m_dir.file("store.db"), domainFactory());
-    EXPECT_THROW(newer.open(schema::all()), StorageError);
+    testdatabase::execute(m_location, "UPDATE keel_schema SET version = 99");
+    EXPECT_THROW(storageFor(m_location, domainFactory())->open(schema::all()), StorageError);
     m_storage.reset();
 }
 
