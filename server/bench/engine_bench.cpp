@@ -24,7 +24,7 @@
 #include "server/engine/monitoringserver.h"
 #include "server/storage/storage.h"
 #include "server/tests/engine/loopbackservers.h"
-#include "server/tests/engine/portinventory.h"
+#include "server/tests/engine/testinventory.h"
 #include "testsupport/loopback.h"
 #include "testsupport/servertest.h"
 #include "services/types/elementobj.h"

@@ -59,6 +59,7 @@ void Engine::start()
     if (m_options.schedule)
         m_scheduler = std::thread([this] { schedulerLoop(); });
     m_housekeeper = std::thread([this] { housekeepingLoop(); });
+    m_leaser = std::thread([this] { leaseLoop(); });
 }
 
 bool Engine::stopThreads()
@@ -74,6 +75,8 @@ bool Engine::stopThreads()
         m_scheduler.join();
     if (m_housekeeper.joinable())
         m_housekeeper.join();
+    if (m_leaser.joinable())
+        m_leaser.join();
     m_pool->stop();
     return true;
 }
@@ -85,6 +88,7 @@ void Engine::stop()
     m_recorder.flush();
     try {
         // Written results first, then the leases: the node taking over reads both.
+        std::lock_guard hold(m_leaseLock);
         m_leases->leave(pendingRuns());
     } catch (const std::exception &failure) {
         serverlog::warning(std::string("cannot hand back the monitor leases (other nodes take them when they expire): ")
@@ -129,6 +133,7 @@ void Engine::reload()
     m_loadedChanges = changes;
     m_loadedStamp = stamp;
     m_stats.monitors = fresh->monitors.size();
+    std::lock_guard leaseHold(m_leaseLock);
     m_leases->setMonitors(std::move(ids));
     ::malloc_trim(0); // reading the inventory left much freed memory behind
 }
@@ -141,13 +146,17 @@ void Engine::reloadIfChanged()
         || (m_leases && m_leases->shared() && m_server.storedInventoryStamp() != m_loadedStamp)) {
         reload();
         // New monitors start at once, deleted ones stop.
-        leaseRound();
+        {
+            std::lock_guard hold(m_scheduleLock);
+            m_roundWanted = true;
+        }
+        m_scheduleWake.notify_all();
     }
 }
 
 void Engine::leaseRound()
 {
-    std::lock_guard hold(m_reloadLock);
+    std::lock_guard hold(m_leaseLock);
     MonitorLeases::Runs runs = pendingRuns();
     MonitorLeases::Round round = m_leases->round(runs);
     runsStored(runs);
@@ -333,7 +342,6 @@ void Engine::housekeepingLoop()
 {
     auto nextReload = Clock::now() + m_options.reloadEvery;
     auto nextFlush = Clock::now() + m_options.flushEvery;
-    auto nextRound = Clock::now() + m_leases->renewEvery();
     std::unique_lock hold(m_scheduleLock);
     while (!m_stopping) {
         m_scheduleWake.wait_for(hold, std::chrono::milliseconds(20));
@@ -353,15 +361,32 @@ void Engine::housekeepingLoop()
         } catch (const std::exception &failure) {
             serverlog::error(std::string("monitoring engine: ") + failure.what());
         }
-        if (now >= nextRound) {
-            try {
-                nextRound = now + m_leases->renewEvery();
-                leaseRound();
-            } catch (const std::exception &failure) {
-                nextRound = now + std::min<std::chrono::milliseconds>(m_leases->renewEvery(), std::chrono::seconds(1));
-                serverlog::error(std::string("cannot renew the monitor leases (checks pause when they lapse): ")
-                                 + failure.what());
-            }
+        hold.lock();
+    }
+}
+
+void Engine::leaseLoop()
+{
+    // Apart from the housekeeping, so that a slow flush or reload never
+    // delays a renewal until the leases lapse.
+    auto next = Clock::now() + m_leases->renewEvery();
+    std::unique_lock hold(m_scheduleLock);
+    while (!m_stopping) {
+        m_scheduleWake.wait_until(hold, std::min(next, Clock::now() + std::chrono::seconds(1)));
+        if (m_stopping)
+            break;
+        if (!m_roundWanted && Clock::now() < next)
+            continue;
+        m_roundWanted = false;
+        hold.unlock();
+        auto now = Clock::now();
+        try {
+            leaseRound();
+            next = now + m_leases->renewEvery();
+        } catch (const std::exception &failure) {
+            next = now + std::min<std::chrono::milliseconds>(m_leases->renewEvery(), std::chrono::seconds(1));
+            serverlog::error(std::string("cannot renew the monitor leases (checks pause when they lapse): ")
+                             + failure.what());
         }
         hold.lock();
     }

@@ -79,8 +79,8 @@ public:
     const CheckScope &scope() const { return m_scope; }
     // How many monitors this node holds and runs.
     std::size_t monitorsHeld() const;
-    // Renews, claims and releases leases now (tests; the housekeeping
-    // thread does it every renewal period).
+    // Renews, claims and releases leases now (tests; the lease thread does
+    // it every renewal period and after each reading of the inventory).
     void leaseRound();
 
 private:
@@ -101,6 +101,7 @@ private:
     bool stopThreads(); // false when already stopped
     void schedulerLoop();
     void housekeepingLoop();
+    void leaseLoop();
     void runScheduled(std::shared_ptr<const MonitorConfig> monitor, std::chrono::steady_clock::time_point due);
     std::shared_ptr<const InventorySnapshot> snapshot() const;
 
@@ -116,7 +117,8 @@ private:
     std::shared_ptr<const InventorySnapshot> m_snapshot;
     std::atomic<std::uint64_t> m_loadedChanges{0};
     std::int64_t m_loadedStamp = 0; // the inventory stamp other nodes write
-    std::recursive_mutex m_reloadLock; // also held by lease rounds, which may reload
+    std::mutex m_reloadLock;
+    std::mutex m_leaseLock; // one call of m_leases at a time
     std::unique_ptr<MonitorLeases> m_leases;
     bool m_firstTake = true;
 
@@ -132,5 +134,7 @@ private:
     std::atomic<bool> m_stopping{false};
     std::thread m_scheduler;
     std::thread m_housekeeper;
+    std::thread m_leaser;
+    bool m_roundWanted = false; // a lease round before the next renewal (guarded by m_scheduleLock)
     std::atomic<int> m_running{0}; // checks in progress
 };

@@ -1,10 +1,15 @@
-#include "server/tests/engine/portinventory.h"
+#include "server/tests/engine/testinventory.h"
 
 #include <tuple>
 
 #include "server/core/handlers/inventory.h"
 #include "server/core/schema.h"
 #include "server/storage/storage.h"
+#include "services/types/alertmonitorobj.h"
+#include "services/types/alertruleobj.h"
+#include "services/types/alertruleparameterobj.h"
+#include "services/types/alertruletypeparameterobj.h"
+#include "services/types/alertsendtypeparameterobj.h"
 #include "services/types/elementobj.h"
 #include "services/types/expressionparamitemobj.h"
 #include "services/types/paramobj.h"
@@ -65,3 +70,35 @@ void fillPortMonitors(Storage &storage, int monitors, const std::vector<int> &op
     transaction->commit();
 }
 
+
+void addShortMessageRule(Storage &storage, const std::string &id, const std::string &element, const char *sendType,
+                         const char *counts)
+{
+    auto transaction = storage.begin(true);
+    AlertRuleObj rule;
+    rule.set(AlertRuleObj::RuleID, id);
+    rule.set(AlertRuleObj::RuleName, id);
+    storage.insert(schema::alertRules, rule);
+    AlertRuleParameterObj parameter;
+    parameter.set(AlertRuleParameterObj::RuleID, id);
+    parameter.set(AlertRuleParameterObj::RuleType, "3");
+    parameter.set(AlertRuleParameterObj::SendType, sendType);
+    parameter.set(AlertRuleParameterObj::AlertLevel, "1");
+    parameter.set(AlertRuleParameterObj::Enabled, "1");
+    storage.insert(schema::alertRuleParameters, parameter);
+    AlertSendTypeParameterObj send;
+    send.set(AlertSendTypeParameterObj::RuleID, id);
+    send.set(AlertSendTypeParameterObj::ParaName, sendType);
+    send.set(AlertSendTypeParameterObj::ParaValue, counts);
+    storage.insert(schema::alertSendTypeParameters, send);
+    AlertRuleTypeParameterObj number;
+    number.set(AlertRuleTypeParameterObj::RuleID, id);
+    number.set(AlertRuleTypeParameterObj::ParaName, "MobileNumber");
+    number.set(AlertRuleTypeParameterObj::ParaValue, "13800000000");
+    storage.insert(schema::alertRuleTypeParameters, number);
+    AlertMonitorObj watch;
+    watch.set(AlertMonitorObj::AlertRuleID, id);
+    watch.set(AlertMonitorObj::MonitorId, element);
+    storage.insert(schema::alertMonitors, watch);
+    transaction->commit();
+}
