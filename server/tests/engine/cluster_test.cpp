@@ -11,6 +11,7 @@
 #include <mutex>
 #include <thread>
 
+#include "orb/wire/mtxarray.h"
 #include "orb/wire/mtxstring.h"
 #include "server/core/serverstate.h"
 #include "server/engine/monitoringserver.h"
@@ -225,6 +226,24 @@ TEST_F(ClusterTest, ANodeThatDiesLosesItsMonitorsWithinOneLeaseTimeAndWritesSurv
     ASSERT_TRUE(waitFor([&] { return a.engine().monitorsHeld() + b.engine().monitorsHeld() == Monitors + 1; }, 3s))
         << "the new monitor is held by one node";
     EXPECT_TRUE(waitFor([&] { return b.engine().stats().monitors == Monitors + 1; }, 2s)) << "node-b read the change";
+
+    MtxArray lines;
+    lines.setFactory(&domainFactory());
+    ASSERT_TRUE(client.callText("SysService", "findSysStatus", {"1"}, &lines).succeeded());
+    std::string report;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        report += std::string(dynamic_cast<const MtxString &>(*lines.at(i)).getValue()) + "\n";
+    EXPECT_NE(report.find(local("节点名称: node-a\n")), std::string::npos) << report;
+    EXPECT_NE(report.find(local("本节点检测数: ") + std::to_string(a.engine().monitorsHeld()) + "\n"), std::string::npos)
+        << report;
+
+    MonitoringServer twin(options(), engineOptions("node-a"));
+    try {
+        twin.start();
+        ADD_FAILURE() << "a second server took the name of a live node";
+    } catch (const std::runtime_error &refused) {
+        EXPECT_NE(std::string(refused.what()).find("--node"), std::string::npos) << refused.what();
+    }
 
     const std::int64_t killed = wallMs();
     const auto halted = Clock::now();

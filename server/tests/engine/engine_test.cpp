@@ -273,7 +273,13 @@ TEST_F(EngineTest, StatusEndpointServesHealthAndMetrics)
         return exchangeOnLoopback(m_server->httpPort(), "GET " + path + " HTTP/1.0\r\n\r\n", 3000);
     };
     EXPECT_TRUE(get("/health").starts_with("HTTP/1.0 200 OK")) << get("/health");
+    addPortMonitor("mon", addDevice("dev"), closedPort());
+    m_server->engine().reloadIfChanged();
+    m_server->engine().leaseRound();
     std::string metrics = get("/metrics");
+    // A node alone holds every monitor; its name defaults to the host and application port.
+    EXPECT_NE(metrics.find("\nkeelmon_monitors_held 1\n"), std::string::npos) << metrics;
+    EXPECT_NE(metrics.find(":" + std::to_string(m_server->app().port()) + "\"} 1\n"), std::string::npos) << metrics;
     EXPECT_TRUE(metrics.starts_with("HTTP/1.0 200 OK"));
     for (const char *name : {"keelmon_requests_total", "keelmon_checks_total", "keelmon_alerts_failed_total",
                              "keelmon_connections_open", "keelmon_sessions", "keelmon_checks_late_total"})
