@@ -6,6 +6,8 @@
 //
 //   keelmon_engine_bench [--benchmark_filter=...]
 //   KEEL_ENGINE_BENCH_SECONDS: length of the measured window (default 60)
+// BM_TwoNodesSteadyState does the same with two nodes sharing a PostgreSQL
+// database.
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
 #include <netinet/in.h>
@@ -14,6 +16,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <thread>
@@ -26,6 +29,7 @@
 #include "server/tests/engine/loopbackservers.h"
 #include "server/tests/engine/testinventory.h"
 #include "testsupport/loopback.h"
+#include "testsupport/postgresinstance.h"
 #include "testsupport/servertest.h"
 #include "services/types/elementobj.h"
 #include "services/types/expressionparamitemobj.h"
@@ -159,6 +163,82 @@ void BM_EngineSteadyState(benchmark::State &state)
     }
 }
 BENCHMARK(BM_EngineSteadyState)->Arg(10000)->Arg(100000)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// Two nodes sharing one PostgreSQL database (a private server on a Unix
+// socket) divide N monitors at a 60-second period: the lateness of the checks
+// on each node once each holds half, and during the handover before.
+void BM_TwoNodesSteadyState(benchmark::State &state)
+{
+    const int monitors = int(state.range(0));
+    const char *seconds = std::getenv("KEEL_ENGINE_BENCH_SECONDS");
+    const auto window = std::chrono::seconds(seconds ? std::atoi(seconds) : 60);
+    for (auto _ : state) {
+        PostgresInstance postgres;
+        const std::string database = postgres.createDatabase("bench");
+        Listeners listeners(50);
+        std::vector<int> closed = closedPorts(50);
+        {
+            MonitoringServer writer(loopbackServerOptions(database));
+            writer.app().start();
+            fillPortMonitors(writer.app().storage(), monitors, listeners.ports(), closed);
+            writer.app().stop();
+        }
+        std::vector<std::unique_ptr<MonitoringServer>> nodes;
+        auto started = Clock::now();
+        for (const char *name : {"node-a", "node-b"}) {
+            ServerOptions options = loopbackServerOptions(database);
+            options.node = name;
+            EngineOptions engine = MonitoringServer::engineOptions(options);
+            engine.defaultPeriod = 60s;
+            engine.checkTimeout = 2000ms;
+            nodes.push_back(std::make_unique<MonitoringServer>(options, engine));
+            nodes.back()->start();
+        }
+        auto balanced = [&] {
+            return std::all_of(nodes.begin(), nodes.end(), [&](auto &node) {
+                return node->engine().monitorsHeld() == std::size_t(monitors / 2);
+            });
+        };
+        while (!balanced() && Clock::now() - started < 180s)
+            std::this_thread::sleep_for(100ms);
+        if (!balanced()) {
+            state.SkipWithError("the nodes did not divide the monitors within 180 s");
+            break;
+        }
+        state.counters["balance_s"] = std::chrono::duration<double>(Clock::now() - started).count();
+        std::uint64_t results = 0, late = 0;
+        double handover = 0;
+        for (auto &node : nodes) {
+            EngineStats &stats = node->engine().stats();
+            handover = std::max(handover, double(stats.latenessQuantile(0.99).count()));
+            stats.resetLateness();
+            results += stats.resultsStored;
+            late += stats.lateChecks;
+        }
+        auto from = Clock::now();
+        std::this_thread::sleep_for(window);
+        double elapsed = std::chrono::duration<double>(Clock::now() - from).count();
+        double p99 = 0, p50 = 0;
+        std::uint64_t resultsAfter = 0, lateAfter = 0;
+        for (auto &node : nodes) {
+            EngineStats &stats = node->engine().stats();
+            p99 = std::max(p99, double(stats.latenessQuantile(0.99).count()));
+            p50 = std::max(p50, double(stats.latenessQuantile(0.50).count()));
+            resultsAfter += stats.resultsStored;
+            lateAfter += stats.lateChecks;
+        }
+        results = resultsAfter - results;
+        late = lateAfter - late;
+        state.counters["lateness_p99_ms"] = p99;
+        state.counters["lateness_p50_ms"] = p50;
+        state.counters["handover_p99_ms"] = handover;
+        state.counters["late_over_1s"] = double(late);
+        state.counters["results_per_s"] = double(results) / elapsed;
+        for (auto &node : nodes)
+            node->stop();
+    }
+}
+BENCHMARK(BM_TwoNodesSteadyState)->Arg(10000)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 // One "DT" frame for a port monitor on this machine, from the connection to
 // the committed result and the reply; the bare TCP connect beside it.
