@@ -164,15 +164,19 @@ void Engine::leaseRound()
     if (round.extra > 0)
         releaseExtra(round.extra);
     take(round.taken);
-    const std::size_t held = monitorsHeld();
-    m_stats.monitorsHeld = held;
-    m_server.setMonitorsHeld(held);
+    m_server.setMonitorsHeld(monitorsHeld());
 }
 
 std::size_t Engine::monitorsHeld() const
 {
     std::lock_guard hold(m_scheduleLock);
     return m_held.size();
+}
+
+bool Engine::held(const std::string &monitorId) const
+{
+    std::lock_guard hold(m_scheduleLock);
+    return m_held.count(monitorId) > 0;
 }
 
 void Engine::take(const MonitorLeases::Runs &taken)
@@ -456,6 +460,8 @@ bool Engine::runNow(const std::string &monitorId, const std::string &deviceId, s
             address = devices.front()->get(ElementObj::Entity_IpAddress);
     }
     auto config = MonitorConfig::from(static_cast<const MonitorObj &>(*monitor), address, m_options.defaultPeriod);
+    if (m_leases->shared() && !held(monitorId))
+        m_recorder.adopt({monitorId}); // another node holds it: its stored state and counts are the current ones
     m_recorder.writeNow(check(config));
     return true;
 }

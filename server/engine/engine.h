@@ -79,6 +79,7 @@ public:
     const CheckScope &scope() const { return m_scope; }
     // How many monitors this node holds and runs.
     std::size_t monitorsHeld() const;
+    bool held(const std::string &monitorId) const;
     // Renews, claims and releases leases now (tests; the lease thread does
     // it every renewal period and after each reading of the inventory).
     void leaseRound();
@@ -116,7 +117,7 @@ private:
     mutable std::mutex m_snapshotLock;
     std::shared_ptr<const InventorySnapshot> m_snapshot;
     std::atomic<std::uint64_t> m_loadedChanges{0};
-    std::int64_t m_loadedStamp = 0; // the inventory stamp other nodes write
+    std::atomic<std::int64_t> m_loadedStamp{0}; // the inventory stamp other nodes write
     std::mutex m_reloadLock;
     std::mutex m_leaseLock; // one call of m_leases at a time
     std::unique_ptr<MonitorLeases> m_leases;

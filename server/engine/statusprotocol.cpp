@@ -79,7 +79,7 @@ std::string StatusProtocol::metrics() const
     metric("keelmon_connections_open", "gauge", "Connections open now.", connections.open);
     metric("keelmon_sessions", "gauge", "Users logged in.", m_server.sessions().count());
     metric("keelmon_monitors", "gauge", "Monitors in the inventory.", engine.monitors.load());
-    metric("keelmon_monitors_held", "gauge", "Monitors this node runs.", engine.monitorsHeld.load());
+    metric("keelmon_monitors_held", "gauge", "Monitors this node runs.", m_server.monitorsHeld());
     out << "# HELP keelmon_node_info This server's node name.\n# TYPE keelmon_node_info gauge\n"
         << "keelmon_node_info{node=\"" << labelValue(m_server.info().nodeName) << "\"} 1\n";
     metric("keelmon_checks_total", "counter", "Checks run.", engine.checksRun.load());
