@@ -23,8 +23,11 @@ bool usesPostgres()
 
 bool available()
 {
-    if (!usesPostgres())
-        return true;
+    return !usesPostgres() || postgresAvailable();
+}
+
+bool postgresAvailable()
+{
     static const std::string reason = PostgresInstance::unavailableReason();
     if (reason.empty())
         return true;

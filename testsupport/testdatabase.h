@@ -8,9 +8,11 @@
 namespace testdatabase {
 
 bool usesPostgres();
-// False when this run wants PostgreSQL and none can run here: says so
-// loudly on stderr (and fails the test under CI, where nothing may be
-// skipped). The caller then skips.
+// False when no PostgreSQL server can run here: says so loudly on stderr
+// (and fails the test under CI, where nothing may be skipped). The caller
+// then skips.
+bool postgresAvailable();
+// False when this run wants PostgreSQL and none can run here (as above).
 bool available();
 // A fresh, empty database: a file in folder, or a new PostgreSQL database.
 std::string create(const std::string &folder);
@@ -24,5 +26,12 @@ void execute(const std::string &location, const std::string &sql);
 #define KEEL_REQUIRE_TEST_DATABASE()                                                                                  \
     do {                                                                                                              \
         if (!testdatabase::available())                                                                               \
+            GTEST_SKIP() << "PostgreSQL is not available here";                                                       \
+    } while (false)
+
+// Skips the test when no PostgreSQL server can run here, in any run.
+#define KEEL_REQUIRE_POSTGRES()                                                                                       \
+    do {                                                                                                              \
+        if (!testdatabase::postgresAvailable())                                                                       \
             GTEST_SKIP() << "PostgreSQL is not available here";                                                       \
     } while (false)

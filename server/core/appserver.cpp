@@ -5,6 +5,7 @@
 
 #include "server/core/dataprotocol.h"
 #include "server/core/dispatcher.h"
+#include "server/core/historyretention.h"
 #include "server/core/net/connectionserver.h"
 #include "server/core/net/discoveryresponder.h"
 #include "server/core/net/filelimit.h"
@@ -70,6 +71,10 @@ void AppServer::start()
     try {
         m_storage->open(schema::all());
         m_bootstrap = setup::bootstrap(*m_storage, m_options.adminPassword);
+        if (m_options.historyDays > 0) {
+            m_retention = std::make_unique<HistoryRetention>(*m_storage, m_options.historyDays);
+            m_retention->start();
+        }
     } catch (const StorageError &failure) {
         throw std::runtime_error(failure.what());
     }
@@ -139,6 +144,8 @@ void AppServer::stop()
     m_connections->stop();
     if (m_dataConnections)
         m_dataConnections->stop();
+    if (m_retention)
+        m_retention->stop();
     m_storage->close();
     serverlog::info("keelmon-server stopped; database closed");
 }

@@ -9,6 +9,7 @@ class ConnectionServer;
 class DataProtocol;
 class DiscoveryResponder;
 class Dispatcher;
+class HistoryRetention;
 class ServerState;
 class Storage;
 
@@ -49,6 +50,7 @@ private:
     std::unique_ptr<DiscoveryResponder> m_discovery;
     std::unique_ptr<DataProtocol> m_dataProtocol;
     std::unique_ptr<ConnectionServer> m_dataConnections;
+    std::unique_ptr<HistoryRetention> m_retention;
     setup::BootstrapResult m_bootstrap;
     bool m_running = false;
 };

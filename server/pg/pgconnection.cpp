@@ -79,6 +79,15 @@ std::string trimmed(const char *message)
     return text;
 }
 
+// The parameters as libpq takes them: a null for each one without a value.
+std::vector<const char *> valuesOf(const std::vector<std::string> &params, const std::vector<bool> &hasValue)
+{
+    std::vector<const char *> values(params.size());
+    for (std::size_t i = 0; i < params.size(); ++i)
+        values[i] = hasValue[i] ? params[i].c_str() : nullptr;
+    return values;
+}
+
 } // namespace
 
 PgConnection::PgConnection(std::string connectionString)
@@ -94,6 +103,7 @@ PgConnection::~PgConnection()
 
 void PgConnection::reset()
 {
+    m_prepared.clear(); // they belonged to the old session
     PQfinish(m_conn);
     m_conn = PQconnectdb(m_connectionString.c_str());
     if (PQstatus(m_conn) != CONNECTION_OK) {
@@ -125,11 +135,31 @@ PgResult PgConnection::exec(const std::string &sql, const std::vector<std::strin
 {
     if (!m_conn)
         throw PgError("no connection to PostgreSQL at " + m_displayName, {}, true);
-    std::vector<const char *> values(params.size());
-    for (std::size_t i = 0; i < params.size(); ++i)
-        values[i] = hasValue[i] ? params[i].c_str() : nullptr;
-    pg_result *result = PQexecParams(m_conn, sql.c_str(), static_cast<int>(values.size()), nullptr, values.data(),
-                                     nullptr, nullptr, 0);
+    const std::vector<const char *> values = valuesOf(params, hasValue);
+    return checked(PQexecParams(m_conn, sql.c_str(), static_cast<int>(values.size()), nullptr, values.data(), nullptr,
+                                nullptr, 0));
+}
+
+PgResult PgConnection::execPrepared(const std::string &sql, const std::vector<std::string> &params,
+                                    const std::vector<bool> &hasValue)
+{
+    if (!m_conn)
+        throw PgError("no connection to PostgreSQL at " + m_displayName, {}, true);
+    auto found = m_prepared.find(sql);
+    if (found == m_prepared.end()) {
+        if (m_prepared.size() >= MaxPrepared)
+            return exec(sql, params, hasValue);
+        const std::string name = "keel" + std::to_string(m_prepared.size());
+        checked(PQprepare(m_conn, name.c_str(), sql.c_str(), static_cast<int>(params.size()), nullptr));
+        found = m_prepared.emplace(sql, name).first;
+    }
+    const std::vector<const char *> values = valuesOf(params, hasValue);
+    return checked(PQexecPrepared(m_conn, found->second.c_str(), static_cast<int>(values.size()), values.data(),
+                                  nullptr, nullptr, 0));
+}
+
+PgResult PgConnection::checked(pg_result *result)
+{
     const ExecStatusType status = PQresultStatus(result);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
         fail("PostgreSQL statement failed", result);

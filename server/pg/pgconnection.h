@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 struct pg_conn;
@@ -69,6 +70,12 @@ public:
     PgResult exec(const std::string &sql, const std::vector<std::string> &params = {});
     // Like exec, with a null where hasValue[i] is false.
     PgResult exec(const std::string &sql, const std::vector<std::string> &params, const std::vector<bool> &hasValue);
+    // Like exec, through a statement the server parses and plans once per
+    // connection (for the statements run again and again; at most
+    // MaxPrepared texts are kept, others run as with exec).
+    PgResult execPrepared(const std::string &sql, const std::vector<std::string> &params,
+                          const std::vector<bool> &hasValue);
+    static constexpr std::size_t MaxPrepared = 256;
 
     // False once the server has gone away.
     bool usable() const;
@@ -80,8 +87,10 @@ public:
 
 private:
     [[noreturn]] void fail(const std::string &what, pg_result *result);
+    PgResult checked(pg_result *result);
 
     std::string m_connectionString;
     std::string m_displayName;
     pg_conn *m_conn = nullptr;
+    std::unordered_map<std::string, std::string> m_prepared; // statement text -> name
 };

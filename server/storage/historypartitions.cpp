@@ -79,8 +79,12 @@ void HistoryPartitions::dropBefore(std::int64_t time, const Run &run)
             if ((day + 1) * DaySeconds <= time)
                 old.push_back(day);
     }
+    // One statement for all: the catalogue is changed once.
+    std::string names;
     for (std::int64_t day : old)
-        run("DROP TABLE IF EXISTS " + nameOf(day));
+        names += (names.empty() ? "" : ", ") + nameOf(day);
+    if (!names.empty())
+        run("DROP TABLE IF EXISTS " + names);
     std::lock_guard hold(m_lock);
     for (std::int64_t day : old)
         m_days.erase(day);

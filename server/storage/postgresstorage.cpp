@@ -183,7 +183,9 @@ PgResult PostgresStorage::exec(const std::string &what, const std::string &sql, 
     const bool retryable = !binding || !binding->inTransaction;
     for (int attempt = 1;; ++attempt) {
         try {
-            PgResult result = connection.exec(sql, params.values, params.present);
+            // Statements with parameters are the ones run again and again.
+            PgResult result = params.values.empty() ? connection.exec(sql)
+                                                    : connection.execPrepared(sql, params.values, params.present);
             if (borrowed)
                 m_pool.give(std::move(borrowed), false);
             return result;
@@ -406,7 +408,9 @@ void PostgresStorage::readRows(const TableDefinition &definition, const Filter &
                                const std::function<void(std::unique_ptr<MtxRecord>, std::int64_t)> &take)
 {
     const StoredTable &t = table(definition);
-    static const char *const orderBy[] = {" ORDER BY _row", " ORDER BY _time, _row", " ORDER BY _time DESC, _row DESC"};
+    // Rows without a time come first in time order, as SQLite puts NULL lowest.
+    static const char *const orderBy[] = {" ORDER BY _row", " ORDER BY _time NULLS FIRST, _row",
+                                          " ORDER BY _time DESC NULLS LAST, _row DESC"};
     Params params;
     std::string sql = "SELECT " + t.columnList() + ", _row FROM " + t.name() + whereClause(t, filter, params);
     if (after > 0)

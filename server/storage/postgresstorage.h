@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -94,7 +95,7 @@ private:
     MtxFactory &m_factory;
     PgPool m_pool;
     std::string m_displayName;
-    bool m_open = false;
+    std::atomic<bool> m_open{false};
     std::mutex m_bindingsLock;
     std::unordered_map<std::thread::id, Binding> m_bindings;
     std::map<const TableDefinition *, std::unique_ptr<StoredTable>> m_tables;

@@ -2,6 +2,7 @@
 
 #include "orb/textframe/textframe.h"
 #include "server/core/handlers/historyreport.h"
+#include "server/core/historyretention.h"
 #include "server/core/schema.h"
 #include "server/core/timetext.h"
 #include "server/storage/storage.h"
@@ -118,3 +119,45 @@ TEST_F(DemoHistoryTest, DemoMonitorsHaveADayOfHistory)
 }
 
 } // namespace
+
+namespace {
+
+class RetentionTest : public ServerTest
+{
+protected:
+    ServerOptions options() const override
+    {
+        ServerOptions options = ServerTest::options();
+        options.historyDays = m_days;
+        return options;
+    }
+    int m_days = 0;
+};
+
+} // namespace
+
+TEST_F(RetentionTest, HistoryBeyondTheKeptDaysGoesWhenTheServerStarts)
+{
+    const std::int64_t now = std::time(nullptr);
+    const std::int64_t day = 86400;
+    m_server->storage().appendHistory(std::vector<HistoryRow>{{"m1", "2", now - 40 * day, 0, "old", {}},
+                                                              {"m1", "2", now - 3 * day, 0, "kept", {}},
+                                                              {"m1", "2", now - 60, 0, "new", {}}});
+    restartServer();
+    EXPECT_EQ(m_server->storage().selectHistory("m1", 0, now, 10).size(), 3u) << "0 days: all history is kept";
+
+    m_days = 3;
+    restartServer();
+    const auto rows = m_server->storage().selectHistory("m1", 0, now, 10);
+    ASSERT_EQ(rows.size(), 2u) << "at least 3 whole days stay, the rest goes";
+    EXPECT_EQ(rows[0].remark, "kept");
+    EXPECT_EQ(rows[1].remark, "new");
+}
+
+TEST(HistoryRetention, TheCutoffIsTheStartOfTheDayThatManyDaysBefore)
+{
+    const std::int64_t day = 86400;
+    EXPECT_EQ(HistoryRetention::cutoff(100 * day, 7), 93 * day);
+    EXPECT_EQ(HistoryRetention::cutoff(100 * day + 5, 7), 93 * day);
+    EXPECT_EQ(HistoryRetention::cutoff(100 * day - 1, 7), 92 * day);
+}

@@ -122,6 +122,13 @@ TEST_F(StorageTest, TimeRangesAndOrderFollowTheTimeNotTheText)
     EXPECT_EQ(ordered[0]->get(SysLogObj::ID), "early");
     EXPECT_EQ(ordered[1]->get(SysLogObj::ID), "late");
 
+    // A row without a valid time sorts as the lowest time on every backend.
+    auto all = m_storage->select(schema::sysLogs, Filter::all(), RowOrder::TimeAscending);
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(all.front()->get(SysLogObj::ID), "bad");
+    all = m_storage->select(schema::sysLogs, Filter::all(), RowOrder::TimeDescending);
+    EXPECT_EQ(all.back()->get(SysLogObj::ID), "bad");
+
     auto day = m_storage->select(schema::sysLogs,
                                  Filter().timeFrom(sortableTime("2024-9-30")).timeTo(sortableTime("2024-9-30 23:59:59")),
                                  RowOrder::TimeDescending);
@@ -233,4 +240,29 @@ TEST_F(StorageTest, HistoryBatchJoinsTheCallersTransaction)
         transaction->commit();
     }
     EXPECT_EQ(m_storage->selectHistory("m1", 0, 1000, 10).size(), 1u);
+}
+
+TEST_F(StorageTest, OldHistoryIsDroppedBeforeACutoffOfEveryMonitor)
+{
+    constexpr std::int64_t Day = 86400;
+    const std::int64_t today = 20000 * Day; // a day in 2024
+    std::vector<HistoryRow> batch;
+    for (std::int64_t time : {today - 3 * Day, today - 2 * Day + 5, today - 1, today, today + Day / 2, today + 9 * Day})
+        for (const char *monitor : {"m1", "m2"})
+            batch.push_back(historyRow(monitor, time, 0, {"1"}));
+    m_storage->appendHistory(batch);
+
+    m_storage->dropHistoryBefore(today);
+    for (const char *monitor : {"m1", "m2"}) {
+        auto rows = m_storage->selectHistory(monitor, 0, today + 10 * Day, 100);
+        ASSERT_EQ(rows.size(), 3u) << monitor;
+        EXPECT_EQ(rows[0].time, today) << "a row at the cutoff stays";
+        EXPECT_EQ(rows[2].time, today + 9 * Day);
+    }
+    // A cutoff inside a day removes exactly the rows before it.
+    m_storage->dropHistoryBefore(today + Day / 2);
+    EXPECT_EQ(m_storage->selectHistory("m1", 0, today + 10 * Day, 100).size(), 2u);
+    // Rows for days whose history went are taken again.
+    m_storage->appendHistory(std::vector<HistoryRow>{historyRow("m1", today - 3 * Day, 0, {})});
+    EXPECT_EQ(m_storage->selectHistory("m1", 0, today, 100).size(), 1u);
 }
