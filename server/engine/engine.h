@@ -41,7 +41,8 @@ struct EngineOptions
     DeliveryOptions delivery;
 };
 
-// The monitoring engine: runs every monitor at its period within its
+// The monitoring engine: runs every monitor this node holds (all of them,
+// unless nodes share the database through leases) at its period within its
 // monitoring control, on a bounded pool of check threads, evaluates the
 // results against the monitor's conditions and has them recorded.
 class Engine
@@ -54,7 +55,7 @@ public:
     // Throws std::runtime_error when the shared leases cannot be reached.
     void start();
     // Stops scheduling, lets the running checks end, writes their results,
-    // sends the alerts already due.
+    // hands the monitors back to the other nodes, sends the alerts already due.
     void stop();
     // Stops as a node that dies would: no more checks, nothing written, the
     // leases left to expire (tests).
