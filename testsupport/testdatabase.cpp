@@ -10,7 +10,10 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "server/core/schema.h"
 #include "server/pg/pgconnection.h"
+#include "server/storage/postgresstorage.h"
+#include "services/types/tablefactory.h"
 #include "testsupport/postgresinstance.h"
 
 namespace testdatabase {
@@ -42,9 +45,17 @@ std::string create(const std::string &folder)
 {
     if (!usesPostgres())
         return folder + "/keelmon.db";
+    // The tables are made once, in a template every test's database copies.
+    static const std::string Template = [] {
+        const std::string name = "keel_template";
+        PostgresStorage(PostgresInstance::shared().createDatabase(name), domainFactory()).open(schema::all());
+        return name;
+    }();
     static std::atomic<int> created{0};
     const std::string name = "test_" + std::to_string(::getpid()) + "_" + std::to_string(++created);
-    return PostgresInstance::shared().createDatabase(name);
+    PgConnection admin(PostgresInstance::shared().connectionString("postgres"));
+    admin.exec("CREATE DATABASE \"" + name + "\" TEMPLATE \"" + Template + "\"");
+    return PostgresInstance::shared().connectionString(name);
 }
 
 void execute(const std::string &location, const std::string &sql)

@@ -114,7 +114,10 @@ void fillMonth(Backend backend, const std::string &location, Storage &storage, s
         for (int day = 0; day < Days; ++day)
             seed.push_back({"seed", "5", firstDay + day * 86400, 0, "", {}});
         storage.appendHistory(seed);
-        PgConnection(location).exec("INSERT INTO keel_history (monitor, type, time, state, remark, vals) " + rows);
+        PgConnection connection(location);
+        connection.exec("INSERT INTO keel_history (monitor, type, time, state, remark, vals) " + rows);
+        // A month-old history has long been written out: no checkpoint of it may run during the removal.
+        connection.exec("CHECKPOINT");
         return;
     }
     sqlite3 *db = nullptr;

@@ -168,12 +168,13 @@ PgResult PgConnection::checked(pg_result *result)
 
 void PgConnection::fail(const std::string &what, pg_result *result)
 {
+    // The code is copied before the result that holds it is freed.
     const char *state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    const std::string sqlState = state ? state : "";
     std::string reason = trimmed(result ? PQresultErrorMessage(result) : nullptr);
     if (reason.empty())
         reason = trimmed(PQerrorMessage(m_conn));
     PQclear(result);
-    const std::string sqlState = state ? state : "";
     // No code means libpq itself failed (the socket closed); class 08 and the
     // 57P shutdown codes are the server ending the connection.
     const bool lost = PQstatus(m_conn) != CONNECTION_OK || sqlState.empty() || sqlState.starts_with("08")

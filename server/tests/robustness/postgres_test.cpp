@@ -11,6 +11,7 @@
 #include "orb/wire/mtxtree.h"
 #include "server/core/schema.h"
 #include "server/pg/pgconnection.h"
+#include "server/pg/pgpool.h"
 #include "server/storage/postgresstorage.h"
 #include "services/types/elementobj.h"
 #include "services/types/tablefactory.h"
@@ -175,4 +176,32 @@ TEST(PostgresHistory, EachDayIsAPartitionAndOldDaysAreDroppedWhole)
     EXPECT_NE(std::find(names.begin(), names.end(), "keel_history_20240101"), names.end());
     ASSERT_EQ(storage.selectHistory("m", 0, day + Day, 10).size(), 1u);
     EXPECT_EQ(storage.selectHistory("m", 0, day + Day, 10)[0].remark, "new");
+}
+
+TEST(PostgresPool, WaitsABoundedTimeAndFreesTheSlotsOfLostConnections)
+{
+    KEEL_REQUIRE_POSTGRES();
+    PgPool pool(PostgresInstance::shared().createDatabase("pool"), 2, std::chrono::milliseconds(100));
+    auto first = pool.take();
+    auto second = pool.take();
+    const PgConnection *idle = first.get();
+    const auto started = std::chrono::steady_clock::now();
+    try {
+        pool.take();
+        ADD_FAILURE() << "a third connection beyond the limit";
+    } catch (const PgError &busy) {
+        EXPECT_NE(std::string(busy.what()).find("all 2 PostgreSQL connections stayed busy"), std::string::npos);
+    }
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(100));
+
+    pool.give(std::move(first), false);
+    auto again = pool.take();
+    EXPECT_EQ(again.get(), idle) << "an idle connection is lent again";
+    pool.give(std::move(again), false);
+    // A lost one closes itself and the idle one: both slots are free again.
+    pool.give(std::move(second), true);
+    auto a = pool.take();
+    auto b = pool.take();
+    EXPECT_EQ(a->exec("SELECT 1").integer(0, 0), 1);
+    EXPECT_EQ(b->exec("SELECT 2").integer(0, 0), 2);
 }

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "orb/wire/codepage.h"
 #include "server/core/schema.h"
+#include "server/storage/historypartitions.h"
 #include "server/storage/storagefor.h"
 #include "services/types/expressionparamitemobj.h"
 #include "services/types/monitorobj.h"
@@ -265,4 +268,47 @@ TEST_F(StorageTest, OldHistoryIsDroppedBeforeACutoffOfEveryMonitor)
     // Rows for days whose history went are taken again.
     m_storage->appendHistory(std::vector<HistoryRow>{historyRow("m1", today - 3 * Day, 0, {})});
     EXPECT_EQ(m_storage->selectHistory("m1", 0, today, 100).size(), 1u);
+}
+
+// Read-modify-write in write transactions from several threads at once:
+// writers follow one another, so no increment is lost; a write inside a
+// read transaction (as a read request that rolls states up does) commits.
+TEST_F(StorageTest, WriteTransactionsFollowOneAnother)
+{
+    m_storage->insert(schema::monitors, sampleMonitor("counter"));
+    const Filter counter = Filter::where(MonitorObj::Id, "counter");
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 25; ++i) {
+                auto transaction = m_storage->begin(true);
+                auto rows = m_storage->select(schema::monitors, counter);
+                const int value = std::atoi(rows.at(0)->get(MonitorObj::Text).c_str());
+                m_storage->updateFields(schema::monitors, counter, {{MonitorObj::Text, std::to_string(value + 1)}});
+                transaction->commit();
+            }
+        });
+    for (std::thread &thread : threads)
+        thread.join();
+    EXPECT_EQ(m_storage->select(schema::monitors, counter).at(0)->get(MonitorObj::Text), "100");
+
+    {
+        auto read = m_storage->begin(false);
+        auto write = m_storage->begin(true);
+        m_storage->updateFields(schema::monitors, counter, {{MonitorObj::Text, "rolled up"}});
+        write->commit();
+    }
+    EXPECT_EQ(m_storage->select(schema::monitors, counter).at(0)->get(MonitorObj::Text), "rolled up");
+}
+
+TEST(HistoryPartitions, DaysAndNamesFollowUtcDates)
+{
+    EXPECT_EQ(HistoryPartitions::nameOf(0), "keel_history_19700101");
+    EXPECT_EQ(HistoryPartitions::nameOf(HistoryPartitions::dayOf(1709164800)), "keel_history_20240229");
+    EXPECT_EQ(HistoryPartitions::dayOf(86399), 0);
+    EXPECT_EQ(HistoryPartitions::dayOf(-1), -1) << "a time before 1970 lies in the day before";
+    for (std::int64_t day : {0, 19782, 2932896, -1})
+        EXPECT_EQ(HistoryPartitions::dayOfName(HistoryPartitions::nameOf(day)), day);
+    for (const char *other : {"keel_history", "keel_history_2024", "keel_history_2024010x", "users"})
+        EXPECT_FALSE(HistoryPartitions::dayOfName(other)) << other;
 }
