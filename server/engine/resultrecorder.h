@@ -64,6 +64,7 @@ private:
     std::vector<std::string> chainOf(const std::string &monitorId, const std::string &deviceId) const;
     void rollUp(std::vector<std::string> dirty, const std::string &time);
     void refreshFamily(const std::string &id);
+    int depthOf(const std::string &id) const;
 
     Storage &m_storage;
     AlertDelivery &m_delivery;
