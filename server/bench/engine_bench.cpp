@@ -6,6 +6,8 @@
 //
 //   keelmon_engine_bench [--benchmark_filter=...]
 //   KEEL_ENGINE_BENCH_SECONDS: length of the measured window (default 60)
+// BM_TwoNodesSteadyState does the same with two nodes sharing a PostgreSQL
+// database.
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
 #include <netinet/in.h>
@@ -14,6 +16,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <thread>
@@ -24,7 +27,9 @@
 #include "server/engine/monitoringserver.h"
 #include "server/storage/storage.h"
 #include "server/tests/engine/loopbackservers.h"
+#include "server/tests/engine/testinventory.h"
 #include "testsupport/loopback.h"
+#include "testsupport/postgresinstance.h"
 #include "testsupport/servertest.h"
 #include "services/types/elementobj.h"
 #include "services/types/expressionparamitemobj.h"
@@ -92,64 +97,6 @@ std::vector<int> closedPorts(int count)
     return ports;
 }
 
-MonitorObj portMonitor(const std::string &id, const std::string &device, int port)
-{
-    MonitorObj monitor;
-    monitor.set(MonitorObj::Id, id);
-    monitor.set(MonitorObj::ParentId, device);
-    monitor.set(MonitorObj::MonitorType, "5");
-    monitor.set(MonitorObj::Text, "port " + std::to_string(port));
-    for (auto [name, value] : {std::pair{"HostName", std::string("127.0.0.1")}, {"Port", std::to_string(port)}}) {
-        auto param = std::make_unique<ParamObj>();
-        param->set(ParamObj::ParamName, name);
-        param->set(ParamObj::ParamValue, value);
-        monitor.params().append(std::move(param));
-    }
-    for (auto [field, name, op, value] : {std::tuple{StateConditionObj::Error, "Status", "!=", "open"},
-                                          {StateConditionObj::Warning, "ResponseTime", ">", "1000"},
-                                          {StateConditionObj::Normal, "Status", "==", "open"}}) {
-        auto clause = std::make_unique<ExpressionParamItemObj>();
-        clause->set(ExpressionParamItemObj::itemId, "1");
-        clause->set(ExpressionParamItemObj::paraName, name);
-        clause->set(ExpressionParamItemObj::Operator, op);
-        clause->set(ExpressionParamItemObj::paraValue, value);
-        monitor.condition().items(field).append(std::move(clause));
-        monitor.condition().set(field, "1");
-    }
-    return monitor;
-}
-
-// Groups of 10 devices of 100 monitors each; monitor i checks a listening
-// port when i is even, a closed one when odd.
-void fill(Storage &storage, int monitors, const std::vector<int> &open, const std::vector<int> &closed)
-{
-    auto transaction = storage.begin(true);
-    const std::string root = inventory::root(storage)->get(ElementObj::ID);
-    auto element = [&](const std::string &id, const std::string &parent, const char *type) {
-        ElementObj record;
-        record.set(ElementObj::ID, id);
-        record.set(ElementObj::PID, parent);
-        record.set(ElementObj::Type, type);
-        record.set(ElementObj::Text, id);
-        record.set(ElementObj::LastState, "0");
-        record.set(ElementObj::Entity_IpAddress, "127.0.0.1");
-        storage.insert(schema::elements, record);
-        return record;
-    };
-    ElementObj device;
-    for (int i = 0; i < monitors; ++i) {
-        if (i % 1000 == 0)
-            element("g" + std::to_string(i / 1000), root, "1");
-        if (i % 100 == 0)
-            device = element("d" + std::to_string(i / 100), "g" + std::to_string(i / 1000), "4");
-        int port = i % 2 == 0 ? open[std::size_t(i / 2) % open.size()] : closed[std::size_t(i / 2) % closed.size()];
-        MonitorObj monitor = portMonitor("m" + std::to_string(i), device.get(ElementObj::ID), port);
-        storage.insert(schema::monitors, monitor);
-        storage.insert(schema::elements, inventory::mirrorOf(monitor, device, nullptr));
-    }
-    transaction->commit();
-}
-
 double cpuSeconds()
 {
     rusage usage{};
@@ -181,7 +128,7 @@ void BM_EngineSteadyState(benchmark::State &state)
         engine.checkTimeout = 2000ms;
         MonitoringServer server(options, engine);
         server.app().start();
-        fill(server.app().storage(), monitors, listeners.ports(), closed);
+        fillPortMonitors(server.app().storage(), monitors, listeners.ports(), closed);
         server.app().stop();
 
         auto started = Clock::now();
@@ -217,6 +164,82 @@ void BM_EngineSteadyState(benchmark::State &state)
 }
 BENCHMARK(BM_EngineSteadyState)->Arg(10000)->Arg(100000)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
+// Two nodes sharing one PostgreSQL database (a private server on a Unix
+// socket) divide N monitors at a 60-second period: the lateness of the checks
+// on each node once each holds half, and during the handover before.
+void BM_TwoNodesSteadyState(benchmark::State &state)
+{
+    const int monitors = int(state.range(0));
+    const char *seconds = std::getenv("KEEL_ENGINE_BENCH_SECONDS");
+    const auto window = std::chrono::seconds(seconds ? std::atoi(seconds) : 60);
+    for (auto _ : state) {
+        PostgresInstance postgres;
+        const std::string database = postgres.createDatabase("bench");
+        Listeners listeners(50);
+        std::vector<int> closed = closedPorts(50);
+        {
+            MonitoringServer writer(loopbackServerOptions(database));
+            writer.app().start();
+            fillPortMonitors(writer.app().storage(), monitors, listeners.ports(), closed);
+            writer.app().stop();
+        }
+        std::vector<std::unique_ptr<MonitoringServer>> nodes;
+        auto started = Clock::now();
+        for (const char *name : {"node-a", "node-b"}) {
+            ServerOptions options = loopbackServerOptions(database);
+            options.node = name;
+            EngineOptions engine = MonitoringServer::engineOptions(options);
+            engine.defaultPeriod = 60s;
+            engine.checkTimeout = 2000ms;
+            nodes.push_back(std::make_unique<MonitoringServer>(options, engine));
+            nodes.back()->start();
+        }
+        auto balanced = [&] {
+            return std::all_of(nodes.begin(), nodes.end(), [&](auto &node) {
+                return node->engine().monitorsHeld() == std::size_t(monitors / 2);
+            });
+        };
+        while (!balanced() && Clock::now() - started < 180s)
+            std::this_thread::sleep_for(100ms);
+        if (!balanced()) {
+            state.SkipWithError("the nodes did not divide the monitors within 180 s");
+            break;
+        }
+        state.counters["balance_s"] = std::chrono::duration<double>(Clock::now() - started).count();
+        std::uint64_t results = 0, late = 0;
+        double handover = 0;
+        for (auto &node : nodes) {
+            EngineStats &stats = node->engine().stats();
+            handover = std::max(handover, double(stats.latenessQuantile(0.99).count()));
+            stats.resetLateness();
+            results += stats.resultsStored;
+            late += stats.lateChecks;
+        }
+        auto from = Clock::now();
+        std::this_thread::sleep_for(window);
+        double elapsed = std::chrono::duration<double>(Clock::now() - from).count();
+        double p99 = 0, p50 = 0;
+        std::uint64_t resultsAfter = 0, lateAfter = 0;
+        for (auto &node : nodes) {
+            EngineStats &stats = node->engine().stats();
+            p99 = std::max(p99, double(stats.latenessQuantile(0.99).count()));
+            p50 = std::max(p50, double(stats.latenessQuantile(0.50).count()));
+            resultsAfter += stats.resultsStored;
+            lateAfter += stats.lateChecks;
+        }
+        results = resultsAfter - results;
+        late = lateAfter - late;
+        state.counters["lateness_p99_ms"] = p99;
+        state.counters["lateness_p50_ms"] = p50;
+        state.counters["handover_p99_ms"] = handover;
+        state.counters["late_over_1s"] = double(late);
+        state.counters["results_per_s"] = double(results) / elapsed;
+        for (auto &node : nodes)
+            node->stop();
+    }
+}
+BENCHMARK(BM_TwoNodesSteadyState)->Arg(10000)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
 // One "DT" frame for a port monitor on this machine, from the connection to
 // the committed result and the reply; the bare TCP connect beside it.
 void BM_ProbeTestFrame(benchmark::State &state)
@@ -228,7 +251,7 @@ void BM_ProbeTestFrame(benchmark::State &state)
     engine.schedule = false;
     MonitoringServer server(options, engine);
     server.app().start();
-    fill(server.app().storage(), 1, listeners.ports(), listeners.ports());
+    fillPortMonitors(server.app().storage(), 1, listeners.ports(), listeners.ports());
     server.app().stop();
     server.start();
     std::string device = server.app().storage().select(schema::monitors, Filter::all()).front()->get(MonitorObj::ParentId);

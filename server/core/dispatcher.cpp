@@ -93,9 +93,13 @@ std::string Dispatcher::run(const OrbRequest &request, const HandlerEntry &entry
         if (entry.access != Access::Read)
             writeOperationLog(request, entry, entry.access == Access::Login ? call.text(0) : user, call.time(),
                               call.logDetail());
+        const bool inventoryChanged =
+            entry.access == Access::Write
+            && (std::string_view(entry.service) == "ElementService" || std::string_view(entry.service) == "AlertService");
+        if (inventoryChanged)
+            m_server.stampInventoryChange();
         transaction->commit();
-        if (entry.access == Access::Write
-            && (std::string_view(entry.service) == "ElementService" || std::string_view(entry.service) == "AlertService"))
+        if (inventoryChanged)
             m_server.noteInventoryChange();
         serverlog::debug(where + " by " + caller + ": done");
         succeeded = true;

@@ -47,6 +47,10 @@ std::string ServerOptions::usage()
            "  --spool-dir PATH      folder of alert mail without SMTP (default: spool beside the database)\n"
            "  --outbox-dir PATH     folder of short-message alerts (default: outbox beside the database)\n"
            "  --script-dir PATH     folder of alert scripts (default: none, script alerts fail)\n"
+           "  --node NAME           this server's name among the nodes sharing a PostgreSQL database\n"
+           "                        (default: host name and --port, as host:8899)\n"
+           "  --lease-seconds S     how long a node holds its monitors without renewing; a node that\n"
+           "                        stops answering loses them to the others after this (default 30)\n"
            "  --help                show this text\n";
 }
 
@@ -73,12 +77,13 @@ bool ServerOptions::parse(const std::vector<std::string> &arguments, std::string
         {"--check-timeout", 10, 120000, [&](long long v) { checkTimeoutMs = int(v); }},
         {"--check-interval", 1, 86400, [&](long long v) { checkInterval = int(v); }},
         {"--max-log-rows", 1, 10000000, [&](long long v) { maxLogRows = std::size_t(v); }},
+        {"--lease-seconds", 3, 3600, [&](long long v) { leaseSeconds = int(v); }},
         {"--history-days", 0, 100000, [&](long long v) { historyDays = int(v); }},
     };
     const std::pair<const char *, std::string *> texts[] = {
         {"--listen", &listen}, {"--advertise", &advertise}, {"--db", &database}, {"--admin-password", &adminPassword},
         {"--http-listen", &httpListen}, {"--check-scope", &checkScope}, {"--smtp", &smtp},
-        {"--spool-dir", &spoolDir}, {"--outbox-dir", &outboxDir}, {"--script-dir", &scriptDir}};
+        {"--spool-dir", &spoolDir}, {"--outbox-dir", &outboxDir}, {"--script-dir", &scriptDir}, {"--node", &node}};
 
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string &option = arguments[i];

@@ -38,6 +38,10 @@ struct ServerOptions
     std::string outboxDir;         // default: "outbox" beside the database
     std::string scriptDir;         // alert scripts; empty: none allowed
 
+    // Several nodes on one PostgreSQL database.
+    std::string node;              // this node's name; empty: host name and application port
+    int leaseSeconds = 30;         // a dead node's monitors move to the others after this
+
     // Reads argv; false with a message (what is wrong and what to do) on a
     // bad option. help is set for --help.
     bool parse(const std::vector<std::string> &arguments, std::string &error, bool &help);

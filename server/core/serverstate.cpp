@@ -1,6 +1,7 @@
 #include "server/core/serverstate.h"
 
 #include <cstdlib>
+#include <random>
 
 #include <uuid/uuid.h>
 
@@ -109,6 +110,30 @@ ConnectionStats ServerState::connectionStats() const
 {
     std::lock_guard hold(m_sourceLock);
     return m_connectionStats ? m_connectionStats() : ConnectionStats{};
+}
+
+namespace {
+
+constexpr const char *StampGroup = "inventory";
+constexpr const char *StampName = "stamp";
+
+} // namespace
+
+void ServerState::stampInventoryChange()
+{
+    // Random rather than counted: two nodes changing at once must not write
+    // the same stamp. Never zero, which would remove the counter.
+    static thread_local std::mt19937_64 random(std::random_device{}());
+    m_storage.saveCounters(StampGroup, {{StampName, std::int64_t(random() >> 1) | 1}});
+}
+
+std::int64_t ServerState::storedInventoryStamp() const
+{
+    auto transaction = m_storage.begin(false);
+    for (const auto &[name, value] : m_storage.loadCounters(StampGroup))
+        if (name == StampName)
+            return value;
+    return 0;
 }
 
 std::string ServerState::newId()

@@ -83,6 +83,8 @@ struct ServerInfo
     int discoveryPort = 0;
     int workerThreads = 0;
     std::string databasePath;
+    // This server among the nodes sharing one database.
+    std::string nodeName;
     // The most operation-log rows one query may return.
     std::size_t maxLogRows = 100000;
 };
@@ -109,6 +111,15 @@ public:
     // the monitoring engine knows when to read them again.
     void noteInventoryChange() { ++m_inventoryChanges; }
     std::uint64_t inventoryChanges() const { return m_inventoryChanges; }
+    // The same for servers sharing the database: a change writes a new stamp
+    // in the caller's transaction, and the engines of the other nodes compare
+    // it with the one they read last.
+    void stampInventoryChange();
+    std::int64_t storedInventoryStamp() const;
+
+    // How many monitors this node runs (the engine keeps it current).
+    void setMonitorsHeld(std::size_t count) { m_monitorsHeld = count; }
+    std::size_t monitorsHeld() const { return m_monitorsHeld; }
 
     // A new identifier: a UUID in its 36-character text form.
     static std::string newId();
@@ -124,4 +135,5 @@ private:
     mutable std::mutex m_sourceLock;
     std::function<ConnectionStats()> m_connectionStats;
     std::atomic<std::uint64_t> m_inventoryChanges{0};
+    std::atomic<std::size_t> m_monitorsHeld{0};
 };

@@ -17,7 +17,7 @@ public:
     std::atomic<std::uint64_t> stateChanges{0};
     std::atomic<std::uint64_t> alertsSent{0};
     std::atomic<std::uint64_t> alertsFailed{0};
-    std::atomic<std::uint64_t> monitors{0};
+    std::atomic<std::uint64_t> monitors{0}; // in the inventory (the node runs those it holds)
 
     void recordLateness(std::chrono::microseconds lateness);
     // The lateness below which the given share (0..1) of checks started; an

@@ -1,5 +1,8 @@
 #include "server/engine/monitoringserver.h"
 
+#include <unistd.h>
+
+#include <cstring>
 #include <stdexcept>
 
 #include "server/core/net/connectionserver.h"
@@ -49,6 +52,15 @@ void listen(ConnectionServer &server, const std::string &address, int port, int 
     }
 }
 
+// The host name and the application port, unique among the servers of a site.
+std::string defaultNodeName(int port)
+{
+    char host[256] = {};
+    if (::gethostname(host, sizeof host - 1) != 0 || !host[0])
+        std::strcpy(host, "localhost");
+    return std::string(host) + ":" + std::to_string(port);
+}
+
 } // namespace
 
 MonitoringServer::MonitoringServer(ServerOptions options) : MonitoringServer(options, engineOptions(options)) {}
@@ -79,6 +91,10 @@ EngineOptions MonitoringServer::engineOptions(const ServerOptions &options)
     delivery.spoolDir = options.spoolDir.empty() ? besideDatabase(options.database, "spool") : options.spoolDir;
     delivery.outboxDir = options.outboxDir.empty() ? besideDatabase(options.database, "outbox") : options.outboxDir;
     delivery.scriptDir = options.scriptDir;
+    if (isPostgresLocation(options.database))
+        engine.leases.database = options.database;
+    engine.leases.node = options.node;
+    engine.leases.leaseTime = std::chrono::seconds(options.leaseSeconds);
     return engine;
 }
 
@@ -89,6 +105,9 @@ void MonitoringServer::start()
             throw std::runtime_error(std::string(option) + " must differ from the application port --port "
                                      + std::to_string(m_options.port));
     m_app.start();
+    if (m_engineOptions.leases.node.empty())
+        m_engineOptions.leases.node = defaultNodeName(m_app.port());
+    m_app.state().info().nodeName = m_engineOptions.leases.node;
     try {
         m_engine = std::make_unique<Engine>(m_app.state(), m_engineOptions);
         m_engine->start();
@@ -103,7 +122,8 @@ void MonitoringServer::start()
         stop();
         throw std::runtime_error(message + " (the probe channel and status endpoint take --probe-port and --http-port)");
     }
-    serverlog::info("probe channel on " + m_options.listen + ":" + std::to_string(probePort()) + ", status on http://"
+    serverlog::info("node " + m_engineOptions.leases.node + " runs " + std::to_string(m_engine->monitorsHeld())
+                    + " monitors; probe channel on " + m_options.listen + ":" + std::to_string(probePort()) + ", status on http://"
                     + m_options.httpListen + ":" + std::to_string(httpPort()) + "/metrics, checks limited to "
                     + (m_engine->scope().mode() == CheckScope::Loopback ? "127.0.0.0/8" : "any address"));
 }

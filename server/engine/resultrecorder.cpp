@@ -1,6 +1,9 @@
 #include "server/engine/resultrecorder.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <set>
+#include <unordered_set>
 
 #include "orb/wire/codepage.h"
 #include "server/core/handlers/inventory.h"
@@ -25,6 +28,21 @@ void ResultRecorder::reset(InventorySnapshot &snapshot)
     snapshot.nodes.clear();
     snapshot.children.clear();
     m_alerts.reset(snapshot.rules, m_storage);
+}
+
+void ResultRecorder::adopt(const std::vector<std::string> &monitorIds)
+{
+    std::unordered_set<std::string> adopted(monitorIds.begin(), monitorIds.end());
+    std::lock_guard hold(m_writeLock);
+    auto transaction = m_storage.begin(false);
+    m_storage.forEach(schema::elements, Filter::where(ElementObj::Type, inventory::MonitorType), [&](const MtxRecord &row) {
+        const std::string &id = row.get(ElementObj::ID);
+        if (!adopted.count(id))
+            return;
+        if (auto found = m_nodes.find(id); found != m_nodes.end())
+            found->second.state = std::atoi(row.get(ElementObj::LastState).c_str());
+    });
+    m_alerts.reload(adopted, m_storage);
 }
 
 void ResultRecorder::push(CheckOutcome outcome)
@@ -143,30 +161,57 @@ void ResultRecorder::write(std::vector<CheckOutcome> &batch)
 
 void ResultRecorder::rollUp(std::vector<std::string> dirty, const std::string &time)
 {
-    // Level by level upwards: a device takes the worst state of its monitors,
-    // a group the worst of its members. Elements without children keep theirs.
-    for (int level = 0; level <= inventory::MaxDepth + 1 && !dirty.empty(); ++level) {
-        std::sort(dirty.begin(), dirty.end());
-        dirty.erase(std::unique(dirty.begin(), dirty.end()), dirty.end());
-        std::vector<std::string> next;
-        for (const std::string &id : dirty) {
-            auto node = m_nodes.find(id);
-            auto children = m_children.find(id);
-            if (node == m_nodes.end() || node->second.monitor || children == m_children.end())
-                continue;
-            int worst = inventory::Normal;
-            for (const std::string &child : children->second)
-                if (auto found = m_nodes.find(child); found != m_nodes.end())
-                    worst = std::max(worst, found->second.state);
-            if (worst == node->second.state)
-                continue;
-            node->second.state = worst;
-            m_storage.updateFields(schema::elements, Filter::where(ElementObj::ID, id),
-                                   {{ElementObj::LastState, std::to_string(worst)},
-                                    {ElementObj::LastChangeStateTime, time}});
-            if (node->second.parent != inventory::RootParent)
-                next.push_back(node->second.parent);
-        }
-        dirty.swap(next);
+    // Upwards: a device takes the worst state of its monitors, a group the
+    // worst of its members; elements without children keep theirs. Deepest
+    // first, so that each element is worked out once, after its members, and
+    // in one fixed order (depth, then id), so that two nodes rolling up at
+    // once never wait on each other's rows in a cycle.
+    std::set<std::pair<int, std::string>> pending; // negated depth, id
+    for (std::string &id : dirty)
+        pending.emplace(-depthOf(id), std::move(id));
+    while (!pending.empty()) {
+        auto [negatedDepth, id] = std::move(pending.extract(pending.begin()).value());
+        auto node = m_nodes.find(id);
+        auto children = m_children.find(id);
+        if (node == m_nodes.end() || node->second.monitor || children == m_children.end())
+            continue;
+        if (m_shared)
+            refreshFamily(id);
+        int worst = inventory::Normal;
+        for (const std::string &child : children->second)
+            if (auto found = m_nodes.find(child); found != m_nodes.end())
+                worst = std::max(worst, found->second.state);
+        if (worst == node->second.state)
+            continue;
+        node->second.state = worst;
+        m_storage.updateFields(schema::elements, Filter::where(ElementObj::ID, id),
+                               {{ElementObj::LastState, std::to_string(worst)}, {ElementObj::LastChangeStateTime, time}});
+        if (node->second.parent != inventory::RootParent)
+            pending.emplace(negatedDepth + 1, node->second.parent);
     }
+}
+
+int ResultRecorder::depthOf(const std::string &id) const
+{
+    int depth = 0;
+    for (auto node = m_nodes.find(id); node != m_nodes.end() && depth <= inventory::MaxDepth + 1;
+         node = m_nodes.find(node->second.parent))
+        ++depth;
+    return depth;
+}
+
+void ResultRecorder::refreshFamily(const std::string &id)
+{
+    // Within the batch's transaction: the element's own state and its
+    // children's, as every node last wrote them. The element's row is locked
+    // first (written unchanged), so that of two nodes rolling it up at once
+    // the later one reads the states the earlier committed.
+    m_storage.updateFields(schema::elements, Filter::where(ElementObj::ID, id), {{ElementObj::ID, id}});
+    auto refresh = [&](const Filter &filter) {
+        for (const auto &row : m_storage.select(schema::elements, filter))
+            if (auto found = m_nodes.find(row->get(ElementObj::ID)); found != m_nodes.end())
+                found->second.state = std::atoi(row->get(ElementObj::LastState).c_str());
+    };
+    refresh(Filter::where(ElementObj::ID, id));
+    refresh(Filter::where(ElementObj::PID, id));
 }

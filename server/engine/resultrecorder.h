@@ -38,6 +38,13 @@ public:
     // read inventory.
     void reset(InventorySnapshot &snapshot);
 
+    // Other nodes write results to the same database: roll-ups read the
+    // states of siblings from storage rather than trusting this node's copy.
+    void setShared(bool shared) { m_shared = shared; }
+    // Takes over monitors another node may have run: reads their states and
+    // alert counts afresh.
+    void adopt(const std::vector<std::string> &monitorIds);
+
     // Queues a result for the next flush.
     void push(CheckOutcome outcome);
     std::size_t queued() const;
@@ -56,6 +63,8 @@ private:
     void write(std::vector<CheckOutcome> &batch);
     std::vector<std::string> chainOf(const std::string &monitorId, const std::string &deviceId) const;
     void rollUp(std::vector<std::string> dirty, const std::string &time);
+    void refreshFamily(const std::string &id);
+    int depthOf(const std::string &id) const;
 
     Storage &m_storage;
     AlertDelivery &m_delivery;
@@ -68,4 +77,5 @@ private:
     std::unordered_map<std::string, Node> m_nodes;
     std::unordered_map<std::string, std::vector<std::string>> m_children;
     AlertTracker m_alerts;
+    bool m_shared = false;
 };

@@ -13,6 +13,18 @@ std::string response(const char *status, const char *type, const std::string &bo
            + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
 }
 
+// A Prometheus label value: backslash, quote and line feed escaped.
+std::string labelValue(const std::string &text)
+{
+    std::string escaped;
+    for (char c : text) {
+        if (c == '\\' || c == '"')
+            escaped += '\\';
+        escaped += c == '\n' ? std::string("\\n") : std::string(1, c);
+    }
+    return escaped;
+}
+
 } // namespace
 
 requestreader::Frame StatusProtocol::frame(std::string_view received, std::size_t)
@@ -66,7 +78,10 @@ std::string StatusProtocol::metrics() const
     metric("keelmon_connections_accepted_total", "counter", "Connections accepted.", connections.accepted);
     metric("keelmon_connections_open", "gauge", "Connections open now.", connections.open);
     metric("keelmon_sessions", "gauge", "Users logged in.", m_server.sessions().count());
-    metric("keelmon_monitors", "gauge", "Monitors the engine runs.", engine.monitors.load());
+    metric("keelmon_monitors", "gauge", "Monitors in the inventory.", engine.monitors.load());
+    metric("keelmon_monitors_held", "gauge", "Monitors this node runs.", m_server.monitorsHeld());
+    out << "# HELP keelmon_node_info This server's node name.\n# TYPE keelmon_node_info gauge\n"
+        << "keelmon_node_info{node=\"" << labelValue(m_server.info().nodeName) << "\"} 1\n";
     metric("keelmon_checks_total", "counter", "Checks run.", engine.checksRun.load());
     metric("keelmon_check_failures_total", "counter", "Checks that could not run.", engine.checksFailed.load());
     metric("keelmon_checks_late_total", "counter", "Checks started more than a second late.", engine.lateChecks.load());

@@ -49,6 +49,9 @@ void server(ServerState &state, bool administrator, Lines &out)
     out.push_back("启动时间: " + timetext::format(state.startTime()));
     out.push_back("运行时间: " + duration(uptime));
     out.push_back("服务地址: " + info.listenAddress + ":" + std::to_string(info.port));
+    if (!info.nodeName.empty())
+        out.push_back("节点名称: " + info.nodeName);
+    out.push_back("本节点检测数: " + std::to_string(state.monitorsHeld()));
     out.push_back("发现端口: " + std::to_string(info.discoveryPort) + " (UDP)");
     out.push_back("工作线程: " + std::to_string(info.workerThreads));
     out.push_back(std::string("编码: ") + orb::codePageName());

@@ -17,6 +17,25 @@ void AlertTracker::reset(std::vector<std::shared_ptr<const AlertRule>> rules, St
         m_counts[key] = long(value);
 }
 
+void AlertTracker::reload(const std::unordered_set<std::string> &monitors, Storage &storage)
+{
+    auto ofMonitor = [&](const std::string &key) {
+        std::size_t slash = key.find('/');
+        return slash != std::string::npos && monitors.count(key.substr(slash + 1)) > 0;
+    };
+    for (auto count = m_counts.begin(); count != m_counts.end();) {
+        if (!ofMonitor(count->first)) {
+            ++count;
+            continue;
+        }
+        m_changed.erase(count->first);
+        count = m_counts.erase(count);
+    }
+    for (auto &[key, value] : storage.loadCounters(CounterGroup))
+        if (ofMonitor(key))
+            m_counts[key] = long(value);
+}
+
 void AlertTracker::observe(const MonitorConfig &monitor, const std::vector<std::string> &chain, int state,
                            const std::string &remark, std::time_t time, bool alertAllowed,
                            std::vector<AlertJob> &jobs)

@@ -27,6 +27,10 @@ public:
     void observe(const MonitorConfig &monitor, const std::vector<std::string> &chain, int state,
                  const std::string &remark, std::time_t time, bool alertAllowed, std::vector<AlertJob> &jobs);
 
+    // Reads the stored counts of monitors afresh (another node may have
+    // counted their results since this one last did).
+    void reload(const std::unordered_set<std::string> &monitors, Storage &storage);
+
     // Writes the counts changed since the last save (inside the caller's transaction).
     void save(Storage &storage);
 

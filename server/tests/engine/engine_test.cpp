@@ -12,14 +12,10 @@
 #include "server/engine/monitoringserver.h"
 #include "server/storage/storage.h"
 #include "server/tests/engine/loopbackservers.h"
+#include "server/tests/engine/testinventory.h"
 #include "testsupport/loopback.h"
 #include "testsupport/servertest.h"
 #include "services/types/alertlogobj.h"
-#include "services/types/alertmonitorobj.h"
-#include "services/types/alertruleobj.h"
-#include "services/types/alertruleparameterobj.h"
-#include "services/types/alertruletypeparameterobj.h"
-#include "services/types/alertsendtypeparameterobj.h"
 #include "services/types/elementobj.h"
 #include "services/types/expressionparamitemobj.h"
 #include "services/types/monitorobj.h"
@@ -112,37 +108,10 @@ protected:
         m_server->app().state().noteInventoryChange();
     }
 
-    // A short-message rule watching element, sending once at the count-th error.
+    // A short-message rule watching element (see addShortMessageRule), read at once.
     void addRule(const std::string &id, const std::string &element, const char *sendType, const char *counts)
     {
-        auto transaction = storage().begin(true);
-        AlertRuleObj rule;
-        rule.set(AlertRuleObj::RuleID, id);
-        rule.set(AlertRuleObj::RuleName, id);
-        storage().insert(schema::alertRules, rule);
-        AlertRuleParameterObj parameter;
-        parameter.set(AlertRuleParameterObj::RuleID, id);
-        parameter.set(AlertRuleParameterObj::RuleType, "3");
-        parameter.set(AlertRuleParameterObj::SendType, sendType);
-        parameter.set(AlertRuleParameterObj::AlertLevel, "1");
-        parameter.set(AlertRuleParameterObj::Enabled, "1");
-        storage().insert(schema::alertRuleParameters, parameter);
-        AlertSendTypeParameterObj send;
-        send.set(AlertSendTypeParameterObj::RuleID, id);
-        send.set(AlertSendTypeParameterObj::ParaName, sendType);
-        send.set(AlertSendTypeParameterObj::ParaValue, counts);
-        storage().insert(schema::alertSendTypeParameters, send);
-        AlertRuleTypeParameterObj number;
-        number.set(AlertRuleTypeParameterObj::RuleID, id);
-        number.set(AlertRuleTypeParameterObj::ParaName, "MobileNumber");
-        number.set(AlertRuleTypeParameterObj::ParaValue, "13800000000");
-        storage().insert(schema::alertRuleTypeParameters, number);
-        AlertMonitorObj watch;
-        watch.set(AlertMonitorObj::AlertRuleID, id);
-        watch.set(AlertMonitorObj::MonitorId, element);
-        storage().insert(schema::alertMonitors, watch);
-        transaction->commit();
-        transaction.reset(); // the storage is free again before the engine reads it
+        addShortMessageRule(storage(), id, element, sendType, counts);
         m_server->app().state().noteInventoryChange();
         m_server->engine().reloadIfChanged();
     }
@@ -304,7 +273,13 @@ TEST_F(EngineTest, StatusEndpointServesHealthAndMetrics)
         return exchangeOnLoopback(m_server->httpPort(), "GET " + path + " HTTP/1.0\r\n\r\n", 3000);
     };
     EXPECT_TRUE(get("/health").starts_with("HTTP/1.0 200 OK")) << get("/health");
+    addPortMonitor("mon", addDevice("dev"), closedPort());
+    m_server->engine().reloadIfChanged();
+    m_server->engine().leaseRound();
     std::string metrics = get("/metrics");
+    // A node alone holds every monitor; its name defaults to the host and application port.
+    EXPECT_NE(metrics.find("\nkeelmon_monitors_held 1\n"), std::string::npos) << metrics;
+    EXPECT_NE(metrics.find(":" + std::to_string(m_server->app().port()) + "\"} 1\n"), std::string::npos) << metrics;
     EXPECT_TRUE(metrics.starts_with("HTTP/1.0 200 OK"));
     for (const char *name : {"keelmon_requests_total", "keelmon_checks_total", "keelmon_alerts_failed_total",
                              "keelmon_connections_open", "keelmon_sessions", "keelmon_checks_late_total"})

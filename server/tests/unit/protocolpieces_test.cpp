@@ -87,16 +87,18 @@ TEST(ServerOptions, ParsesAndRefusesWithReasons)
     std::string error;
     bool help = false;
     ASSERT_TRUE(options.parse({"--port", "9000", "--db", "/tmp/x.db", "--demo", "--listen", "0.0.0.0",
-                               "--log-level", "debug", "--idle-timeout", "60"},
+                               "--log-level", "debug", "--idle-timeout", "60", "--node", "east-1", "--lease-seconds", "45"},
                               error, help))
         << error;
     EXPECT_EQ(options.port, 9000);
     EXPECT_EQ(options.discoveryPort, 8899);
     EXPECT_TRUE(options.demo);
     EXPECT_EQ(options.limits.idleTimeout, std::chrono::minutes(60));
+    EXPECT_EQ(options.node, "east-1");
+    EXPECT_EQ(options.leaseSeconds, 45);
     for (std::vector<std::string> bad : {std::vector<std::string>{"--port", "70000"}, {"--port"}, {"--bogus", "1"},
                                          {"--idle-timeout", "10"}, {"--admin-password", "has blank"},
-                                         {"--log-level", "loud"}}) {
+                                         {"--log-level", "loud"}, {"--lease-seconds", "1"}}) {
         ServerOptions fresh;
         EXPECT_FALSE(fresh.parse(bad, error, help)) << bad[0];
         EXPECT_FALSE(error.empty());
