@@ -179,6 +179,34 @@ void Prepare(int groups)
     App().RegisterService(QStringLiteral("ElementService"), &site.service);
 }
 
+// Where the held memory goes: the decoded reply, the model taking it, the
+// view expanding every node and painting.
+void BM_MemoryByStage(benchmark::State &state)
+{
+    Prepare(int(state.range(0)));
+    Site &site = SiteOf(int(state.range(0)));
+    const MtxString all("-1");
+    for (auto _ : state) {
+        auto doc = std::make_unique<CTMonitorDoc>();
+        auto view = std::make_unique<CLeftView>(*doc);
+        view->resize(400, 900);
+        view->show();
+        auto tree = std::make_unique<MtxTree>(std::make_unique<ElementObj>());
+        tree->setFactory(&site.service);
+        const double empty = ResidentMegabytes();
+        site.service.invoke("findElementTree", {&all}, tree.get());
+        const double decoded = ResidentMegabytes();
+        doc->Tree().SetTree(std::move(tree));
+        const double modelled = ResidentMegabytes();
+        view->expandAll();
+        view->grab();
+        state.counters["decodedMB"] = decoded - empty;
+        state.counters["modelMB"] = modelled - decoded;
+        state.counters["viewMB"] = ResidentMegabytes() - modelled;
+    }
+}
+BENCHMARK(BM_MemoryByStage)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
 // Request, reply, parse, model, view and one painted screen.
 void BM_TreeEndToEnd(benchmark::State &state)
 {
