@@ -1,5 +1,7 @@
 #include "server/core/handlers/elementtreereply.h"
 
+#include <algorithm>
+
 #include "orb/wire/mtxrecord.h"
 #include "services/types/elementobj.h"
 
@@ -31,18 +33,17 @@ const char *ElementTreeReply::getElementName() const
 
 std::size_t ElementTreeReply::estimatedLength() const
 {
-    if (m_rows.empty())
-        return 0;
-    std::string empty;
-    m_rows[m_top]->newInstance()->toXML(empty, m_rows[m_top]->getElementName(), 1);
-    const std::size_t perRow = empty.size() + 2 * std::char_traits<char>::length(TreeElementName)
+    // Twice the length of a sample of rows, scaled to all: a buffer reserved
+    // beyond what is written costs address space, not memory.
+    constexpr std::size_t Sample = 64;
+    const std::size_t step = std::max<std::size_t>(1, m_rows.size() / Sample);
+    std::string sample;
+    std::size_t sampled = 0;
+    for (std::size_t i = 0; i < m_rows.size(); i += step, ++sampled)
+        m_rows[i]->toXML(sample, m_rows[i]->getElementName(), 1);
+    const std::size_t perRow = sample.size() / sampled + 2 * std::char_traits<char>::length(TreeElementName)
                                + std::char_traits<char>::length(TreeTypeName) + 16;
-    std::size_t values = 0;
-    for (const auto &row : m_rows)
-        for (std::size_t field = 0; field < row->fieldCount(); ++field)
-            values += row->get(int(field)).size();
-    const std::size_t length = m_rows.size() * perRow + values;
-    return length + length / 4; // room for parameters and escaped characters
+    return 2 * perRow * m_rows.size();
 }
 
 // Depth first with an explicit stack, as MtxTree writes itself. A row is
