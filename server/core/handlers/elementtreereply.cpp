@@ -1,6 +1,8 @@
 #include "server/core/handlers/elementtreereply.h"
 
 #include <algorithm>
+#include <functional>
+#include <string_view>
 
 #include "orb/wire/mtxrecord.h"
 #include "services/types/elementobj.h"
@@ -8,15 +10,25 @@
 namespace {
 constexpr const char *TreeTypeName = "Orb.MtxTree";
 constexpr const char *TreeElementName = "MtxTree";
-const std::vector<std::size_t> NoChildren;
+
+std::size_t hashOf(const std::string &text)
+{
+    return std::hash<std::string_view>()(text);
+}
 } // namespace
 
+// The links sorted by the hash of the parent's ID, then by row: the children
+// of a row are then one short run, in row order, found by a binary search in
+// one flat array (a hash map's scattered nodes cost more at 100,000 rows).
 ElementTreeReply::ElementTreeReply(std::vector<std::unique_ptr<MtxRecord>> rows, std::size_t top, int maxLevel)
     : m_rows(std::move(rows)), m_top(top), m_maxLevel(maxLevel)
 {
-    m_byParent.reserve(m_rows.size() / 2);
+    m_links.reserve(m_rows.size());
     for (std::size_t i = 0; i < m_rows.size(); ++i)
-        m_byParent[m_rows[i]->get(ElementObj::PID)].push_back(i);
+        m_links.push_back({hashOf(m_rows[i]->get(ElementObj::PID)), i});
+    std::sort(m_links.begin(), m_links.end(), [](const Link &a, const Link &b) {
+        return a.parentHash != b.parentHash ? a.parentHash < b.parentHash : a.row < b.row;
+    });
 }
 
 ElementTreeReply::~ElementTreeReply() = default;
@@ -62,8 +74,8 @@ int ElementTreeReply::toXML(std::string &out, const char *elementName, int withT
         std::size_t row;
         const char *elementName;
         int level;
-        const std::vector<std::size_t> *children = nullptr; // looked up when first needed
-        std::size_t nextChild = 0;
+        std::size_t nextLink = 0; // the run of links below it, found when first needed
+        std::size_t endLink = 0;
     };
     std::vector<bool> placed(m_rows.size());
     auto open = [&](std::size_t row, const char *name, int typed) {
@@ -71,21 +83,28 @@ int ElementTreeReply::toXML(std::string &out, const char *elementName, int withT
         writeOpenTag(out, name, typed);
         m_rows[row]->toXML(out, m_rows[row]->getElementName(), 1);
     };
-    std::vector<Open> stack{{m_top, elementName, 0}};
+    const auto opened = [this](std::size_t row, const char *name, int level) {
+        Open entry{row, name, level};
+        if (level <= m_maxLevel) {
+            const std::size_t hash = hashOf(m_rows[row]->get(ElementObj::ID));
+            const auto [first, last] = std::equal_range(
+                m_links.begin(), m_links.end(), hash, HashOrder());
+            entry.nextLink = std::size_t(first - m_links.begin());
+            entry.endLink = std::size_t(last - m_links.begin());
+        }
+        return entry;
+    };
+    std::vector<Open> stack{opened(m_top, elementName, 0)};
     open(m_top, elementName, withType);
     while (!stack.empty()) {
         Open &top = stack.back();
-        if (top.children == nullptr && top.level <= m_maxLevel) {
-            auto found = m_byParent.find(m_rows[top.row]->get(ElementObj::ID));
-            top.children = found == m_byParent.end() ? &NoChildren : &found->second;
-        }
-        if (top.children && top.nextChild < top.children->size()) {
-            const std::size_t child = (*top.children)[top.nextChild++];
-            if (placed[child])
-                continue;
+        if (top.nextLink < top.endLink) {
+            const std::size_t child = m_links[top.nextLink++].row;
+            if (placed[child] || m_rows[child]->get(ElementObj::PID) != m_rows[top.row]->get(ElementObj::ID))
+                continue; // placed already, or another parent's ID with the same hash
             const int level = top.level + 1;
             open(child, TreeElementName, 1);
-            stack.push_back({child, TreeElementName, level});
+            stack.push_back(opened(child, TreeElementName, level));
         } else {
             writeCloseTag(out, top.elementName);
             stack.pop_back();

@@ -3,8 +3,6 @@
 #include <cstddef>
 #include <memory>
 #include <string>
-#include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "orb/wire/mtxobj.h"
@@ -36,6 +34,15 @@ private:
     std::vector<std::unique_ptr<MtxRecord>> m_rows;
     std::size_t m_top;
     int m_maxLevel;
-    // Row indexes by the PID they hold, in row order (the texts are the rows').
-    std::unordered_map<std::string_view, std::vector<std::size_t>> m_byParent;
+    struct Link
+    {
+        std::size_t parentHash; // of the row's PID
+        std::size_t row;
+    };
+    struct HashOrder
+    {
+        bool operator()(const Link &link, std::size_t hash) const { return link.parentHash < hash; }
+        bool operator()(std::size_t hash, const Link &link) const { return hash < link.parentHash; }
+    };
+    std::vector<Link> m_links;
 };
