@@ -1,6 +1,10 @@
 #include "testsupport/benchinventory.h"
 
+#include <fstream>
 #include <string>
+
+#include <malloc.h>
+#include <unistd.h>
 
 #include "server/core/schema.h"
 #include "server/storage/storage.h"
@@ -45,4 +49,13 @@ int FillBenchInventory(Storage &storage, int groups, int devicesPerGroup, int mo
     }
     transaction->commit();
     return added;
+}
+
+double ResidentMegabytes()
+{
+    malloc_trim(0);
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <map>
+#include <memory>
+
 class Storage;
 
 // A large inventory for benchmarks, written into a server's storage in one
@@ -7,3 +10,19 @@ class Storage;
 // "g0-d0", ... (Type "3", address and a "Community" parameter), each with
 // monitors "g0-d0-m0", ... (Type "5"). Returns the number of elements added.
 int FillBenchInventory(Storage &storage, int groups, int devicesPerGroup, int monitorsPerDevice);
+
+// One site of type T (a filled server and its client) per number of groups,
+// made when first asked for and kept for the whole run.
+template <class T>
+T &BenchSiteOf(int groups)
+{
+    static std::map<int, std::unique_ptr<T>> sites;
+    auto &site = sites[groups];
+    if (!site)
+        site = std::make_unique<T>(groups);
+    return *site;
+}
+
+// Resident memory after handing freed memory back to the system, so that a
+// figure is what is held, not passing buffers.
+double ResidentMegabytes();

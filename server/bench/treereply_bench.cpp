@@ -4,12 +4,7 @@
 // the bare pugixml parse of the same text (the floor of the decode).
 #include <benchmark/benchmark.h>
 
-#include <fstream>
-#include <map>
 #include <memory>
-
-#include <malloc.h>
-#include <unistd.h>
 
 #include "orb/net/mtxreply.h"
 #include "orb/net/mtxrequest.h"
@@ -75,21 +70,7 @@ struct Site
 
 Site &SiteOf(int groups)
 {
-    static std::map<int, std::unique_ptr<Site>> sites;
-    auto &site = sites[groups];
-    if (!site)
-        site = std::make_unique<Site>(groups);
-    return *site;
-}
-
-// Resident memory after handing freed memory back to the system.
-double ResidentMegabytes()
-{
-    malloc_trim(0);
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+    return BenchSiteOf<Site>(groups);
 }
 
 // The server's part: select, tree, reply text.

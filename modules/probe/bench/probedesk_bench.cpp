@@ -8,9 +8,8 @@
 #include <fstream>
 #include <sstream>
 
-#include <malloc.h>
 #include <sys/resource.h>
-#include <map>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -107,28 +106,13 @@ struct Site
 // 100 groups: 100,101 elements; 10 groups: 10,011.
 Site &SiteOf(int groups)
 {
-    static std::map<int, std::unique_ptr<Site>> sites;
-    auto &site = sites[groups];
-    if (!site)
-        site = std::make_unique<Site>(groups);
-    return *site;
+    return BenchSiteOf<Site>(groups);
 }
 
 RecordingApp &App()
 {
     static RecordingApp app;
     return app;
-}
-
-// Resident memory after handing freed memory back to the system, so the
-// figure is what the loaded tree holds, not the reply's passing buffers.
-double ResidentMegabytes()
-{
-    malloc_trim(0);
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
 // CPU time of every thread of this process (the call runs on a worker).
