@@ -1,6 +1,5 @@
 #include "frame/elementtree/elementtreemodel.h"
 
-#include <algorithm>
 #include <charconv>
 
 #include "frame/elementtree/iconlist.h"
@@ -97,8 +96,7 @@ void CElementTreeModel::AttachChildren(Node &top, std::unique_ptr<MtxTree> topTr
         while (tree->childCount() > 0) // from the back: each take is then free of moves
             children.push_back(tree->takeChild(tree->childCount() - 1));
         tree.reset();
-        node->children.reserve(std::size_t(std::count_if(children.begin(), children.end(),
-                                                         [](const auto &child) { return IsElement(*child); })));
+        node->children.reserve(children.size()); // all elements, but for a rare stray node
         for (auto child = children.rbegin(); child != children.rend(); ++child) {
             if (!IsElement(**child))
                 continue;
