@@ -1,10 +1,14 @@
 #include "orb/net/replycollector.h"
 
+#include <algorithm>
+
 namespace Internal {
 
 namespace {
 
 constexpr std::size_t RootSearchLimit = 64 * 1024;
+constexpr std::size_t GrowthFactor = 8;
+constexpr std::size_t LargeReply = 64u * 1024 * 1024;
 
 bool endsNameAt(char c)
 {
@@ -15,6 +19,13 @@ bool endsNameAt(char c)
 
 void ReplyCollector::append(const char *data, std::size_t length)
 {
+    // Grows eightfold (twofold past 64 MiB) rather than twofold: a reply of
+    // many megabytes is then copied once or twice on its way in, not a dozen
+    // times. Room reserved but not yet written costs address space, not memory.
+    if (m_text.capacity() - m_text.size() < length) {
+        const std::size_t factor = m_text.size() < LargeReply ? GrowthFactor : 2;
+        m_text.reserve(std::max(m_text.size() * factor, m_text.size() + length));
+    }
     m_text.append(data, length);
     // A reply starts with its root element; text that shows none early on
     // is not searched again and again.

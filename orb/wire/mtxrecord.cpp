@@ -101,6 +101,19 @@ bool isBlank(const pugi::xml_node &element)
     return !first || (!first.next_attribute() && sameText(first.name(), "xsi-type"));
 }
 
+// How many children of node hold text for a field: the room a record reading
+// node needs, so that it is made once instead of grown.
+std::size_t filledFields(std::span<const RecordField> fields, const pugi::xml_node &node)
+{
+    std::size_t count = 0;
+    std::size_t next = 0;
+    forEachChildElement(node, [&](const pugi::xml_node &child) {
+        if ((child.first_child() || *child.value() != '\0') && fieldIndex(fields, child.name(), next) >= 0)
+            ++count;
+    });
+    return count;
+}
+
 // One object at its construction values per kind of embedded object, standing
 // in for those a record has not made; never changed once made.
 const MtxObj &prototypeOf(const RecordEmbedded &embedded)
@@ -275,6 +288,7 @@ bool MtxRecord::fromXML(const pugi::xml_node &node)
 {
     if (!isElement(node))
         return true;
+    m_values.reserve(m_values.size() + filledFields(m_layout->fields, node));
     std::uint64_t taken = 0; // bit i: embedded object i was read
     std::string scratch;
     std::size_t nextField = 0;
