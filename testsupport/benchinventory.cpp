@@ -1,5 +1,11 @@
 #include "testsupport/benchinventory.h"
 
+#include <fstream>
+#include <string>
+
+#include <malloc.h>
+#include <unistd.h>
+
 #include "server/core/schema.h"
 #include "server/storage/storage.h"
 #include "services/types/elementobj.h"
@@ -51,4 +57,13 @@ std::string BenchElementId(int group, int device, int monitor)
     if (device >= 0 && monitor >= 0)
         id += "-m" + std::to_string(monitor);
     return id;
+}
+
+double ResidentMegabytes()
+{
+    malloc_trim(0);
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <map>
+#include <memory>
 #include <string>
 
 class Storage;
@@ -13,3 +15,19 @@ int FillBenchInventory(Storage &storage, int groups, int devicesPerGroup, int mo
 // The id FillBenchInventory gives a group, a device of it (device >= 0) or a
 // monitor of that device (monitor >= 0).
 std::string BenchElementId(int group, int device = -1, int monitor = -1);
+
+// One site of type T (a filled server and its client) per number of groups,
+// made when first asked for and kept for the whole run.
+template <class T>
+T &BenchSiteOf(int groups)
+{
+    static std::map<int, std::unique_ptr<T>> sites;
+    auto &site = sites[groups];
+    if (!site)
+        site = std::make_unique<T>(groups);
+    return *site;
+}
+
+// Resident memory after handing freed memory back to the system, so that a
+// figure is what is held, not passing buffers.
+double ResidentMegabytes();

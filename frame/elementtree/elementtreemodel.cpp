@@ -7,9 +7,11 @@
 #include "orb/wire/mtxtree.h"
 #include "services/types/elementobj.h"
 
+// The model keeps the element records and lets the MtxTree that carried them
+// go: a tree node of its own would double the per-element overhead.
 struct CElementTreeModel::Node
 {
-    MtxTree *tree = nullptr;
+    std::unique_ptr<ElementObj> element;
     Node *parent = nullptr;
     int row = 0;
     std::vector<std::unique_ptr<Node>> children;
@@ -31,6 +33,11 @@ int Number(const std::string &text)
 bool IsElement(const MtxTree &tree)
 {
     return dynamic_cast<const ElementObj *>(&tree.node()) != nullptr;
+}
+
+std::unique_ptr<ElementObj> TakeElement(MtxTree &tree)
+{
+    return std::unique_ptr<ElementObj>(static_cast<ElementObj *>(tree.takeNode().release()));
 }
 
 } // namespace
@@ -71,28 +78,34 @@ void CElementTreeModel::SetCheckable(bool checkable)
 
 ElementObj &CElementTreeModel::ElementOf(const Node &node)
 {
-    return static_cast<ElementObj &>(node.tree->node());
+    return *node.element;
 }
 
-void CElementTreeModel::AttachChildren(Node &top)
+void CElementTreeModel::AttachChildren(Node &top, std::unique_ptr<MtxTree> topTree)
 {
-    // Iterative, so a deep tree cannot exhaust the stack.
-    std::vector<Node *> pending{&top};
+    // Iterative, so a deep tree cannot exhaust the stack. Each MtxTree goes as
+    // soon as its children are taken, so that the nodes made next can reuse
+    // its memory instead of leaving it as holes between the records.
+    std::vector<std::pair<Node *, std::unique_ptr<MtxTree>>> pending;
+    pending.emplace_back(&top, std::move(topTree));
+    std::vector<std::unique_ptr<MtxTree>> children;
     while (!pending.empty()) {
-        Node *node = pending.back();
+        auto [node, tree] = std::move(pending.back());
         pending.pop_back();
-        MtxTree &tree = *node->tree;
-        for (std::size_t i = tree.childCount(); i-- > 0;)
-            if (!IsElement(*tree.child(i)))
-                tree.takeChild(i);
-        node->children.reserve(tree.childCount());
-        for (std::size_t i = 0; i < tree.childCount(); ++i) {
-            auto child = std::make_unique<Node>();
-            child->tree = tree.child(i);
-            child->parent = node;
-            child->row = int(i);
-            pending.push_back(child.get());
-            node->children.push_back(std::move(child));
+        children.clear();
+        while (tree->childCount() > 0) // from the back: each take is then free of moves
+            children.push_back(tree->takeChild(tree->childCount() - 1));
+        tree.reset();
+        node->children.reserve(children.size()); // all elements, but for a rare stray node
+        for (auto child = children.rbegin(); child != children.rend(); ++child) {
+            if (!IsElement(**child))
+                continue;
+            auto created = std::make_unique<Node>();
+            created->element = TakeElement(**child);
+            created->parent = node;
+            created->row = int(node->children.size());
+            pending.emplace_back(created.get(), std::move(*child));
+            node->children.push_back(std::move(created));
             ++m_count;
         }
     }
@@ -102,14 +115,13 @@ void CElementTreeModel::SetTree(std::unique_ptr<MtxTree> tree)
 {
     beginResetModel();
     m_root.reset();
-    m_tree = std::move(tree);
     m_count = 0;
     ForgetIds();
-    if (m_tree && IsElement(*m_tree) && !static_cast<ElementObj &>(m_tree->node()).get(ElementObj::Text).empty()) {
+    if (tree && IsElement(*tree) && !static_cast<ElementObj &>(tree->node()).get(ElementObj::Text).empty()) {
         m_root = std::make_unique<Node>();
-        m_root->tree = m_tree.get();
+        m_root->element = TakeElement(*tree);
         m_count = 1;
-        AttachChildren(*m_root);
+        AttachChildren(*m_root, std::move(tree));
     }
     endResetModel();
 }
@@ -191,11 +203,8 @@ QModelIndex CElementTreeModel::AppendElement(const QModelIndex &parentIndex, con
         return {};
     const int row = int(parent->children.size());
     beginInsertRows(parentIndex, row, row);
-    auto tree = std::make_unique<MtxTree>(std::make_unique<ElementObj>(element));
-    MtxTree *added = tree.get();
-    parent->tree->appendChild(std::move(tree));
     auto node = std::make_unique<Node>();
-    node->tree = added;
+    node->element = std::make_unique<ElementObj>(element);
     node->parent = parent;
     node->row = row;
     Node *result = node.get();
@@ -230,7 +239,6 @@ bool CElementTreeModel::RemoveElement(const QModelIndex &index)
     }
     ForgetIds();
     parent->children.erase(parent->children.begin() + row);
-    parent->tree->takeChild(std::size_t(row));
     for (std::size_t i = std::size_t(row); i < parent->children.size(); ++i)
         parent->children[i]->row = int(i);
     m_count -= removed;

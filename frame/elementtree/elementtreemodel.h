@@ -15,7 +15,7 @@ class ElementObj;
 class MtxTree;
 
 // The inventory tree (groups, devices, monitors) as a model, for every module
-// that shows it. It owns the MtxTree of ElementObj nodes that
+// that shows it. It takes the ElementObj records of the MtxTree that
 // "findElementTree" answered; each item's internal pointer is its node. Texts
 // are converted from the code page only when a view asks for them.
 //
@@ -85,10 +85,10 @@ private:
     Node *NodeOf(const QModelIndex &index) const;
     QModelIndex IndexOf(const Node *node) const;
     static ElementObj &ElementOf(const Node &node);
-    void AttachChildren(Node &node);
+    // Moves the element records below tree into nodes below node; the tree goes.
+    void AttachChildren(Node &node, std::unique_ptr<MtxTree> tree);
     void ForgetIds() const;
 
-    std::unique_ptr<MtxTree> m_tree;
     std::unique_ptr<Node> m_root;
     std::shared_ptr<const CIconList> m_icons;
     QSet<QString> m_checked;

@@ -14,7 +14,9 @@
 
 namespace {
 
-constexpr int ReceivePiece = 2048;
+// Large pieces: a tree of many megabytes then takes hundreds of receives
+// rather than tens of thousands; the end of a reply is found however it is cut.
+constexpr int ReceivePiece = 64 * 1024;
 // A reply beyond this is refused rather than exhausting memory.
 constexpr std::size_t MaxReplyBytes = 256u * 1024 * 1024;
 

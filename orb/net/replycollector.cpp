@@ -1,5 +1,7 @@
 #include "orb/net/replycollector.h"
 
+#include <algorithm>
+
 #include "orb/net/mtxreply.h"
 #include "orb/wire/codepage.h"
 
@@ -8,6 +10,8 @@ namespace Internal {
 namespace {
 
 constexpr std::size_t RootSearchLimit = 64 * 1024;
+constexpr std::size_t GrowthFactor = 8;
+constexpr std::size_t LargeReply = 64u * 1024 * 1024;
 
 const std::string &busyMessage()
 {
@@ -24,6 +28,13 @@ bool endsNameAt(char c)
 
 void ReplyCollector::append(const char *data, std::size_t length)
 {
+    // Grows eightfold (twofold past 64 MiB) rather than twofold: a reply of
+    // many megabytes is then copied once or twice on its way in, not a dozen
+    // times. Room reserved but not yet written costs address space, not memory.
+    if (m_text.capacity() - m_text.size() < length) {
+        const std::size_t factor = m_text.size() < LargeReply ? GrowthFactor : 2;
+        m_text.reserve(std::max(m_text.size() * factor, m_text.size() + length));
+    }
     m_text.append(data, length);
     // A reply starts with its root element; text that shows none early on
     // is not searched again and again.

@@ -1,6 +1,11 @@
 #include "orb/wire/mtxrecord.h"
 
+#include <bit>
+#include <cassert>
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <utility>
 
 #include "orb/wire/wireobject_p.h"
 #include "orb/wire/xmltext.h"
@@ -69,27 +74,72 @@ int fieldIndex(std::span<const RecordField> fields, const char *name, std::size_
     return -1;
 }
 
+const std::string &emptyText()
+{
+    static const std::string empty;
+    return empty;
+}
+
+std::uint64_t bitOf(int field)
+{
+    return std::uint64_t(1) << field;
+}
+
 std::unique_ptr<MtxObj> makeEmbedded(const RecordEmbedded &embedded)
 {
     std::unique_ptr<MtxObj> object = embedded.make ? embedded.make() : nullptr;
     return object ? std::move(object) : std::make_unique<MtxObj>();
 }
 
+// An element with no content and no attribute but its type: any wire object
+// reading it stays at its construction values.
+bool isBlank(const pugi::xml_node &element)
+{
+    if (element.first_child() || *element.value() != '\0')
+        return false;
+    const pugi::xml_attribute first = element.first_attribute();
+    return !first || (!first.next_attribute() && sameText(first.name(), "xsi-type"));
+}
+
+// How many children of node hold text for a field: the room a record reading
+// node needs, so that it is made once instead of grown.
+std::size_t filledFields(std::span<const RecordField> fields, const pugi::xml_node &node)
+{
+    std::size_t count = 0;
+    std::size_t next = 0;
+    forEachChildElement(node, [&](const pugi::xml_node &child) {
+        if ((child.first_child() || *child.value() != '\0') && fieldIndex(fields, child.name(), next) >= 0)
+            ++count;
+    });
+    return count;
+}
+
+// One object at its construction values per kind of embedded object, standing
+// in for those a record has not made; never changed once made.
+const MtxObj &prototypeOf(const RecordEmbedded &embedded)
+{
+    static std::mutex lock;
+    static std::map<std::unique_ptr<MtxObj> (*)(), std::unique_ptr<MtxObj>> prototypes;
+    std::lock_guard hold(lock);
+    std::unique_ptr<MtxObj> &prototype = prototypes[embedded.make];
+    if (!prototype)
+        prototype = makeEmbedded(embedded);
+    return *prototype;
+}
+
 } // namespace
 
-MtxRecord::MtxRecord(const RecordLayout &layout) : m_layout(&layout), m_values(layout.fields.size())
+MtxRecord::MtxRecord(const RecordLayout &layout) : m_layout(&layout), m_embedded(layout.embedded.size())
 {
-    m_embedded.reserve(layout.embedded.size());
-    for (const RecordEmbedded &embedded : layout.embedded)
-        m_embedded.push_back(makeEmbedded(embedded));
+    assert(layout.fields.size() <= 64 && layout.embedded.size() <= 64 && "at most 64 fields and 64 objects");
 }
 
 MtxRecord::MtxRecord(const MtxRecord &other)
-    : MtxObj(other), m_layout(other.m_layout), m_values(other.m_values)
+    : MtxObj(other), m_layout(other.m_layout), m_filled(other.m_filled), m_values(other.m_values)
 {
     m_embedded.reserve(other.m_embedded.size());
     for (const auto &embedded : other.m_embedded)
-        m_embedded.push_back(copyObject(*embedded));
+        m_embedded.push_back(embedded ? copyObject(*embedded) : nullptr);
 }
 
 MtxRecord &MtxRecord::operator=(const MtxRecord &other)
@@ -99,9 +149,10 @@ MtxRecord &MtxRecord::operator=(const MtxRecord &other)
     std::vector<std::unique_ptr<MtxObj>> embedded;
     embedded.reserve(other.m_embedded.size());
     for (const auto &object : other.m_embedded)
-        embedded.push_back(copyObject(*object));
+        embedded.push_back(object ? copyObject(*object) : nullptr);
     MtxObj::operator=(other);
     m_layout = other.m_layout;
+    m_filled = other.m_filled;
     m_values = other.m_values;
     m_embedded = std::move(embedded);
     return *this;
@@ -109,22 +160,73 @@ MtxRecord &MtxRecord::operator=(const MtxRecord &other)
 
 MtxRecord::~MtxRecord() = default;
 
+MtxObj &MtxRecord::embedded(std::size_t index)
+{
+    if (!m_embedded[index])
+        m_embedded[index] = makeEmbedded(m_layout->embedded[index]);
+    return *m_embedded[index];
+}
+
+const MtxObj &MtxRecord::embedded(std::size_t index) const
+{
+    return m_embedded[index] ? *m_embedded[index] : prototypeOf(m_layout->embedded[index]);
+}
+
+const std::string &MtxRecord::get(int field) const
+{
+    if (field < 0 || std::size_t(field) >= fieldCount() || !(m_filled & bitOf(field)))
+        return emptyText();
+    return m_values[std::size_t(std::popcount(m_filled & (bitOf(field) - 1)))];
+}
+
+void MtxRecord::store(int field, std::string_view text)
+{
+    const std::size_t at = std::size_t(std::popcount(m_filled & (bitOf(field) - 1)));
+    if (m_filled & bitOf(field)) {
+        m_values[at].assign(text);
+        return;
+    }
+    // text may lie in another field of this record: copy it before the
+    // slots move. Room grows a few slots at a time, not by doubling.
+    std::string value(text);
+    if (m_values.size() == m_values.capacity())
+        m_values.reserve(std::min(fieldCount(), m_values.size() < 8 ? 8 : m_values.size() + 4));
+    m_values.insert(m_values.begin() + std::ptrdiff_t(at), std::move(value));
+    m_filled |= bitOf(field);
+}
+
+void MtxRecord::erase(int field)
+{
+    if (!(m_filled & bitOf(field)))
+        return;
+    m_values.erase(m_values.begin() + std::popcount(m_filled & (bitOf(field) - 1)));
+    m_filled &= ~bitOf(field);
+}
+
 bool MtxRecord::set(int field, std::string_view text)
 {
-    if (field < 0 || std::size_t(field) >= m_values.size())
+    if (field < 0 || std::size_t(field) >= fieldCount())
         return false;
     if (text.size() > holds(m_layout->fields[field]))
         return false;
-    m_values[field].assign(text);
+    if (text.empty())
+        erase(field);
+    else
+        store(field, text);
     return true;
 }
 
 void MtxRecord::setTruncated(int field, std::string_view text)
 {
-    if (field < 0 || std::size_t(field) >= m_values.size())
+    if (field < 0 || std::size_t(field) >= fieldCount())
         return;
     const std::size_t limit = holds(m_layout->fields[field]);
-    m_values[field].assign(text.substr(0, limit == std::string::npos ? text.size() : orb::fitLength(text, limit)));
+    if (text.size() > limit)
+        text = text.substr(0, orb::fitLength(text, limit));
+    if (text.empty())
+        erase(field);
+    else
+        store(field, text);
 }
 
 int MtxRecord::indexOf(std::string_view element) const
@@ -165,15 +267,17 @@ int MtxRecord::toXML(std::string &out, const char *elementName, int withType, in
         out.append(field.element);
         out += '>';
         if (field.flags & RecordField::ComparisonOperator)
-            appendOperator(out, m_values[i]);
+            appendOperator(out, get(int(i)));
         else
-            orb::appendEscaped(out, m_values[i]);
+            orb::appendEscaped(out, get(int(i)));
         out.append("</");
         out.append(field.element);
         out += '>';
     }
-    for (const auto &embedded : m_embedded)
-        embedded->toXML(out, embedded->getElementName(), 1);
+    for (std::size_t i = 0; i < embeddedCount(); ++i) {
+        const MtxObj &object = std::as_const(*this).embedded(i);
+        object.toXML(out, object.getElementName(), 1);
+    }
     writeCloseTag(out, elementName);
     return 1;
 }
@@ -184,7 +288,8 @@ bool MtxRecord::fromXML(const pugi::xml_node &node)
 {
     if (!isElement(node))
         return true;
-    std::vector<bool> taken; // embedded objects already read, made when first needed
+    m_values.reserve(m_values.size() + filledFields(m_layout->fields, node));
+    std::uint64_t taken = 0; // bit i: embedded object i was read
     std::string scratch;
     std::size_t nextField = 0;
     forEachChildElement(node, [&](const pugi::xml_node &child) {
@@ -195,13 +300,13 @@ bool MtxRecord::fromXML(const pugi::xml_node &node)
             setTruncated(field, text);
             return;
         }
-        if (taken.empty())
-            taken.assign(m_embedded.size(), false);
         for (std::size_t i = 0; i < m_embedded.size(); ++i) {
-            if (!taken[i] && named(child, m_embedded[i]->getElementName())) {
-                taken[i] = true;
-                m_embedded[i]->setFactory(getFactory());
-                m_embedded[i]->fromXML(child);
+            if (!(taken & bitOf(int(i))) && named(child, std::as_const(*this).embedded(i).getElementName())) {
+                taken |= bitOf(int(i));
+                if (!m_embedded[i] && isBlank(child))
+                    return; // it reads as the fresh object that stands in for one never made
+                embedded(i).setFactory(getFactory());
+                embedded(i).fromXML(child);
                 return;
             }
         }
@@ -227,16 +332,16 @@ std::unique_ptr<MtxObj> MtxRecord::newInstance() const
 // objects are compared by the text they write.
 bool MtxRecord::operator==(const MtxRecord &other) const
 {
-    if (std::strcmp(getTypeName(), other.getTypeName()) != 0 || m_values != other.m_values ||
-        m_embedded.size() != other.m_embedded.size())
+    if (std::strcmp(getTypeName(), other.getTypeName()) != 0 || m_filled != other.m_filled
+        || m_values != other.m_values || m_embedded.size() != other.m_embedded.size())
         return false;
     std::string mine;
     std::string theirs;
     for (std::size_t i = 0; i < m_embedded.size(); ++i) {
         mine.clear();
         theirs.clear();
-        m_embedded[i]->toXML(mine, "e", 1);
-        other.m_embedded[i]->toXML(theirs, "e", 1);
+        std::as_const(*this).embedded(i).toXML(mine, "e", 1);
+        other.embedded(i).toXML(theirs, "e", 1);
         if (mine != theirs)
             return false;
     }

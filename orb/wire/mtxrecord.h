@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
@@ -54,8 +55,9 @@ public:
     const RecordLayout &layout() const { return *m_layout; }
     std::size_t fieldCount() const { return m_layout->fields.size(); }
 
-    const std::string &get(int field) const { return m_values[field]; }
-    const char *c_str(int field) const { return m_values[field].c_str(); }
+    // The field's text; a reference that holds until the record next changes.
+    const std::string &get(int field) const;
+    const char *c_str(int field) const { return get(field).c_str(); }
     // False (value unchanged) when text is longer than the field holds.
     bool set(int field, std::string_view text);
     // Stores as much as fits, cut after the last whole character.
@@ -64,7 +66,10 @@ public:
     int indexOf(std::string_view element) const;
 
     std::size_t embeddedCount() const { return m_embedded.size(); }
-    MtxObj &embedded(std::size_t index) const { return *m_embedded[index]; }
+    // The embedded object, made at its construction values when first needed.
+    MtxObj &embedded(std::size_t index);
+    // An embedded object never made reads as one at its construction values.
+    const MtxObj &embedded(std::size_t index) const;
 
     std::unique_ptr<MtxObj> clone() const override;
     const char *getTypeName() const override;
@@ -81,8 +86,17 @@ protected:
     virtual std::unique_ptr<MtxObj> fullCopy() const;
 
 private:
+    // Stores text (not empty) in field, making its slot when it has none.
+    void store(int field, std::string_view text);
+    void erase(int field);
+
     const RecordLayout *m_layout;
+    // Only the fields that hold text are kept, in field order; bit i of
+    // m_filled says whether field i does. Most fields of most records are
+    // empty, and a client holds a whole inventory of records at once.
+    std::uint64_t m_filled = 0;
     std::vector<std::string> m_values;
+    // Null until made: most elements never carry parameters.
     std::vector<std::unique_ptr<MtxObj>> m_embedded;
 };
 

@@ -12,18 +12,13 @@ constexpr const char *TreeElementName = "MtxTree";
 } // namespace
 
 MtxTree::MtxTree(std::unique_ptr<MtxObj> node)
-    : m_node(node ? std::move(node) : std::make_unique<MtxObj>()),
-      m_typeName(TreeTypeName),
-      m_elementName(TreeElementName)
+    : m_node(node ? std::move(node) : std::make_unique<MtxObj>())
 {
 }
 
 // Copies level by level with a work list, so no tree is too deep to copy.
 MtxTree::MtxTree(const MtxTree &other)
-    : MtxObj(other),
-      m_node(copyObject(*other.m_node)),
-      m_typeName(other.m_typeName),
-      m_elementName(other.m_elementName)
+    : MtxObj(other), m_node(copyObject(*other.m_node))
 {
     std::vector<std::pair<const MtxTree *, MtxTree *>> pending{{&other, this}};
     while (!pending.empty()) {
@@ -33,8 +28,6 @@ MtxTree::MtxTree(const MtxTree &other)
         for (const auto &child : source->m_children) {
             auto copy = std::make_unique<MtxTree>(copyObject(*child->m_node));
             copy->MtxObj::operator=(*child);
-            copy->m_typeName = child->m_typeName;
-            copy->m_elementName = child->m_elementName;
             pending.emplace_back(child.get(), copy.get());
             target->m_children.push_back(std::move(copy));
         }
@@ -44,6 +37,11 @@ MtxTree::MtxTree(const MtxTree &other)
 MtxTree::~MtxTree()
 {
     clearChildren();
+}
+
+std::unique_ptr<MtxObj> MtxTree::takeNode()
+{
+    return std::exchange(m_node, std::make_unique<MtxObj>());
 }
 
 MtxTree &MtxTree::appendChild()
@@ -87,12 +85,12 @@ void MtxTree::clearChildren()
 
 const char *MtxTree::getTypeName() const
 {
-    return m_typeName.c_str();
+    return TreeTypeName;
 }
 
 const char *MtxTree::getElementName() const
 {
-    return m_elementName.c_str();
+    return TreeElementName;
 }
 
 // Writes depth first with an explicit stack rather than by recursion.

@@ -6,7 +6,8 @@
 
 // A tree of node records: the node is a record of the owning service (a
 // department, a system type) and each child is again an MtxTree whose node is
-// of the same type.
+// of the same type. Every tree is of type "Orb.MtxTree" with element name
+// "MtxTree"; neither is stored per node, since a tree may have 100,000 nodes.
 class KEEL_EXPORT MtxTree : public MtxObj
 {
 public:
@@ -17,6 +18,9 @@ public:
     ~MtxTree() override;
 
     MtxObj &node() const { return *m_node; }
+    // Hands the node record over, leaving a plain MtxObj in its place (for a
+    // holder that keeps the records and lets the tree go).
+    std::unique_ptr<MtxObj> takeNode();
     std::size_t childCount() const { return m_children.size(); }
     MtxTree *child(std::size_t index) const { return m_children[index].get(); }
     // A new child whose node is a fresh record of this tree's node type.
@@ -35,6 +39,4 @@ public:
 private:
     std::unique_ptr<MtxObj> m_node;
     std::vector<std::unique_ptr<MtxTree>> m_children;
-    FixedText<64> m_typeName;
-    FixedText<64> m_elementName;
 };

@@ -323,7 +323,10 @@ std::unique_ptr<MtxRecord> SqliteStorage::readRow(sqlite3_stmt *statement, const
     for (std::size_t i = 0; i < table.fieldCount(); ++i, ++column) {
         auto text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
         std::string_view stored(text ? text : "", std::size_t(sqlite3_column_bytes(statement, column)));
-        record->setTruncated(int(i), fromStored(stored));
+        if (isAscii(stored))
+            record->setTruncated(int(i), stored); // no converted copy for the usual case
+        else
+            record->setTruncated(int(i), orb::fromUtf8(stored));
     }
     for (std::size_t i = 0; i < table.embeddedCount(); ++i, ++column) {
         auto text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));

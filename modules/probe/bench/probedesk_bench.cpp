@@ -8,9 +8,8 @@
 #include <fstream>
 #include <sstream>
 
-#include <malloc.h>
 #include <sys/resource.h>
-#include <map>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -107,28 +106,13 @@ struct Site
 // 100 groups: 100,101 elements; 10 groups: 10,011.
 Site &SiteOf(int groups)
 {
-    static std::map<int, std::unique_ptr<Site>> sites;
-    auto &site = sites[groups];
-    if (!site)
-        site = std::make_unique<Site>(groups);
-    return *site;
+    return BenchSiteOf<Site>(groups);
 }
 
 RecordingApp &App()
 {
     static RecordingApp app;
     return app;
-}
-
-// Resident memory after handing freed memory back to the system, so the
-// figure is what the loaded tree holds, not the reply's passing buffers.
-double ResidentMegabytes()
-{
-    malloc_trim(0);
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
 // CPU time of every thread of this process (the call runs on a worker).
@@ -178,6 +162,34 @@ void Prepare(int groups)
     Site &site = SiteOf(groups);
     App().RegisterService(QStringLiteral("ElementService"), &site.service);
 }
+
+// Where the held memory goes: the decoded reply, the model taking it, the
+// view expanding every node and painting.
+void BM_MemoryByStage(benchmark::State &state)
+{
+    Prepare(int(state.range(0)));
+    Site &site = SiteOf(int(state.range(0)));
+    const MtxString all("-1");
+    for (auto _ : state) {
+        auto doc = std::make_unique<CTMonitorDoc>();
+        auto view = std::make_unique<CLeftView>(*doc);
+        view->resize(400, 900);
+        view->show();
+        auto tree = std::make_unique<MtxTree>(std::make_unique<ElementObj>());
+        tree->setFactory(&site.service);
+        const double empty = ResidentMegabytes();
+        site.service.invoke("findElementTree", {&all}, tree.get());
+        const double decoded = ResidentMegabytes();
+        doc->Tree().SetTree(std::move(tree));
+        const double modelled = ResidentMegabytes();
+        view->expandAll();
+        view->grab();
+        state.counters["decodedMB"] = decoded - empty;
+        state.counters["modelMB"] = modelled - decoded;
+        state.counters["viewMB"] = ResidentMegabytes() - modelled;
+    }
+}
+BENCHMARK(BM_MemoryByStage)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 // Request, reply, parse, model, view and one painted screen.
 void BM_TreeEndToEnd(benchmark::State &state)

@@ -45,7 +45,8 @@ TEST(ProbeCatalogues, SampleFilesMatchTheDemoCodes)
         EXPECT_FALSE(catalog.Form(QString::fromLatin1(type)).empty()) << type;
     }
     EXPECT_EQ(catalog.FindType(QString()), nullptr) << "a category without a code is no device type";
-    EXPECT_EQ(fromLocal(catalog.FindType(QStringLiteral("2"))->get(EntityObj::AuthenticMonitor)), QStringLiteral("1,5,7"));
+    EXPECT_EQ(fromLocal(catalog.FindType(QStringLiteral("2"))->get(EntityObj::AuthenticMonitor)),
+              QStringLiteral("1,5,7,8,9"));
 
     const MonitorKind *ping = library.Find(QStringLiteral("1"));
     ASSERT_NE(ping, nullptr);
@@ -121,7 +122,7 @@ TEST(PropertyForm, RowsFollowTheControlCodes)
     router.set(ElementObj::Text, toLocal(QStringLiteral("核心路由器(127.0.0.1)")));
     router.set(ElementObj::Entity_IpAddress, "127.0.0.1");
     CMonitorDialog monitors(library, catalog, router);
-    ASSERT_EQ(monitors.KindTree()->topLevelItem(0)->childCount(), 3);
+    ASSERT_EQ(monitors.KindTree()->topLevelItem(0)->childCount(), 5);
     EXPECT_FALSE(monitors.ChooseKind(QStringLiteral("2"))) << "CPU is not allowed on a network device";
     ASSERT_TRUE(monitors.ChooseKind(QStringLiteral("7")));
     ASSERT_NE(monitors.Parameters()->List(QStringLiteral("Interface")), nullptr);
@@ -193,6 +194,66 @@ TEST(MonitorDialog, KindsAndTypesTheCatalogueDoesNotKnowStayEditable)
     ASSERT_EQ(dialog.Store(monitor), QString());
     EXPECT_EQ(monitor.get(MonitorObj::MonitorType), "99") << "kind ids stay text";
     EXPECT_EQ(monitor.condition().errorItems().size(), 1u);
+}
+
+// The engine's HTTP and DNS checks read HostName, Port, Path and DnsServer,
+// Port, QueryName, and return StatusCode, ResponseTime and Status,
+// ResponseTime, Address: the sample kinds 8 and 9 carry exactly those.
+TEST(MonitorDialog, HttpAndDnsKindsCarryTheEngineNames)
+{
+    SampleInstallation installation;
+    const CEntityCatalog catalog;
+    const CMonitorLibrary library;
+    ElementObj server;
+    server.set(ElementObj::Type, "3");
+    server.set(ElementObj::Text, toLocal(QStringLiteral("Web服务器(127.0.0.3)")));
+    server.set(ElementObj::Entity_IpAddress, "127.0.0.3");
+    CMonitorDialog dialog(library, catalog, server);
+    QTreeWidgetItem *kinds = dialog.KindTree()->topLevelItem(0);
+    ASSERT_EQ(kinds->childCount(), 8);
+    EXPECT_EQ(kinds->child(6)->text(0), QStringLiteral("HTTP访问"));
+    EXPECT_EQ(kinds->child(7)->text(0), QStringLiteral("DNS解析"));
+
+    struct Expected
+    {
+        const char *kind;
+        std::vector<std::pair<const char *, const char *>> params; // name, default shown
+        const char *normalName;
+        std::vector<const char *> returns;
+    };
+    const Expected expected[] = {
+        {"8", {{"HostName", "127.0.0.3"}, {"Port", "80"}, {"Path", "/"}}, "StatusCode", {"StatusCode", "ResponseTime"}},
+        {"9", {{"DnsServer", "127.0.0.3"}, {"Port", "53"}, {"QueryName", "localhost"}}, "Status",
+         {"Status", "ResponseTime", "Address"}},
+    };
+    for (const Expected &each : expected) {
+        SCOPED_TRACE(each.kind);
+        ASSERT_TRUE(dialog.ChooseKind(QString::fromLatin1(each.kind)));
+        ASSERT_EQ(dialog.Parameters()->RowCount(), int(each.params.size()));
+        for (const auto &[name, shown] : each.params) {
+            ASSERT_NE(dialog.Parameters()->Edit(QString::fromLatin1(name)), nullptr) << name;
+            EXPECT_EQ(dialog.Parameters()->Edit(QString::fromLatin1(name))->text(), QString::fromLatin1(shown));
+        }
+        const MonitorKind *kind = library.Find(QString::fromLatin1(each.kind));
+        ASSERT_EQ(kind->returns.size(), each.returns.size());
+        for (std::size_t i = 0; i < each.returns.size(); ++i)
+            EXPECT_EQ(kind->returns[i].name, QString::fromLatin1(each.returns[i]));
+
+        // The default conditions parse into items on the engine's names.
+        MonitorObj monitor;
+        ASSERT_EQ(dialog.Store(monitor), QString());
+        EXPECT_EQ(monitor.get(MonitorObj::MonitorType), each.kind);
+        EXPECT_EQ(ParamList::Value(monitor.params(), QStringLiteral("Port")), QString::fromLatin1(each.params[1].second));
+        const auto firstName = [&](StateConditionObj::Field box) {
+            const MtxArray &items = std::as_const(monitor).condition().items(box);
+            return items.size() == 1 ? static_cast<const ExpressionParamItemObj *>(items.at(0))->get(
+                                           ExpressionParamItemObj::paraName)
+                                     : std::string("(not one clause)");
+        };
+        EXPECT_EQ(firstName(StateConditionObj::Normal), each.normalName);
+        EXPECT_NE(firstName(StateConditionObj::Warning), "");
+        EXPECT_NE(firstName(StateConditionObj::Error), "");
+    }
 }
 
 TEST(SmallDialogs, GroupTextsAndSchedules)

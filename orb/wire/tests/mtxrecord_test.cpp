@@ -159,3 +159,67 @@ TEST(MtxRecord, CloneCopyAndReplyModes)
     assigned = condition;
     EXPECT_TRUE(assigned == condition);
 }
+
+// Only fields with text are kept: setting, clearing and copying in any order
+// must read and write as a record that stored every field.
+TEST(MtxRecord, SparseFieldsReadAndWriteLikeFullOnes)
+{
+    TestCondition written;
+    written.set(TestCondition::Normal, "n");
+    written.set(TestCondition::Error, "e");
+    written.set(TestCondition::Warning, "w"); // between the two already kept
+    EXPECT_EQ(written.get(TestCondition::Error), "e");
+    EXPECT_EQ(written.get(TestCondition::Warning), "w");
+    EXPECT_EQ(written.get(TestCondition::Normal), "n");
+    EXPECT_EQ(written.get(TestCondition::Stamp), "");
+    EXPECT_EQ(written.get(99), "") << "no field, no text";
+
+    // Text taken from another field of the same record survives the move of
+    // the slots that adding a field causes.
+    TestItem same;
+    same.set(TestItem::ParaValue, "a value of more than fifteen bytes");
+    same.set(TestItem::ParaName, "short");
+    EXPECT_TRUE(same.set(TestItem::ItemId, same.get(TestItem::ParaName)));
+    EXPECT_TRUE(same.set(TestItem::Operator, same.get(TestItem::ParaValue).substr(0, 8)));
+    EXPECT_EQ(same.get(TestItem::ItemId), "short");
+    EXPECT_EQ(same.get(TestItem::Operator), "a value ");
+
+    // Cleared fields are gone: the record equals one that never had them.
+    TestCondition cleared = written;
+    cleared.set(TestCondition::Warning, "");
+    cleared.setTruncated(TestCondition::Normal, "");
+    TestCondition fresh;
+    fresh.set(TestCondition::Error, "e");
+    EXPECT_TRUE(cleared == fresh);
+    EXPECT_EQ(xmlOf(cleared), xmlOf(fresh));
+    const std::string emptyArray = "<MtxArray xsi-type=\"Orb.MtxArray\"></MtxArray>";
+    EXPECT_EQ(xmlOf(written), "<value xsi-type=\"Orb.TestConditionObj\"><Error>e</Error><Warning>w</Warning>"
+                              "<Normal>n</Normal>" + emptyArray + emptyArray + emptyArray + "</value>");
+}
+
+// Embedded objects are made when first needed; one never made writes and
+// compares as a fresh one, and reading or changing it makes it.
+TEST(MtxRecord, EmbeddedObjectsMadeOnDemand)
+{
+    const TestCondition untouched;
+    TestCondition touched;
+    touched.array(0);
+    touched.array(2).clear();
+    EXPECT_EQ(xmlOf(untouched), xmlOf(touched));
+    EXPECT_TRUE(untouched == touched);
+    EXPECT_EQ(untouched.array(1).size(), 0u);
+
+    TestCondition copy = untouched;
+    copy.array(1).append(std::make_unique<MtxString>("x"));
+    EXPECT_EQ(untouched.array(1).size(), 0u) << "the stand-in of a copy is never changed";
+    EXPECT_FALSE(copy == untouched);
+
+    TestFactory factory;
+    TestCondition read;
+    read.setFactory(&factory);
+    ParsedXml parsed("<c><MtxArray/><MtxArray><MtxString xsi-type=\"Orb.MtxString\">s</MtxString></MtxArray></c>");
+    read.fromXML(parsed.root());
+    ASSERT_EQ(read.array(1).size(), 1u);
+    EXPECT_STREQ(static_cast<MtxString *>(read.array(1).at(0))->getValue(), "s");
+    EXPECT_EQ(xmlOf(TestCondition(read)), xmlOf(read));
+}

@@ -45,7 +45,8 @@ struct TestCondition : MtxRecordType<TestCondition>
         static const RecordLayout layout{"Orb.TestConditionObj", "TestConditionObj", fields, embedded};
         return layout;
     }
-    MtxArray &array(std::size_t index) const { return static_cast<MtxArray &>(embedded(index)); }
+    MtxArray &array(std::size_t index) { return static_cast<MtxArray &>(embedded(index)); }
+    const MtxArray &array(std::size_t index) const { return static_cast<const MtxArray &>(embedded(index)); }
 };
 
 struct TestNode : MtxRecordType<TestNode>

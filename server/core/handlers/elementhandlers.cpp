@@ -1,8 +1,6 @@
-#include <map>
-#include <set>
-
 #include "orb/wire/mtxtree.h"
 #include "server/core/call.h"
+#include "server/core/handlers/elementtreereply.h"
 #include "server/core/handlers/inventory.h"
 #include "server/core/handlers/records.h"
 #include "server/core/handlertable.h"
@@ -25,18 +23,16 @@ std::unique_ptr<ElementObj> requireElement(Call &call, const std::string &id)
 }
 
 // The whole inventory ("-1") or the part below one element, as a tree of
-// ElementObj nodes; read with one query and put together in memory.
+// ElementObj nodes; read with one query and written straight from the rows.
 std::unique_ptr<MtxObj> findElementTree(Call &call)
 {
     const std::string id = call.text(0);
     auto rows = call.storage().select(schema::elements, Filter::all());
-    std::map<std::string, std::vector<std::size_t>> children;
     std::size_t top = rows.size();
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const std::string &parent = rows[i]->get(ElementObj::PID);
-        children[parent].push_back(i);
-        bool isTop = id == inventory::RootParent ? parent == inventory::RootParent : rows[i]->get(ElementObj::ID) == id;
-        if (isTop && top == rows.size())
+    for (std::size_t i = 0; i < rows.size() && top == rows.size(); ++i) {
+        const bool isTop = id == inventory::RootParent ? rows[i]->get(ElementObj::PID) == inventory::RootParent
+                                                       : rows[i]->get(ElementObj::ID) == id;
+        if (isTop)
             top = i;
     }
     if (top == rows.size()) {
@@ -44,21 +40,7 @@ std::unique_ptr<MtxObj> findElementTree(Call &call)
             throw Refusal(refusal::NotFound, "设备或组不存在，请刷新后重试");
         return std::make_unique<MtxTree>(std::make_unique<ElementObj>()); // empty inventory
     }
-    std::set<std::size_t> placed;
-    auto build = [&](auto &self, std::size_t index, int level) -> std::unique_ptr<MtxTree> {
-        placed.insert(index);
-        std::string ownId = rows[index]->get(ElementObj::ID);
-        auto tree = std::make_unique<MtxTree>(std::move(rows[index]));
-        if (level > inventory::MaxDepth + 1)
-            return tree;
-        auto found = children.find(ownId);
-        if (found != children.end())
-            for (std::size_t child : found->second)
-                if (!placed.count(child))
-                    tree->appendChild(self(self, child, level + 1));
-        return tree;
-    };
-    return build(build, top, 0);
+    return std::make_unique<ElementTreeReply>(std::move(rows), top, inventory::MaxDepth + 1);
 }
 
 std::unique_ptr<MtxObj> selectElementObj(Call &call)
@@ -110,7 +92,7 @@ std::unique_ptr<MtxObj> updateElement(Call &call)
     for (auto field : {ElementObj::LastState, ElementObj::LastChangeStateTime, ElementObj::LastMonitorTime,
                        ElementObj::Monitor_Description})
         element.set(field, stored->get(field));
-    const std::string &parent = element.get(ElementObj::PID);
+    const std::string parent = element.get(ElementObj::PID); // a copy: element changes below
     if (stored->get(ElementObj::PID) == inventory::RootParent) {
         element.set(ElementObj::PID, inventory::RootParent); // the root stays the root
         element.set(ElementObj::Type, inventory::RootType);

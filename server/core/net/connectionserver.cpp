@@ -398,6 +398,7 @@ void ConnectionServer::takeUnsent()
         connection->fd = unsent.fd;
         connection->opened = Clock::now();
         connection->reply = std::move(unsent.reply);
+        connection->sent = unsent.sent;
         connection->writeDeadline = connection->opened + m_limits.writeTimeout;
         watch(std::move(connection), EPOLLOUT);
     }
@@ -542,10 +543,9 @@ void ConnectionServer::serve(int fd, const std::string &request)
     ssize_t sent = sendSome(fd, reply);
     if (sent >= 0 && std::size_t(sent) < reply.size()) {
         // The client takes its reply slowly: the event loop writes the rest.
-        reply.erase(0, std::size_t(sent));
         {
             std::lock_guard hold(m_unsentLock);
-            m_unsent.push_back({fd, std::move(reply)});
+            m_unsent.push_back({fd, std::move(reply), std::size_t(sent)});
         }
         std::uint64_t one = 1;
         [[maybe_unused]] ssize_t written = ::write(m_unsentFd, &one, sizeof one);

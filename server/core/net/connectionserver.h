@@ -85,6 +85,7 @@ private:
     {
         int fd;
         std::string reply;
+        std::size_t sent; // bytes of reply already sent (kept, not erased: a reply may be large)
     };
 
     void loop();
