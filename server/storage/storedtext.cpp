@@ -12,12 +12,12 @@ namespace {
 
 constexpr char ValueSeparator = '\x1f';
 
+} // namespace
+
 bool isAscii(std::string_view text)
 {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
-
-} // namespace
 
 // Most stored values (identifiers, numbers, times) are ASCII and need no conversion.
 std::string toStored(std::string_view local)

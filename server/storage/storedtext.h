@@ -11,6 +11,9 @@ class MtxObj;
 // code page, and the values of a history row share one column.
 namespace storedtext {
 
+// Text the same in the code page and in UTF-8, which needs no conversion.
+bool isAscii(std::string_view text);
+
 // Code-page text of the wire objects as UTF-8, and back.
 std::string toStored(std::string_view local);
 std::string fromStored(std::string_view utf8);
