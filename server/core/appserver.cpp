@@ -99,6 +99,8 @@ void AppServer::start()
     info.databasePath = m_storage->info().location; // a connection string without its password
     info.maxLogRows = m_options.maxLogRows;
     m_state = std::make_unique<ServerState>(*m_storage, info);
+    if (const int ended = m_state->sessions().endOrphaned())
+        serverlog::info(std::to_string(ended) + " sessions of users that no longer exist ended");
     m_dispatcher = std::make_unique<Dispatcher>(*m_state, domainFactory());
     m_protocol = std::make_unique<Protocol>(*m_dispatcher);
     m_connections = std::make_unique<ConnectionServer>(*m_protocol, m_options.limits);

@@ -13,7 +13,6 @@
 #include "server/core/timetext.h"
 #include "server/storage/storage.h"
 #include "services/types/syslogobj.h"
-#include "services/types/userobj.h"
 
 namespace {
 
@@ -127,11 +126,9 @@ std::string Dispatcher::run(const OrbRequest &request, const HandlerEntry &entry
 
 bool Dispatcher::hasSession(const std::string &name, const std::string &peer)
 {
-    if (name.empty())
-        return false;
-    auto transaction = m_server.storage().begin(false);
-    return m_server.storage().count(schema::users, Filter::where(UserObj::LoginName, name)) > 0
-           && m_server.sessions().has(name, peer);
+    // A session implies its user: deleting a user ends its sessions, and the
+    // start ends those of users removed beside the server. One lookup per request.
+    return m_server.sessions().has(name, peer);
 }
 
 void Dispatcher::writeOperationLog(const OrbRequest &request, const HandlerEntry &entry, const std::string &user,

@@ -8,6 +8,7 @@
 #include "server/core/schema.h"
 #include "server/core/sessionrecord.h"
 #include "server/storage/storage.h"
+#include "services/types/userobj.h"
 
 void RequestStats::record(bool succeeded, std::chrono::microseconds duration)
 {
@@ -76,6 +77,17 @@ void SessionTable::endAll(const std::string &user)
     auto transaction = m_storage.begin(true);
     m_storage.remove(schema::sessions, Filter::where(SessionRecord::User, user));
     transaction->commit();
+}
+
+int SessionTable::endOrphaned()
+{
+    auto transaction = m_storage.begin(true);
+    int ended = 0;
+    for (const std::string &user : m_storage.distinct(schema::sessions, SessionRecord::User, Filter::all()))
+        if (m_storage.count(schema::users, Filter::where(UserObj::LoginName, user)) == 0)
+            ended += m_storage.remove(schema::sessions, Filter::where(SessionRecord::User, user));
+    transaction->commit();
+    return ended;
 }
 
 std::size_t SessionTable::count() const

@@ -68,6 +68,10 @@ public:
     bool has(const std::string &user, const std::string &peer) const;
     // Ends every session of user (the account was deleted).
     void endAll(const std::string &user);
+    // Ends the sessions whose account no longer exists (removed beside the
+    // server); returns how many. Deleting a user ends its sessions itself, so
+    // after this at start a session always has its user.
+    int endOrphaned();
     std::size_t count() const;
     std::vector<Session> sessions() const;
 

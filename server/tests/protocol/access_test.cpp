@@ -18,6 +18,7 @@
 #include "services/types/tablefactory.h"
 #include "services/types/userobj.h"
 #include "testsupport/servertest.h"
+#include "testsupport/testdatabase.h"
 
 // The server's enforcement of sessions and function-module rights, against
 // the demo data (admin holds every module; "operator" only views 1000, 1002
@@ -142,6 +143,28 @@ TEST_F(AccessTest, ASessionHoldsOnlyFromLoginToLogoffForTheAddressThatLoggedIn)
     ASSERT_TRUE(after->call("SysService", "logoff", {&session}).succeeded());
     EXPECT_STREQ(after->callText(Security, "selectUser", {"admin"}).getCode(), "NO_SESSION")
         << "one logoff ends the session, re-logins or not";
+}
+
+// A session ends with its user: deleted through the server, or removed
+// beside it while it was down.
+TEST_F(AccessTest, ASessionEndsWithItsUser)
+{
+    UserObj leaver = newUser("leaver", "");
+    ASSERT_TRUE(admin().call(Security, "addUser", {&leaver}).succeeded());
+    auto gone = loggedIn("leaver", "pw");
+    ASSERT_TRUE(admin().callText(Security, "deleteUser", {"leaver"}).succeeded());
+    EXPECT_STREQ(gone->callText(Security, "selectUser", {"leaver"}).getCode(), "NO_SESSION");
+
+    loggedIn("operator", "operator");
+    m_admin.reset(); // its session, made above, stays in the database
+    stopServer();
+    testdatabase::execute(m_database, "DELETE FROM users WHERE \"LoginName\" = 'operator'");
+    startServer();
+    auto client = newClient();
+    client->actAs("operator");
+    EXPECT_STREQ(client->callText(Security, "selectUser", {"admin"}).getCode(), "NO_SESSION");
+    client->actAs("admin");
+    EXPECT_TRUE(client->callText(Security, "selectUser", {"admin"}).succeeded()) << "other sessions are kept";
 }
 
 TEST_F(AccessTest, OperatorIsRefusedEveryChangeAndNeverSeesAPassword)
