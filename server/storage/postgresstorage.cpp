@@ -222,19 +222,12 @@ void PostgresStorage::open(std::span<const TableDefinition *const> tables)
         Transaction transaction(*this, true);
         exec("cannot create the schema table", "CREATE TABLE IF NOT EXISTS keel_schema (version INTEGER NOT NULL)");
         const int version = readSchemaVersion();
-        if (version > SchemaVersion)
-            throw StorageError(StorageError::General,
-                               m_displayName + " holds schema version " + std::to_string(version)
-                                   + ", newer than this server's " + std::to_string(SchemaVersion)
-                                   + ": run a newer keelmon-server on it");
+        StoredTable::checkSchemaVersion(m_displayName, version);
         for (const TableDefinition *definition : tables)
             createOrUpgrade(*definition);
         createHistory();
-        if (version == 0)
-            exec("cannot record the schema version",
-                 "INSERT INTO keel_schema (version) VALUES (" + std::to_string(SchemaVersion) + ")");
-        else if (version < SchemaVersion)
-            exec("cannot record the schema version", "UPDATE keel_schema SET version = " + std::to_string(SchemaVersion));
+        if (const std::string record = StoredTable::recordSchemaVersion(version); !record.empty())
+            exec("cannot record the schema version", record);
         transaction.commit();
     } catch (...) {
         close();
@@ -276,15 +269,8 @@ void PostgresStorage::createOrUpgrade(const TableDefinition &definition)
     if (!names.count("_row"))
         exec(what, "ALTER TABLE " + table->name() + " ADD COLUMN _row BIGSERIAL");
 
-    if (!definition.uniqueKey.empty())
-        exec(what, "CREATE UNIQUE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "_key") + " ON "
-                       + table->name() + " (" + table->indexColumns(definition.uniqueKey) + ")");
-    for (const char *field : definition.indexed)
-        exec(what, "CREATE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "_" + field) + " ON "
-                       + table->name() + " (" + table->indexColumns({field}) + ")");
-    if (definition.timeField)
-        exec(what, "CREATE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "__time") + " ON "
-                       + table->name() + " (_time)");
+    for (const std::string &statement : table->indexStatements())
+        exec(what, statement);
     exec(what, "CREATE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "__row") + " ON "
                    + table->name() + " (_row)");
     m_tables[&definition] = std::move(table);

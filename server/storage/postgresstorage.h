@@ -10,7 +10,6 @@
 
 #include "server/pg/pgpool.h"
 #include "server/storage/historypartitions.h"
-#include "server/storage/sqlitestorage.h"
 #include "server/storage/storage.h"
 
 class MtxFactory;
@@ -25,8 +24,6 @@ class StoredTable;
 class PostgresStorage : public Storage
 {
 public:
-    // One schema for both backends.
-    static constexpr int SchemaVersion = SqliteStorage::SchemaVersion;
     // The advisory lock every write transaction holds.
     static constexpr std::int64_t WriteLock = 0x4b65656c6d6f6e; // "Keelmon"
 

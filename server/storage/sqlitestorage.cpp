@@ -5,15 +5,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <set>
 
-#include "orb/wire/codepage.h"
-#include "orb/wire/mtxfactory.h"
-#include "orb/wire/xmltext.h"
 #include "server/storage/sqlitestorage_p.h"
+#include "server/storage/storedtable.h"
 #include "server/storage/storedtext.h"
 
 StorageTransaction::~StorageTransaction() = default;
@@ -31,24 +28,26 @@ std::string_view columnText(sqlite3_stmt *statement, int column)
 
 } // namespace
 
-// What the storage knows of one table, worked out once from its record layout.
+// What the storage knows of one table: its columns, and which fields have an
+// index for the planner choice in whereClause.
 struct SqliteStorage::Table
 {
-    const TableDefinition *definition;
-    std::unique_ptr<MtxRecord> prototype;
-    std::vector<std::string> columns;       // quoted field columns, then embedded columns
-    std::vector<std::string> emptyEmbedded; // the stored text of each embedded object when empty
-    int timeField = -1;
-    std::string selectColumns;
+    explicit Table(const TableDefinition &definition) : stored(definition)
+    {
+        for (const char *field : definition.uniqueKey)
+            keyFields.push_back(stored.fieldIndex(field));
+        for (const char *field : definition.indexed)
+            indexed.push_back(stored.fieldIndex(field));
+    }
+
+    StoredTable stored;
     std::vector<int> keyFields; // the unique key, in index order
     std::vector<int> indexed;   // fields with an index of their own
 
     bool isIndexed(int field) const { return std::find(indexed.begin(), indexed.end(), field) != indexed.end(); }
     bool isKey(int field) const { return std::find(keyFields.begin(), keyFields.end(), field) != keyFields.end(); }
-
-    std::size_t fieldCount() const { return prototype->fieldCount(); }
-    std::size_t embeddedCount() const { return prototype->embeddedCount(); }
-    std::string name() const { return quoted(definition->name); }
+    const std::vector<std::string> &columns() const { return stored.columns(); }
+    std::string name() const { return stored.name(); }
 };
 
 SqliteStorage::SqliteStorage(std::string path, MtxFactory &factory, std::size_t readers)
@@ -99,19 +98,13 @@ void SqliteStorage::open(std::span<const TableDefinition *const> tables)
 
     Transaction transaction(*this, true);
     writer.exec("CREATE TABLE IF NOT EXISTS keel_schema (version INTEGER NOT NULL)");
-    int version = readSchemaVersion(writer);
-    if (version > SchemaVersion)
-        throw StorageError(StorageError::General,
-                           m_path + " holds schema version " + std::to_string(version)
-                               + ", newer than this server's " + std::to_string(SchemaVersion)
-                               + ": run a newer keelmon-server on it");
+    const int version = readSchemaVersion(writer);
+    StoredTable::checkSchemaVersion(m_path, version);
     for (const TableDefinition *definition : tables)
         createOrUpgrade(*definition);
     createHistory();
-    if (version == 0)
-        writer.exec("INSERT INTO keel_schema (version) VALUES (" + std::to_string(SchemaVersion) + ")");
-    else if (version < SchemaVersion)
-        writer.exec("UPDATE keel_schema SET version = " + std::to_string(SchemaVersion));
+    if (const std::string record = StoredTable::recordSchemaVersion(version); !record.empty())
+        writer.exec(record);
     transaction.commit();
     m_readers.start();
 }
@@ -128,35 +121,12 @@ int SqliteStorage::readSchemaVersion(SqliteConnection &connection)
 void SqliteStorage::createOrUpgrade(const TableDefinition &definition)
 {
     SqliteConnection &writer = m_writer.connection();
-    auto table = std::make_unique<Table>();
-    table->definition = &definition;
-    table->prototype = definition.make();
-    const MtxRecord &prototype = *table->prototype;
-
-    std::set<std::string> seen;
-    auto addColumn = [&](const std::string &name) {
-        if (!seen.insert(lower(name)).second)
-            throw StorageError(StorageError::General,
-                               std::string("table ") + definition.name + " would have two columns named " + name);
-        table->columns.push_back(name);
-    };
-    for (std::size_t i = 0; i < prototype.fieldCount(); ++i)
-        addColumn(prototype.layout().fields[i].element);
-    for (std::size_t i = 0; i < prototype.embeddedCount(); ++i) {
-        addColumn("_emb" + std::to_string(i));
-        table->emptyEmbedded.push_back(toStored(embeddedXml(prototype.embedded(i))));
-    }
-    if (definition.timeField) {
-        table->timeField = prototype.indexOf(definition.timeField);
-        if (table->timeField < 0)
-            throw StorageError(StorageError::General,
-                               std::string("table ") + definition.name + " has no time field " + definition.timeField);
-    }
+    auto table = std::make_unique<Table>(definition);
 
     std::string create = "CREATE TABLE IF NOT EXISTS " + table->name() + " (";
-    for (std::size_t i = 0; i < table->columns.size(); ++i)
-        create += (i ? ", " : "") + quoted(table->columns[i]) + " TEXT NOT NULL DEFAULT ''";
-    create += ", _time INTEGER)";
+    for (const std::string &column : table->columns())
+        create += quoted(column) + " TEXT NOT NULL DEFAULT '', ";
+    create += "_time INTEGER)";
     writer.exec(create);
 
     // Columns that a newer record layout added are appended to an older table.
@@ -166,38 +136,14 @@ void SqliteStorage::createOrUpgrade(const TableDefinition &definition)
         while (sqlite3_step(info) == SQLITE_ROW)
             existing.insert(lower(reinterpret_cast<const char *>(sqlite3_column_text(info, 0))));
     }
-    for (const std::string &column : table->columns)
+    for (const std::string &column : table->columns())
         if (!existing.count(lower(column)))
             writer.exec("ALTER TABLE " + table->name() + " ADD COLUMN " + quoted(column) + " TEXT NOT NULL DEFAULT ''");
     if (!existing.count("_time"))
         writer.exec("ALTER TABLE " + table->name() + " ADD COLUMN _time INTEGER");
 
-    auto indexColumns = [&](const std::vector<const char *> &fields) {
-        std::string list;
-        for (const char *field : fields) {
-            if (prototype.indexOf(field) < 0)
-                throw StorageError(StorageError::General,
-                                   std::string("table ") + definition.name + " has no field " + field + " to index");
-            list += (list.empty() ? "" : ", ") + quoted(field);
-        }
-        return list;
-    };
-    if (!definition.uniqueKey.empty())
-        writer.exec("CREATE UNIQUE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "_key") + " ON "
-             + table->name() + " (" + indexColumns(definition.uniqueKey) + ")");
-    for (const char *field : definition.indexed)
-        writer.exec("CREATE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "_" + field) + " ON " + table->name()
-             + " (" + indexColumns({field}) + ")");
-    if (definition.timeField)
-        writer.exec("CREATE INDEX IF NOT EXISTS " + quoted(std::string(definition.name) + "__time") + " ON " + table->name()
-             + " (_time)");
-
-    for (const char *field : definition.uniqueKey)
-        table->keyFields.push_back(prototype.indexOf(field));
-    for (const char *field : definition.indexed)
-        table->indexed.push_back(prototype.indexOf(field));
-    for (const std::string &column : table->columns)
-        table->selectColumns += (table->selectColumns.empty() ? "" : ", ") + quoted(column);
+    for (const std::string &statement : table->stored.indexStatements())
+        writer.exec(statement);
     m_tables[&definition] = std::move(table);
 }
 
@@ -238,7 +184,7 @@ std::string SqliteStorage::whereClause(const Table &table, const Filter &filter)
                               });
                           });
     auto column = [&](int field) {
-        std::string name = quoted(table.columns.at(field));
+        std::string name = quoted(table.columns().at(field));
         if (table.isIndexed(field) && !table.isKey(field) && indexChosen)
             return "+" + name;
         indexChosen = indexChosen || table.isIndexed(field) || (!table.keyFields.empty() && table.keyFields.front() == field);
@@ -298,18 +244,9 @@ void SqliteStorage::bindFilter(sqlite3_stmt *statement, int &index, const Filter
 void SqliteStorage::bindRecord(sqlite3_stmt *statement, int &index, const Table &table,
                                const MtxRecord &record) const
 {
-    if (&record.layout() != &table.prototype->layout())
-        throw StorageError(StorageError::General,
-                           std::string("a ") + record.getTypeName() + " cannot be stored in table " + table.definition->name);
-    for (std::size_t i = 0; i < table.fieldCount(); ++i) {
-        std::string stored = toStored(record.get(int(i)));
+    for (const std::string &stored : table.stored.values(record))
         sqlite3_bind_text(statement, ++index, stored.data(), int(stored.size()), SQLITE_TRANSIENT);
-    }
-    for (std::size_t i = 0; i < table.embeddedCount(); ++i) {
-        std::string stored = toStored(embeddedXml(record.embedded(i)));
-        sqlite3_bind_text(statement, ++index, stored.data(), int(stored.size()), SQLITE_TRANSIENT);
-    }
-    std::int64_t time = table.timeField >= 0 ? sortableTime(record.get(table.timeField)) : -1;
+    const std::int64_t time = table.stored.time(record);
     if (time >= 0)
         sqlite3_bind_int64(statement, ++index, time);
     else
@@ -318,29 +255,7 @@ void SqliteStorage::bindRecord(sqlite3_stmt *statement, int &index, const Table 
 
 std::unique_ptr<MtxRecord> SqliteStorage::readRow(sqlite3_stmt *statement, const Table &table) const
 {
-    std::unique_ptr<MtxRecord> record = table.definition->make();
-    int column = 0;
-    for (std::size_t i = 0; i < table.fieldCount(); ++i, ++column) {
-        auto text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
-        std::string_view stored(text ? text : "", std::size_t(sqlite3_column_bytes(statement, column)));
-        if (isAscii(stored))
-            record->setTruncated(int(i), stored); // no converted copy for the usual case
-        else
-            record->setTruncated(int(i), orb::fromUtf8(stored));
-    }
-    for (std::size_t i = 0; i < table.embeddedCount(); ++i, ++column) {
-        auto text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
-        std::string_view stored(text ? text : "", std::size_t(sqlite3_column_bytes(statement, column)));
-        if (stored.empty() || stored == table.emptyEmbedded[i])
-            continue; // a fresh embedded object is already empty
-        pugi::xml_document document;
-        if (!orb::parseUtf8Document(document, stored))
-            continue; // unreadable content leaves the object empty rather than failing the row
-        MtxObj &embedded = record->embedded(i);
-        embedded.setFactory(&m_factory);
-        embedded.fromXML(document.first_child());
-    }
-    return record;
+    return table.stored.read([statement](int column) { return columnText(statement, column); }, m_factory);
 }
 
 void SqliteStorage::insert(const TableDefinition &definition, const MtxRecord &record)
@@ -348,8 +263,8 @@ void SqliteStorage::insert(const TableDefinition &definition, const MtxRecord &r
     Transaction change(*this, true);
     SqliteConnection &connection = m_writer.connection();
     const Table &t = table(definition);
-    std::string sql = "INSERT INTO " + t.name() + " (" + t.selectColumns + ", _time) VALUES (";
-    for (std::size_t i = 0; i <= t.columns.size(); ++i)
+    std::string sql = "INSERT INTO " + t.name() + " (" + t.stored.columnList() + ", _time) VALUES (";
+    for (std::size_t i = 0; i <= t.columns().size(); ++i)
         sql += i ? ", ?" : "?";
     sql += ")";
     Statement statement(connection.prepare(sql));
@@ -365,7 +280,7 @@ int SqliteStorage::update(const TableDefinition &definition, const Filter &filte
     SqliteConnection &connection = m_writer.connection();
     const Table &t = table(definition);
     std::string sql = "UPDATE " + t.name() + " SET ";
-    for (const std::string &column : t.columns)
+    for (const std::string &column : t.columns())
         sql += quoted(column) + " = ?, ";
     sql += "_time = ?" + whereClause(t, filter);
     Statement statement(connection.prepare(sql));
@@ -387,11 +302,11 @@ int SqliteStorage::updateFields(const TableDefinition &definition, const Filter 
     const Table &t = table(definition);
     std::string sql = "UPDATE " + t.name() + " SET ";
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (fields[i].first < 0 || std::size_t(fields[i].first) >= t.fieldCount())
+        if (fields[i].first < 0 || std::size_t(fields[i].first) >= t.stored.fieldCount())
             throw StorageError(StorageError::General,
                                std::string("table ") + definition.name + " has no field " + std::to_string(fields[i].first));
-        sql += (i ? ", " : "") + quoted(t.columns[fields[i].first]) + " = ?";
-        if (fields[i].first == t.timeField)
+        sql += (i ? ", " : "") + quoted(t.columns()[fields[i].first]) + " = ?";
+        if (fields[i].first == t.stored.timeField())
             sql += ", _time = ?";
     }
     sql += whereClause(t, filter);
@@ -400,7 +315,7 @@ int SqliteStorage::updateFields(const TableDefinition &definition, const Filter 
     for (const auto &[field, value] : fields) {
         std::string stored = toStored(value);
         sqlite3_bind_text(statement, ++index, stored.data(), int(stored.size()), SQLITE_TRANSIENT);
-        if (field == t.timeField) {
+        if (field == t.stored.timeField()) {
             std::int64_t time = sortableTime(value);
             if (time >= 0)
                 sqlite3_bind_int64(statement, ++index, time);
@@ -434,7 +349,7 @@ void SqliteStorage::readRows(const TableDefinition &definition, const Filter &fi
     static const char *const orderBy[] = {" ORDER BY rowid", " ORDER BY _time, rowid",
                                           " ORDER BY _time DESC, rowid DESC"};
     Statement statement(
-        prepareFiltered(connection, "SELECT " + t.selectColumns + " FROM " + t.name(), t, filter, orderBy[int(order)]));
+        prepareFiltered(connection, "SELECT " + t.stored.columnList() + " FROM " + t.name(), t, filter, orderBy[int(order)]));
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
         take(readRow(statement, t));
@@ -474,7 +389,7 @@ std::vector<std::pair<std::string, std::int64_t>> SqliteStorage::countBy(const T
     Reading use(*this);
     SqliteConnection &connection = use.connection();
     const Table &t = table(definition);
-    std::string column = quoted(t.columns.at(field));
+    std::string column = quoted(t.columns().at(field));
     Statement statement(prepareFiltered(connection, "SELECT " + column + ", COUNT(*) FROM " + t.name(), t, filter,
                                         " GROUP BY " + column + " ORDER BY " + column));
     std::vector<std::pair<std::string, std::int64_t>> counts;
@@ -493,7 +408,7 @@ std::vector<std::string> SqliteStorage::distinct(const TableDefinition &definiti
     Reading use(*this);
     SqliteConnection &connection = use.connection();
     const Table &t = table(definition);
-    std::string column = quoted(t.columns.at(field));
+    std::string column = quoted(t.columns().at(field));
     Statement statement(prepareFiltered(connection, "SELECT " + column + " FROM " + t.name(), t, filter,
                                         " GROUP BY " + column + " ORDER BY MIN(rowid)"));
     std::vector<std::string> values;

@@ -31,8 +31,6 @@ public:
     SqliteStorage(std::string path, MtxFactory &factory, std::size_t readers = DefaultReaders);
     ~SqliteStorage() override;
 
-    static constexpr int SchemaVersion = 1;
-
     void open(std::span<const TableDefinition *const> tables) override;
     void close() override;
     std::unique_ptr<StorageTransaction> begin(bool write) override;

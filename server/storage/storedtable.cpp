@@ -44,16 +44,51 @@ std::size_t StoredTable::fieldCount() const
     return m_prototype->fieldCount();
 }
 
-std::string StoredTable::indexColumns(const std::vector<const char *> &elements) const
+void StoredTable::checkSchemaVersion(const std::string &location, int version)
 {
-    std::string list;
-    for (const char *element : elements) {
-        if (m_prototype->indexOf(element) < 0)
-            throw StorageError(StorageError::General,
-                               std::string("table ") + m_definition->name + " has no field " + element + " to index");
-        list += (list.empty() ? "" : ", ") + quoted(element);
+    if (version > SchemaVersion)
+        throw StorageError(StorageError::General, location + " holds schema version " + std::to_string(version)
+                                                      + ", newer than this server's " + std::to_string(SchemaVersion)
+                                                      + ": run a newer keelmon-server on it");
+}
+
+std::string StoredTable::recordSchemaVersion(int version)
+{
+    if (version == 0)
+        return "INSERT INTO keel_schema (version) VALUES (" + std::to_string(SchemaVersion) + ")";
+    if (version < SchemaVersion)
+        return "UPDATE keel_schema SET version = " + std::to_string(SchemaVersion);
+    return {};
+}
+
+int StoredTable::fieldIndex(const char *element) const
+{
+    const int field = m_prototype->indexOf(element);
+    if (field < 0)
+        throw StorageError(StorageError::General,
+                           std::string("table ") + m_definition->name + " has no field " + element + " to index");
+    return field;
+}
+
+std::vector<std::string> StoredTable::indexStatements() const
+{
+    const TableDefinition &definition = *m_definition;
+    auto index = [&](const std::string &suffix, const std::string &columns, bool unique) {
+        return std::string(unique ? "CREATE UNIQUE INDEX" : "CREATE INDEX") + " IF NOT EXISTS "
+               + quoted(std::string(definition.name) + suffix) + " ON " + name() + " (" + columns + ")";
+    };
+    std::vector<std::string> statements;
+    if (!definition.uniqueKey.empty()) {
+        std::string key;
+        for (const char *element : definition.uniqueKey)
+            key += (key.empty() ? "" : ", ") + quoted(m_columns[fieldIndex(element)]);
+        statements.push_back(index("_key", key, true));
     }
-    return list;
+    for (const char *element : definition.indexed)
+        statements.push_back(index(std::string("_") + element, quoted(m_columns[fieldIndex(element)]), false));
+    if (definition.timeField)
+        statements.push_back(index("__time", "_time", false));
+    return statements;
 }
 
 std::vector<std::string> StoredTable::values(const MtxRecord &record) const
@@ -80,8 +115,13 @@ std::unique_ptr<MtxRecord> StoredTable::read(const std::function<std::string_vie
 {
     std::unique_ptr<MtxRecord> record = m_definition->make();
     const std::size_t fields = fieldCount();
-    for (std::size_t i = 0; i < fields; ++i)
-        record->setTruncated(int(i), fromStored(column(int(i))));
+    for (std::size_t i = 0; i < fields; ++i) {
+        const std::string_view stored = column(int(i));
+        if (isAscii(stored))
+            record->setTruncated(int(i), stored); // no converted copy for the usual case
+        else
+            record->setTruncated(int(i), fromStored(stored));
+    }
     for (std::size_t i = 0; i < m_emptyEmbedded.size(); ++i) {
         const std::string_view stored = column(int(fields + i));
         if (stored.empty() || stored == m_emptyEmbedded[i])

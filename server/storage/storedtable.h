@@ -17,6 +17,14 @@ class MtxFactory;
 class StoredTable
 {
 public:
+    // The version of the tables every backend keeps (recorded in keel_schema).
+    static constexpr int SchemaVersion = 1;
+    // Throws StorageError when location holds a newer version than this server's.
+    static void checkSchemaVersion(const std::string &location, int version);
+    // The statement that records SchemaVersion over a database's version, or
+    // empty when it is current.
+    static std::string recordSchemaVersion(int version);
+
     // Throws StorageError when the layout would give two columns one name or
     // the definition names a field the record lacks.
     explicit StoredTable(const TableDefinition &definition);
@@ -30,8 +38,10 @@ public:
     const std::string &columnList() const { return m_columnList; }
     std::size_t fieldCount() const;
     int timeField() const { return m_timeField; }
-    // The quoted columns of the given elements, comma separated (for an index).
-    std::string indexColumns(const std::vector<const char *> &elements) const;
+    // The field of element; throws StorageError when the record has none.
+    int fieldIndex(const char *element) const;
+    // The CREATE INDEX statements of the unique key, the indexed fields and the time.
+    std::vector<std::string> indexStatements() const;
 
     // The stored text of each column of record; throws StorageError when
     // record is of another type than the table's.
