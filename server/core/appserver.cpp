@@ -12,6 +12,7 @@
 #include "server/core/refusal.h"
 #include "server/core/schema.h"
 #include "server/core/serverstate.h"
+#include "server/pg/pgconnection.h"
 #include "server/storage/storagefor.h"
 #include "services/types/tablefactory.h"
 
@@ -97,6 +98,7 @@ void AppServer::start()
     info.listenAddress = m_options.listen;
     info.workerThreads = m_options.limits.workerThreads;
     info.databasePath = m_storage->info().location; // a connection string without its password
+    info.sharedDatabase = isPostgresLocation(m_options.database);
     info.maxLogRows = m_options.maxLogRows;
     m_state = std::make_unique<ServerState>(*m_storage, info);
     if (const int ended = m_state->sessions().endOrphaned())

@@ -133,6 +133,8 @@ constexpr const char *StampName = "stamp";
 
 void ServerState::stampInventoryChange()
 {
+    if (!m_info.sharedDatabase)
+        return;
     // Random rather than counted: two nodes changing at once must not write
     // the same stamp. Never zero, which would remove the counter.
     static thread_local std::mt19937_64 random(std::random_device{}());

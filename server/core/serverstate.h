@@ -87,6 +87,8 @@ struct ServerInfo
     int discoveryPort = 0;
     int workerThreads = 0;
     std::string databasePath;
+    // Other nodes may change the database (PostgreSQL; an SQLite file has one server).
+    bool sharedDatabase = false;
     // This server among the nodes sharing one database.
     std::string nodeName;
     // The most operation-log rows one query may return.
@@ -117,7 +119,7 @@ public:
     std::uint64_t inventoryChanges() const { return m_inventoryChanges; }
     // The same for servers sharing the database: a change writes a new stamp
     // in the caller's transaction, and the engines of the other nodes compare
-    // it with the one they read last.
+    // it with the one they read last. Nothing is written when no other node can read it.
     void stampInventoryChange();
     std::int64_t storedInventoryStamp() const;
 
